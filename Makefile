@@ -1,0 +1,32 @@
+# The two commands of the README. Both install what is missing first.
+PRESET ?= release
+BUILD  := build/$(PRESET)
+
+.PHONY: demo test deps build asan fuzz format clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	@cmake --preset $(PRESET) >/dev/null
+	@cmake --build --preset $(PRESET)
+
+demo: build
+	@bash scripts/demo.sh $(BUILD)
+
+test: build
+	@ctest --preset $(PRESET)
+
+asan:
+	@$(MAKE) --no-print-directory test PRESET=asan
+
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@bash scripts/run-fuzzers.sh build/fuzz $${FUZZ_SECONDS:-60}
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

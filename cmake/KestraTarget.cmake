@@ -1,0 +1,60 @@
+# Warnings and defaults for every target of our own code.
+function(kestra_defaults target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(KESTRA_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+endfunction()
+
+# kestra_library(name SOURCES ... DEPS ...)
+function(kestra_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  kestra_defaults(${name})
+  if(ARG_DEPS)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  endif()
+endfunction()
+
+# kestra_test(name SOURCES ... DEPS ...): one GoogleTest executable per module.
+function(kestra_test name)
+  if(NOT KESTRA_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  kestra_defaults(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    KESTRA_SHARED_DATA="${KESTRA_SHARED_DATA}"
+    KESTRA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    KESTRA_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS ${name})
+endfunction()
+
+# kestra_fuzz(name SOURCES ... DEPS ... [SEEDS dir ...]): a libFuzzer target, built only
+# with KESTRA_FUZZ (the 'fuzz' preset). Seed folders are linked beside the binary as
+# <name>.seeds so that scripts/run-fuzzers.sh finds them.
+function(kestra_fuzz name)
+  if(NOT KESTRA_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;SEEDS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  kestra_defaults(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  if(ARG_SEEDS)
+    set(seed_dir "${CMAKE_CURRENT_BINARY_DIR}/${name}.seeds")
+    file(MAKE_DIRECTORY "${seed_dir}")
+    foreach(dir IN LISTS ARG_SEEDS)
+      file(GLOB_RECURSE seeds "${dir}/*")
+      foreach(seed IN LISTS seeds)
+        get_filename_component(base "${seed}" NAME)
+        file(COPY_FILE "${seed}" "${seed_dir}/${base}" ONLY_IF_DIFFERENT)
+      endforeach()
+    endforeach()
+  endif()
+endfunction()
