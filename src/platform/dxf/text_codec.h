@@ -1,0 +1,31 @@
+#pragma once
+// Text encoding of a drawing file. Files from AC1021 on are UTF-8; older ones declare a
+// code page in $DWGCODEPAGE, which is not always true: files carry UTF-8 bytes under
+// ANSI_936, or only ASCII under any code page. In memory every string is UTF-8.
+
+#include <string>
+#include <string_view>
+
+namespace dxf {
+
+struct TextEncoding {
+  bool utf8 = false;
+  std::string codepage = "CP1252";  // iconv name, used when !utf8
+  std::string declared;             // $DWGCODEPAGE as the file gives it ("" when absent)
+};
+
+// iconv name of a $DWGCODEPAGE value ("ANSI_936" -> "GB18030"); CP1252 for unknown names.
+std::string iconvName(std::string_view dwgCodepage);
+
+// The encoding to read and write with. `scanText` are the file bytes to look at for
+// UTF-8 under a declared code page (pass an empty view for binary files, whose numbers
+// look like arbitrary bytes).
+TextEncoding detectEncoding(std::string_view acadVersion, std::string_view dwgCodepage,
+                            std::string_view scanText);
+
+// File bytes to UTF-8, with \U+XXXX and \M+nXXXX escapes resolved.
+std::string decodeText(std::string_view raw, const TextEncoding& encoding);
+// UTF-8 to file bytes; characters the code page cannot hold become \U+XXXX escapes.
+std::string encodeText(std::string_view utf8, const TextEncoding& encoding);
+
+}  // namespace dxf
