@@ -6,7 +6,7 @@ seconds=${2:-60}
 shopt -s nullglob
 found=0
 for target in "$build"/tests/*/fuzz_* "$build"/tests/*/*/fuzz_*; do
-  [[ -x "$target" ]] || continue
+  [[ -f "$target" && -x "$target" ]] || continue  # skip the <target>.seeds folders
   found=1
   name=$(basename "$target")
   corpus="$build/corpus/$name"
