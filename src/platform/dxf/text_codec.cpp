@@ -140,9 +140,9 @@ std::string resolveEscapes(std::string_view text) {
 
 void appendEscape(std::string& out, char32_t cp) {
   auto one = [&out](unsigned unit) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "\\U+%04X", unit);
-    out += buffer;
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    out += "\\U+";
+    for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHex[(unit >> shift) & 15]);
   };
   if (cp >= 0x10000) {
     cp -= 0x10000;
