@@ -1,0 +1,227 @@
+#include "platform/host/module_loader.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace host {
+
+struct ModuleLoader::Loaded {
+  ModuleInfo info;
+  void* handle = nullptr;
+  ModuleEntryPointFn entry = nullptr;
+};
+
+namespace {
+
+std::string normalisedPath(std::string_view fileName) {
+  std::error_code ec;
+  auto p = std::filesystem::weakly_canonical(std::filesystem::absolute(fileName, ec), ec);
+  return p.lexically_normal().string();
+}
+
+template <class Fn>
+Fn symbol(void* handle, const char* name) {
+  return reinterpret_cast<Fn>(dlsym(handle, name));
+}
+
+std::string lastDlError() {
+  const char* e = dlerror();
+  return e != nullptr ? std::string(e) : std::string("unknown reason");
+}
+
+}  // namespace
+
+ModuleLoader::ModuleLoader(Host& host, std::function<std::size_t()> openDocuments)
+    : host_(host), openDocuments_(std::move(openDocuments)) {}
+
+ModuleLoader::~ModuleLoader() { shutdown(); }
+
+ModuleResult ModuleLoader::refuse(Status status, std::string reason) {
+  return ModuleResult{status, ModuleId{}, std::move(reason)};
+}
+
+ModuleResult ModuleLoader::loadModule(std::string_view fileName, LoadOptions options) {
+  std::string path = normalisedPath(fileName);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    return refuse(Status::NotFound, "no module file " + path);
+  }
+  if (findByFileName(path) != nullptr) {
+    return refuse(Status::AlreadyExists, path + " is already loaded");
+  }
+  if (!options.allowUntrustedFolder && !trusted_.trusts(path)) {
+    return refuse(Status::Refused, path + " is not in a trusted folder (TRUSTEDPATHS)");
+  }
+  dlerror();
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) return refuse(Status::Error, "cannot load " + path + ": " + lastDlError());
+
+  auto module = std::make_unique<Loaded>();
+  module->handle = handle;
+  module->info.fileName = path;
+  module->entry = symbol<ModuleEntryPointFn>(handle, kEntryPointSymbol);
+  auto version = symbol<ModuleApiVersionFn>(handle, kApiVersionSymbol);
+  if (module->entry == nullptr || version == nullptr) {
+    dlclose(handle);
+    return refuse(Status::NotSupported, path + " exports no " + kEntryPointSymbol + " and " +
+                                            kApiVersionSymbol + "; it is not a module");
+  }
+  if (int v = version(); v != kModuleApiVersion) {
+    dlclose(handle);
+    return refuse(Status::NotSupported, path + " was built for interface version " +
+                                            std::to_string(v) + ", this host offers " +
+                                            std::to_string(kModuleApiVersion));
+  }
+  auto legacyCreate = symbol<LegacyCreateModuleObjectFn>(handle, kLegacyCreateObjectSymbol);
+  auto legacyVersion = symbol<LegacyApiVersionFn>(handle, kLegacyApiVersionSymbol);
+  if (legacyCreate != nullptr || legacyVersion != nullptr) {
+    int major = 0, minor = 0, correction = 0, build = 0;
+    if (legacyVersion != nullptr) legacyVersion(&major, &minor, &correction, &build);
+    if (legacyCreate == nullptr || legacyVersion == nullptr || major != kLegacyApiMajor ||
+        minor != kLegacyApiMinor) {
+      dlclose(handle);
+      return refuse(Status::NotSupported,
+                    path + " is a legacy module of interface " + std::to_string(major) + "." +
+                        std::to_string(minor) + ", this host accepts " +
+                        std::to_string(kLegacyApiMajor) + "." + std::to_string(kLegacyApiMinor));
+    }
+    if (legacyCreate(handle) == nullptr) {
+      dlclose(handle);
+      return refuse(Status::Error, path + " made no module object");
+    }
+    module->info.edition = ModuleEdition::Legacy;
+  }
+  module->info.id = ModuleId{nextId_++};
+  ModuleId id = module->info.id;
+  loaded_.push_back(std::move(module));
+  Loaded& added = *loaded_.back();
+
+  if (send(added, ModuleMessage::Initialise) != kModuleReplyOk) {
+    discard(id);
+    return refuse(Status::Error, path + " failed to initialise");
+  }
+  std::size_t open = openDocuments_ ? openDocuments_() : 0;
+  if (!added.info.mdiAware && open > 1) {
+    send(added, ModuleMessage::Unload);
+    discard(id);
+    return refuse(Status::Refused,
+                  path + " is not MDI-aware and " + std::to_string(open) + " drawings are open");
+  }
+  return ModuleResult{Status::Normal, id, {}};
+}
+
+ModuleResult ModuleLoader::unloadModule(ModuleId id) {
+  auto it =
+      std::find_if(loaded_.begin(), loaded_.end(), [&](const auto& m) { return m->info.id == id; });
+  if (it == loaded_.end()) return refuse(Status::NotFound, "no such module is loaded");
+  Loaded& module = **it;
+  if (!module.info.unlocked) {
+    return refuse(Status::Locked, module.info.fileName + " is locked and cannot be unloaded");
+  }
+  if (send(module, ModuleMessage::Unload) != kModuleReplyOk) {
+    return refuse(Status::Refused, module.info.fileName + " refused to unload");
+  }
+  discard(id);
+  return ModuleResult{Status::Normal, id, {}};
+}
+
+int ModuleLoader::send(Loaded& module, ModuleMessage message) {
+  ModulePacket packet{&host_, module.info.id, module.info.fileName.c_str()};
+  return module.entry(static_cast<int>(message), &packet);
+}
+
+void ModuleLoader::close(std::unique_ptr<Loaded>& module) {
+  if (module && module->handle != nullptr) {
+    dlclose(module->handle);
+    module->handle = nullptr;
+  }
+}
+
+// By id, not by position: a module may load or unload others while handling a message.
+void ModuleLoader::discard(ModuleId id) {
+  auto it =
+      std::find_if(loaded_.begin(), loaded_.end(), [&](const auto& m) { return m->info.id == id; });
+  if (it == loaded_.end()) return;
+  std::unique_ptr<Loaded> module = std::move(*it);
+  loaded_.erase(it);
+  close(module);
+}
+
+ModuleLoader::Loaded* ModuleLoader::findLoaded(ModuleId id) {
+  for (auto& m : loaded_) {
+    if (m->info.id == id) return m.get();
+  }
+  return nullptr;
+}
+
+Status ModuleLoader::unlockModule(ModuleId id) {
+  Loaded* m = findLoaded(id);
+  if (m == nullptr) return Status::NotFound;
+  m->info.unlocked = true;
+  return Status::Normal;
+}
+
+Status ModuleLoader::lockModule(ModuleId id) {
+  Loaded* m = findLoaded(id);
+  if (m == nullptr) return Status::NotFound;
+  m->info.unlocked = false;
+  return Status::Normal;
+}
+
+Status ModuleLoader::declareMdiAware(ModuleId id) {
+  Loaded* m = findLoaded(id);
+  if (m == nullptr) return Status::NotFound;
+  m->info.mdiAware = true;
+  return Status::Normal;
+}
+
+void ModuleLoader::broadcast(ModuleMessage message) {
+  // Ids, not pointers: a module may unload another while handling the message.
+  std::vector<ModuleId> ids;
+  for (auto& m : loaded_) ids.push_back(m->info.id);
+  for (ModuleId id : ids) {
+    if (Loaded* m = findLoaded(id)) send(*m, message);
+  }
+}
+
+std::vector<ModuleInfo> ModuleLoader::modules() const {
+  std::vector<ModuleInfo> out;
+  for (const auto& m : loaded_) out.push_back(m->info);
+  return out;
+}
+
+const ModuleInfo* ModuleLoader::find(ModuleId id) const {
+  for (const auto& m : loaded_) {
+    if (m->info.id == id) return &m->info;
+  }
+  return nullptr;
+}
+
+const ModuleInfo* ModuleLoader::findByFileName(std::string_view fileName) const {
+  std::string path = normalisedPath(fileName);
+  for (const auto& m : loaded_) {
+    if (m->info.fileName == path) return &m->info;
+  }
+  return nullptr;
+}
+
+bool ModuleLoader::allMdiAware() const {
+  return std::all_of(loaded_.begin(), loaded_.end(),
+                     [](const auto& m) { return m->info.mdiAware; });
+}
+
+void ModuleLoader::shutdown() {
+  broadcast(ModuleMessage::PreQuit);
+  broadcast(ModuleMessage::Quit);
+  while (!loaded_.empty()) {
+    std::unique_ptr<Loaded> last = std::move(loaded_.back());
+    loaded_.pop_back();
+    send(*last, ModuleMessage::Unload);
+    close(last);
+  }
+}
+
+}  // namespace host
