@@ -25,7 +25,9 @@ struct TrustedFoldersTest : ::testing::Test {
 };
 
 TEST_F(TrustedFoldersTest, OnlyTheListedFolderUnlessMarkedWithSubfolders) {
-  TrustedFolders t(" " + at("plugins") + " ;;" + at("elsewhere/") + ";");
+  std::string list = " ";
+  list.append(at("plugins")).append(" ;;").append(at("elsewhere/")).append(";");
+  TrustedFolders t(list);
   EXPECT_TRUE(t.trusts(at("plugins/a.so")));
   EXPECT_TRUE(t.trusts(at("elsewhere/a.so")));
   EXPECT_FALSE(t.trusts(at("plugins/sub/a.so")));
