@@ -156,6 +156,45 @@ std::string_view cutAtCharBoundary(std::string_view text, std::size_t maxBytes) 
   return text.substr(0, end);
 }
 
+std::string_view leftChars(std::string_view text, std::size_t maxChars) {
+  std::size_t pos = 0;
+  for (std::size_t n = 0; n < maxChars && pos < text.size(); ++n) {
+    const std::size_t len = sequenceLength(text, pos);
+    pos += len == 0 ? 1 : len;
+  }
+  return text.substr(0, pos);
+}
+
+std::u16string toUtf16(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    const char32_t cp = decodeNext(utf8, pos);
+    if (cp >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+  }
+  return out;
+}
+
+std::string fromUtf16(std::u16string_view utf16) {
+  std::string out;
+  out.reserve(utf16.size() * 3);
+  for (std::size_t i = 0; i < utf16.size(); ++i) {
+    char32_t cp = utf16[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+        utf16[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+      ++i;
+    }
+    appendUtf8(out, cp);  // a lone surrogate becomes U+FFFD here
+  }
+  return out;
+}
+
 std::string sanitizeUtf8(std::string_view text) {
   if (isValidUtf8(text)) return std::string(text);
   std::string out;

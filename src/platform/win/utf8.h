@@ -37,6 +37,13 @@ bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b);
 // The longest prefix of `text` of at most `maxBytes` bytes that does not split a character.
 std::string_view cutAtCharBoundary(std::string_view text, std::size_t maxBytes);
 
+// The first `maxChars` characters of `text` (all of it when shorter).
+std::string_view leftChars(std::string_view text, std::size_t maxChars);
+
+// UTF-16 forms, as the registry stores its strings. Invalid input becomes U+FFFD.
+std::u16string toUtf16(std::string_view utf8);
+std::string fromUtf16(std::u16string_view utf16);
+
 // Replaces invalid bytes with U+FFFD so that the result is valid UTF-8.
 std::string sanitizeUtf8(std::string_view text);
 
