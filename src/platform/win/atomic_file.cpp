@@ -38,7 +38,11 @@ bool writeAll(int fd, std::string_view bytes) {
 bool writeFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
   const std::filesystem::path folder =
       file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-  std::string pattern = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
+  // Built piecewise: GCC 12 at -O3 warns falsely about "." + name + suffix.
+  std::string base = ".";
+  base.append(file.filename().string());
+  base.append(".XXXXXX");
+  const std::string pattern = (folder / base).string();
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   const int fd = ::mkstemp(name.data());

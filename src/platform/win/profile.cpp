@@ -60,7 +60,8 @@ bool saveIni(const std::filesystem::path& file, const IniText& ini) {
       bytes = utf8ToGbk(text);
       break;
     case Encoding::Utf8Bom:
-      bytes = "\xEF\xBB\xBF" + text;
+      bytes = "\xEF\xBB\xBF";
+      bytes += text;
       break;
     case Encoding::Utf16Bom: {
       bytes = "\xFF\xFE";
@@ -209,11 +210,16 @@ bool writeProfileString(const std::filesystem::path& file, std::string_view sect
   if (range.header == std::string::npos) {
     if (!value) return true;
     if (!ini.lines.empty() && !trimView(ini.lines.back()).empty()) ini.lines.emplace_back();
-    ini.lines.push_back("[" + std::string(section) + "]");
+    std::string header = "[";
+    header.append(section);
+    header.append("]");
+    ini.lines.push_back(std::move(header));
     range.header = ini.lines.size() - 1;
     range.end = ini.lines.size();
   }
-  const std::string newLine = value ? std::string(key) + "=" + std::string(*value) : "";
+  std::string newLine(key);
+  newLine += '=';
+  if (value) newLine.append(*value);
   for (std::size_t i = range.header + 1; i < range.end; ++i) {
     const auto kv = keyLine(ini.lines[i]);
     if (!kv || !equalsIgnoreAsciiCase(kv->name, key)) continue;
