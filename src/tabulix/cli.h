@@ -1,0 +1,18 @@
+#pragma once
+// The command line of the export tool: `tabulix export` and `tabulix show`.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace tabulix {
+
+// Runs the command line; returns the exit status (0 done, 1 refused input, 2 usage error).
+// `defaultIni` is "Tabulix.ini" beside the program.
+int RunCommandLine(const std::vector<std::string>& args, const std::string& defaultIni,
+                   std::ostream& out, std::ostream& err);
+
+// Display width of a text in a terminal: wide East Asian characters take two cells.
+std::size_t DisplayWidth(const std::string& text);
+
+}  // namespace tabulix
