@@ -91,6 +91,12 @@ struct Polyline3d {
   bool closed = false;
 };
 
+// A closed parameter interval [lo, hi].
+struct ParamRange {
+  double lo = 0.0;
+  double hi = 1.0;
+};
+
 using Curve =
     std::variant<LineSeg, BulgeArc, Circle, CircularArc, EllipseArc, Nurbs, Polyline2d, Polyline3d>;
 

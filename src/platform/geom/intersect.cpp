@@ -1,0 +1,274 @@
+#include "platform/geom/intersect.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "platform/geom/evaluate.h"
+#include "platform/geom/pieces.h"
+
+namespace geom {
+namespace detail {
+
+struct PreparedCurve {
+  Curve curve;
+  Tolerance tol;
+  Point2d origin;
+  std::vector<Piece> pieces;
+  Extents2d box;  // local frame
+};
+
+namespace {
+
+struct Hit {
+  IntersectionPoint ip;
+  int endA = 0, endB = 0;
+};
+
+struct Collected {
+  std::vector<Hit> hits;
+  std::vector<std::pair<Hit, Hit>> spans;
+};
+
+Extents2d grown(const Extents2d& b, double d) {
+  return {b.min - Vector2d{d, d}, b.max + Vector2d{d, d}};
+}
+
+// Solves one piece of B against every piece of A whose box it meets.
+void solveAgainst(const PreparedCurve& a, const Piece& pb, HitSink& sink, Collected& out) {
+  for (const Piece& pa : a.pieces) {
+    if (!grown(pa.box, a.tol.distance).intersects(pb.box)) continue;
+    sink.clear();
+    solvePieces(pa.shape, pb.shape, a.tol, sink);
+    auto map = [&](const RawHit& h) {
+      Hit r;
+      r.ip.xy = h.p;
+      r.ip.paramA = curveParam(pa, h.sA);
+      r.ip.paramB = curveParam(pb, h.sB);
+      r.endA = h.endA;
+      r.endB = h.endB;
+      return r;
+    };
+    for (const RawHit& h : sink.hits) out.hits.push_back(map(h));
+    for (const RawSpan& s : sink.spans) out.spans.emplace_back(map(s.from), map(s.to));
+  }
+}
+
+// Conservative plan box of a bulge segment, cheap enough to reject most segments.
+Extents2d quickBox(Point2d p0, Point2d p1, double b) {
+  Extents2d box = Extents2d::of(p0, p1);
+  if (b == 0.0) return box;
+  const double L = distance(p0, p1);
+  const double reach =
+      std::abs(b) <= 1.0 ? std::abs(b) * L / 2 : L * (1 + b * b) / (2 * std::abs(b));
+  return grown(box, reach * 1.000001);
+}
+
+template <class F>
+void bulgePieces(Point2d p0, Point2d p1, double b, double k0, double k1, const F& f) {
+  if (b == 0.0 || p0 == p1) {
+    f(Piece{LinePc{p0, p1}, k0, k1, Extents2d::of(p0, p1)});
+    return;
+  }
+  if (std::abs(b) <= 1.0) {
+    ArcPc arc{p0, p1, b};
+    f(Piece{arc, k0, k1, boxOf(arc)});
+    return;
+  }
+  const Point2d mid = bulgeAt(p0, p1, b, 0.5).point;
+  const double half = b / (1.0 + std::sqrt(1.0 + b * b));
+  const double km = (k0 + k1) / 2;
+  ArcPc a1{p0, mid, half}, a2{mid, p1, half};
+  f(Piece{a1, k0, km, boxOf(a1)});
+  f(Piece{a2, km, k1, boxOf(a2)});
+}
+
+double paramEps(const ParamRange& r) { return 1e-6 * std::max(1.0, r.hi - r.lo); }
+
+bool sameSpot(const Hit& x, const Hit& y, double tol, double epsA, double epsB, double periodA,
+              double periodB) {
+  auto close = [](double p, double q, double eps, double period) {
+    const double d = std::abs(p - q);
+    return d <= eps || (period > 0 && std::abs(d - period) <= eps);
+  };
+  return distance(x.ip.xy, y.ip.xy) <= tol && close(x.ip.paramA, y.ip.paramA, epsA, periodA) &&
+         close(x.ip.paramB, y.ip.paramB, epsB, periodB);
+}
+
+Intersections assemble(const PreparedCurve& a, const Curve& b, Collected& c, bool dropAtParamB,
+                       double dropParamB) {
+  Intersections res;
+  if (c.hits.empty() && c.spans.empty()) return res;
+  const ParamRange ra = paramRange(a.curve), rb = paramRange(b);
+  const bool closedA = isClosed(a.curve), closedB = isClosed(b);
+  const double periodA = closedA ? ra.hi - ra.lo : 0, periodB = closedB ? rb.hi - rb.lo : 0;
+  const double epsA = paramEps(ra), epsB = paramEps(rb);
+  const double tol = a.tol.distance;
+  auto finish = [&](Hit& h) {
+    const Point3d pa = pointAt(a.curve, h.ip.paramA), pb = pointAt(b, h.ip.paramB);
+    if (h.endA)
+      h.ip.xy = pa.xy();
+    else if (h.endB)
+      h.ip.xy = pb.xy();
+    else
+      h.ip.xy = {h.ip.xy.x + a.origin.x, h.ip.xy.y + a.origin.y};
+    h.ip.zA = pa.z;
+    h.ip.zB = pb.z;
+    if (closedA && h.ip.paramA >= ra.hi) h.ip.paramA = ra.lo;
+    if (closedB && h.ip.paramB >= rb.hi) h.ip.paramB = rb.lo;
+  };
+  for (Hit& h : c.hits) finish(h);
+  for (auto& [f, t] : c.spans) {
+    finish(f);
+    finish(t);
+    if (f.ip.paramA > t.ip.paramA) std::swap(f, t);
+  }
+  if (dropAtParamB) {
+    std::erase_if(c.hits, [&](const Hit& h) { return h.ip.paramB == dropParamB; });
+  }
+  // Spans that continue one another (consecutive segments) become one.
+  std::sort(c.spans.begin(), c.spans.end(),
+            [](const auto& x, const auto& y) { return x.first.ip.paramA < y.first.ip.paramA; });
+  std::vector<std::pair<Hit, Hit>> spans;
+  for (const auto& s : c.spans) {
+    if (!spans.empty() && distance(spans.back().second.ip.xy, s.first.ip.xy) <= tol)
+      spans.back().second = s.second;
+    else
+      spans.push_back(s);
+  }
+  std::sort(c.hits.begin(), c.hits.end(), [](const Hit& x, const Hit& y) {
+    return x.ip.paramA < y.ip.paramA || (x.ip.paramA == y.ip.paramA && x.ip.paramB < y.ip.paramB);
+  });
+  std::vector<Hit> kept;
+  for (const Hit& h : c.hits) {
+    bool onSpan = false;
+    for (const auto& s : spans)
+      onSpan = onSpan || distance(s.first.ip.xy, h.ip.xy) <= tol ||
+               distance(s.second.ip.xy, h.ip.xy) <= tol;
+    if (onSpan) continue;
+    bool merged = false;
+    for (Hit& k : kept) {
+      if (!sameSpot(k, h, tol, epsA, epsB, periodA, periodB)) continue;
+      // Keep the one that sits on a stored end point.
+      if (!(k.endA || k.endB) && (h.endA || h.endB)) k = h;
+      merged = true;
+      break;
+    }
+    if (!merged) kept.push_back(h);
+  }
+  for (const Hit& h : kept) res.points.push_back(h.ip);
+  for (const auto& s : spans) {
+    res.overlaps.push_back({s.first.ip, s.second.ip});
+    res.points.push_back(s.first.ip);
+    res.points.push_back(s.second.ip);
+  }
+  std::stable_sort(
+      res.points.begin(), res.points.end(),
+      [](const IntersectionPoint& x, const IntersectionPoint& y) { return x.paramA < y.paramA; });
+  res.kind = !res.overlaps.empty() ? IntersectionKind::Overlap
+             : res.points.empty()  ? IntersectionKind::None
+                                   : IntersectionKind::Points;
+  return res;
+}
+
+Point2d local(Point2d p, Point2d o) { return {p.x - o.x, p.y - o.y}; }
+
+}  // namespace
+}  // namespace detail
+
+using detail::Collected;
+using detail::HitSink;
+using detail::Piece;
+
+Cutter::Cutter(const Curve& a, const Tolerance& tol) : prepared_(new detail::PreparedCurve) {
+  prepared_->curve = a;
+  prepared_->tol = tol;
+  prepared_->origin = startPoint(a).xy();
+  detail::forEachPiece(a, prepared_->origin, 0, INT_MAX, [&](const Piece& p) {
+    prepared_->pieces.push_back(p);
+    prepared_->box.add(p.box);
+  });
+}
+
+Cutter::~Cutter() = default;
+Cutter::Cutter(Cutter&&) noexcept = default;
+Cutter& Cutter::operator=(Cutter&&) noexcept = default;
+
+Extents2d Cutter::box() const {
+  const Extents2d& b = prepared_->box;
+  if (b.empty()) return b;
+  const Vector2d o{prepared_->origin.x, prepared_->origin.y};
+  return {b.min + o, b.max + o};
+}
+
+Intersections Cutter::cut(const Curve& b) const {
+  if (const auto* p = std::get_if<Polyline2d>(&b)) return cut(*p, {0, INT_MAX});
+  if (const auto* p = std::get_if<Polyline3d>(&b)) return cut(*p, {0, INT_MAX});
+  const detail::PreparedCurve& a = *prepared_;
+  const Extents2d abox = detail::grown(a.box, a.tol.distance);
+  Collected c;
+  HitSink sink;
+  detail::forEachPiece(b, a.origin, 0, INT_MAX, [&](const Piece& pb) {
+    if (abox.intersects(pb.box)) detail::solveAgainst(a, pb, sink, c);
+  });
+  return detail::assemble(a, b, c, false, 0.0);
+}
+
+Intersections Cutter::cut(const Polyline2d& b, SegmentRange range) const {
+  const detail::PreparedCurve& a = *prepared_;
+  const int segs = segmentCount(b);
+  const int first = std::max(0, range.first), last = std::min(segs, range.last);
+  const Extents2d abox = detail::grown(a.box, a.tol.distance);
+  const size_t n = b.vertices.size();
+  Collected c;
+  HitSink sink;
+  auto solve = [&](const Piece& pb) { detail::solveAgainst(a, pb, sink, c); };
+  for (int i = first; i < last; ++i) {
+    const auto& v0 = b.vertices[i];
+    const Point2d p0 = detail::local(v0.point, a.origin);
+    const Point2d p1 = detail::local(b.vertices[(i + 1) % n].point, a.origin);
+    if (!abox.intersects(detail::quickBox(p0, p1, v0.bulge))) continue;
+    detail::bulgePieces(p0, p1, v0.bulge, i, i + 1.0, solve);
+  }
+  if (segs == 0 && n == 1) {
+    const Point2d p = detail::local(b.vertices[0].point, a.origin);
+    solve(Piece{detail::LinePc{p, p}, 0, 0, Extents2d::of(p, p)});
+  }
+  if (c.hits.empty() && c.spans.empty()) return {};
+  const Curve whole = b;  // parameters and end points of b, copied only when there are hits
+  const bool ownsEnd = range.last < segs || b.closed;
+  const bool ranged = range.first > 0 || range.last < segs;
+  return detail::assemble(a, whole, c, ranged && ownsEnd, static_cast<double>(last));
+}
+
+Intersections Cutter::cut(const Polyline3d& b, SegmentRange range) const {
+  const detail::PreparedCurve& a = *prepared_;
+  const int segs = segmentCount(b);
+  const int first = std::max(0, range.first), last = std::min(segs, range.last);
+  const Extents2d abox = detail::grown(a.box, a.tol.distance);
+  const size_t n = b.vertices.size();
+  Collected c;
+  HitSink sink;
+  for (int i = first; i < last; ++i) {
+    const Point2d p0 = detail::local(b.vertices[i].xy(), a.origin);
+    const Point2d p1 = detail::local(b.vertices[(i + 1) % n].xy(), a.origin);
+    const Extents2d box = Extents2d::of(p0, p1);
+    if (!abox.intersects(box)) continue;
+    detail::solveAgainst(a, Piece{detail::LinePc{p0, p1}, double(i), i + 1.0, box}, sink, c);
+  }
+  if (segs == 0 && n == 1) {
+    const Point2d p = detail::local(b.vertices[0].xy(), a.origin);
+    detail::solveAgainst(a, Piece{detail::LinePc{p, p}, 0, 0, Extents2d::of(p, p)}, sink, c);
+  }
+  if (c.hits.empty() && c.spans.empty()) return {};
+  const Curve whole = b;
+  const bool ownsEnd = range.last < segs || b.closed;
+  const bool ranged = range.first > 0 || range.last < segs;
+  return detail::assemble(a, whole, c, ranged && ownsEnd, static_cast<double>(last));
+}
+
+Intersections intersect(const Curve& a, const Curve& b, const Tolerance& tol) {
+  return Cutter(a, tol).cut(b);
+}
+
+}  // namespace geom

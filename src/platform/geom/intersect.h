@@ -1,0 +1,92 @@
+#pragma once
+// Intersections of two bounded curves projected onto the XY plane.
+//
+// Lines, arcs and circles in every pairing, and a line with an ellipse, are solved in
+// closed form. An ellipse with an arc or another ellipse, and any pair with a NURBS curve,
+// are solved on the exact curves by subdivision (boxes culled against each other, tangent
+// cones to separate single crossings) and Newton refinement to full double precision.
+// Nothing is tessellated.
+//
+// Precision: both operands are moved so that the first operand's start point lies at the
+// origin before anything is computed. Survey coordinates (X ~ 3.5e6) subtracted from
+// nearby points are exact, so the local work keeps all digits; results are moved back by
+// one addition. An intersection at an end point or polyline vertex (within the tolerance)
+// is reported with that stored point bit for bit and the exact parameter (0, 1, i, ...).
+//
+// Results: each point carries its parameter on both curves (conventions of curves.h) and
+// the Z of each curve there. Points are sorted by the parameter on the first curve. A hit
+// at a vertex shared by two polyline segments is reported once. A tangent touch gives one
+// point. Where the curves run together (collinear segments, coincident arcs) the kind is
+// Overlap and the end points of each shared part are given as points and as a span.
+
+#include <memory>
+#include <vector>
+
+#include "platform/geom/curves.h"
+#include "platform/geom/extents.h"
+#include "platform/geom/tolerance.h"
+
+namespace geom {
+
+enum class IntersectionKind { None, Points, Overlap };
+
+struct IntersectionPoint {
+  Point2d xy;
+  double paramA = 0.0;
+  double paramB = 0.0;
+  double zA = 0.0;  // Z of the first curve at the point
+  double zB = 0.0;
+};
+
+struct OverlapSpan {
+  IntersectionPoint from;  // lower parameter on the first curve
+  IntersectionPoint to;
+};
+
+struct Intersections {
+  IntersectionKind kind = IntersectionKind::None;
+  std::vector<IntersectionPoint> points;
+  std::vector<OverlapSpan> overlaps;
+};
+
+// Half-open run of polyline segments [first, last).
+struct SegmentRange {
+  int first = 0;
+  int last = 0;
+};
+
+namespace detail {
+struct PreparedCurve;
+}
+
+// One curve prepared for many intersections: its pieces are computed once in the local
+// frame. Cutting a polyline costs one box test per segment and allocates nothing unless
+// there are hits.
+class Cutter {
+ public:
+  explicit Cutter(const Curve& a, const Tolerance& tol = {});
+  ~Cutter();
+  Cutter(Cutter&&) noexcept;
+  Cutter& operator=(Cutter&&) noexcept;
+  Cutter(const Cutter&) = delete;
+  Cutter& operator=(const Cutter&) = delete;
+
+  // The prepared curve is the first operand ("A") of every result.
+  Intersections cut(const Curve& b) const;
+  // Only the given segments of b (clamped to its segment count). A hit at the vertex that
+  // ends the range is left to the range that starts there, so adjacent runs never report
+  // it twice; at the polyline's own end (open) it belongs to the last segment.
+  Intersections cut(const Polyline2d& b, SegmentRange range) const;
+  Intersections cut(const Polyline3d& b, SegmentRange range) const;
+
+  // Plan box of the prepared curve in world coordinates.
+  Extents2d box() const;
+
+ private:
+  std::unique_ptr<detail::PreparedCurve> prepared_;
+};
+
+// intersect(a, b) == Cutter(a).cut(b).
+Intersections intersect(const Curve& a, const Curve& b, const Tolerance& tol = {});
+
+}  // namespace geom
