@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Runs the main job on the bundled sample drawing with what has been built so far.
+# Runs the main job on the bundled sample drawing: the section and the profile with `ruvo
+# demo`, then the table with `tabulix export` from the section data file it wrote.
 set -euo pipefail
 build=${1:-build/release}
 out=${DEMO_OUT:-demo-out}
 ruvo="$build/src/cli/ruvo"
-if [[ -x "$ruvo" ]]; then
-  exec "$ruvo" demo --out "$out"
+tabulix="$build/src/tabulix/tabulix"
+mkdir -p "$out"
+"$ruvo" demo --out "$out"
+if [[ -f "$out/section.txt" ]]; then
+  "$tabulix" export "$out/section.txt" -o "$out/table.csv"
+  echo "demo: table written to $out/table.csv"
 fi
-echo "demo: the command-line program 'ruvo' is not built yet."
-echo "demo: what exists so far is the geometry kernel; run 'make test' to exercise it."
-echo "demo: nothing was cut and no file was written."
