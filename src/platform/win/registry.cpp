@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -48,9 +49,15 @@ class FileLock {
   int fd_ = -1;
 };
 
+// Identity of the hive file's content, or empty when it cannot be trusted: file times are
+// as coarse as the kernel's clock tick and a freed inode number is soon reused, so a file
+// replaced within the last two seconds may carry the stamp of an older one.
 std::string fileStamp(const std::filesystem::path& file) {
   struct stat st {};
   if (::stat(file.c_str(), &st) != 0) return "missing";
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  if (now.tv_sec - st.st_mtim.tv_sec < 2) return {};
   return std::to_string(st.st_dev) + ':' + std::to_string(st.st_ino) + ':' +
          std::to_string(st.st_size) + ':' + std::to_string(st.st_mtim.tv_sec) + '.' +
          std::to_string(st.st_mtim.tv_nsec);
@@ -77,10 +84,9 @@ Registry& Registry::currentUser() {
   return registry;
 }
 
-const Hive& Registry::load() {
-  // Rename gives every new hive file its own inode, so the stamp changes with the content.
+const Hive& Registry::load(bool fresh) {
   const std::string stamp = fileStamp(file_);
-  if (stamp != cacheStamp_) {
+  if (fresh || stamp.empty() || stamp != cacheStamp_) {
     auto bytes = readFileBytes(file_);
     cache_ = bytes ? Hive::fromText(*bytes, kRoot) : Hive();
     cacheStamp_ = stamp;
@@ -99,7 +105,7 @@ RegStatus Registry::modify(const std::function<RegStatus(Hive&)>& fn) {
   if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
   FileLock lock(file_);
   if (!lock.locked()) return RegStatus::AccessDenied;
-  Hive hive = load();
+  Hive hive = load(/*fresh=*/true);  // a writer must never build on a stale copy
   const RegStatus status = fn(hive);
   if (status != RegStatus::Success) return status;
   if (!writeFileAtomically(file_, hive.toText(kRoot))) return RegStatus::AccessDenied;

@@ -56,7 +56,7 @@ class Registry {
   friend class RegKey;
   RegStatus read(const std::function<RegStatus(const Hive&)>& fn);
   RegStatus modify(const std::function<RegStatus(Hive&)>& fn);
-  const Hive& load();
+  const Hive& load(bool fresh = false);
 
   std::filesystem::path file_;
   std::mutex mutex_;
