@@ -126,6 +126,24 @@ TEST_F(RegistryTest, ReadsHandWrittenAndUnicodeExportsAndSkipsGarbage) {
   EXPECT_EQ(reg.openKey("Other", key), RegStatus::FileNotFound);
 }
 
+TEST_F(RegistryTest, ReadsUnicodeExportsOfNewerEditors) {
+  const std::u16string text =
+      u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\U]\r\n"
+      u"\"t\"=\"高程\"\r\n\"e\"=hex(2):25,00,41,00,25,00,00,00\r\n";
+  std::string bytes = "\xFF\xFE";
+  for (char16_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  bool clean = false;
+  win::Hive h = win::Hive::fromText(bytes, "HKEY_CURRENT_USER", &clean);
+  EXPECT_TRUE(clean);
+  const win::RegKeyNode* key = h.find("u");
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(win::regStringText(win::Hive::findValue(*key, "t")->data), "高程");
+  EXPECT_EQ(win::regStringText(win::Hive::findValue(*key, "E")->data), "%A%");
+}
+
 TEST_F(RegistryTest, LongBinaryValuesWrapAndReadBack) {
   win::Registry reg(hive);
   win::RegKey key;
