@@ -40,6 +40,25 @@ Evaluated evalLine(Point3d a, Point3d b, double t) {
   return {p, b - a};
 }
 
+Evaluated evalPoly(const Polyline2d& p, double param) {
+  const int segs = segmentCount(p);
+  if (p.vertices.empty()) return Evaluated{};
+  if (segs == 0) return Evaluated{withZ(p.vertices[0].point, p.elevation), {}};
+  const auto [i, t] = splitParam(param, segs);
+  const auto& v0 = p.vertices[i];
+  const auto& v1 = p.vertices[(i + 1) % p.vertices.size()];
+  const auto r = bulgeAt(v0.point, v1.point, v0.bulge, t);
+  return Evaluated{withZ(r.point, p.elevation), {r.d1.x, r.d1.y, 0}};
+}
+
+Evaluated evalPoly(const Polyline3d& p, double param) {
+  const int segs = segmentCount(p);
+  if (p.vertices.empty()) return Evaluated{};
+  if (segs == 0) return Evaluated{p.vertices[0], {}};
+  const auto [i, t] = splitParam(param, segs);
+  return evalLine(p.vertices[i], p.vertices[(i + 1) % p.vertices.size()], t);
+}
+
 Evaluated eval(const Curve& curve, double param) {
   return std::visit(
       Overload{
@@ -83,23 +102,8 @@ Evaluated eval(const Curve& curve, double param) {
               d.point = n.controlPoints.back();
             return Evaluated{d.point, d.d1};
           },
-          [&](const Polyline2d& p) {
-            const int segs = segmentCount(p);
-            if (p.vertices.empty()) return Evaluated{};
-            if (segs == 0) return Evaluated{withZ(p.vertices[0].point, p.elevation), {}};
-            const auto [i, t] = splitParam(param, segs);
-            const auto& v0 = p.vertices[i];
-            const auto& v1 = p.vertices[(i + 1) % p.vertices.size()];
-            const auto r = bulgeAt(v0.point, v1.point, v0.bulge, t);
-            return Evaluated{withZ(r.point, p.elevation), {r.d1.x, r.d1.y, 0}};
-          },
-          [&](const Polyline3d& p) {
-            const int segs = segmentCount(p);
-            if (p.vertices.empty()) return Evaluated{};
-            if (segs == 0) return Evaluated{p.vertices[0], {}};
-            const auto [i, t] = splitParam(param, segs);
-            return evalLine(p.vertices[i], p.vertices[(i + 1) % p.vertices.size()], t);
-          },
+          [&](const Polyline2d& p) { return evalPoly(p, param); },
+          [&](const Polyline3d& p) { return evalPoly(p, param); },
       },
       curve);
 }
@@ -165,6 +169,8 @@ bool isClosed(const Curve& curve) {
 }
 
 Point3d pointAt(const Curve& c, double param) { return eval(c, param).point; }
+Point3d pointAt(const Polyline2d& p, double param) { return evalPoly(p, param).point; }
+Point3d pointAt(const Polyline3d& p, double param) { return evalPoly(p, param).point; }
 
 Point3d startPoint(const Curve& c) { return pointAt(c, paramRange(c).lo); }
 

@@ -15,6 +15,9 @@ bool isClosed(const Curve& c);
 // The point at a parameter (clamped to the range). The range ends give the stored end
 // points exactly: a polyline's vertex i is returned bit for bit at parameter i.
 Point3d pointAt(const Curve& c, double param);
+// The same without wrapping a (possibly long) polyline into a Curve.
+Point3d pointAt(const Polyline2d& p, double param);
+Point3d pointAt(const Polyline3d& p, double param);
 Point3d startPoint(const Curve& c);
 Point3d endPoint(const Curve& c);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <functional>
 
 #include "platform/geom/evaluate.h"
 #include "platform/geom/pieces.h"
@@ -15,7 +16,8 @@ struct PreparedCurve {
   Tolerance tol;
   Point2d origin;
   std::vector<Piece> pieces;
-  Extents2d box;  // local frame
+  std::vector<Strip> strips;  // one per piece
+  Extents2d box;              // local frame
 };
 
 namespace {
@@ -36,7 +38,8 @@ Extents2d grown(const Extents2d& b, double d) {
 
 // Solves one piece of B against every piece of A whose box it meets.
 void solveAgainst(const PreparedCurve& a, const Piece& pb, HitSink& sink, Collected& out) {
-  for (const Piece& pa : a.pieces) {
+  for (size_t i = 0; i < a.pieces.size(); ++i) {
+    const Piece& pa = a.pieces[i];
     if (!grown(pa.box, a.tol.distance).intersects(pb.box)) continue;
     sink.clear();
     solvePieces(pa.shape, pb.shape, a.tol, sink);
@@ -58,29 +61,10 @@ void solveAgainst(const PreparedCurve& a, const Piece& pb, HitSink& sink, Collec
 Extents2d quickBox(Point2d p0, Point2d p1, double b) {
   Extents2d box = Extents2d::of(p0, p1);
   if (b == 0.0) return box;
-  const double L = distance(p0, p1);
+  const double L = std::sqrt((p1 - p0).lengthSquared());  // hypot is slow in this loop
   const double reach =
       std::abs(b) <= 1.0 ? std::abs(b) * L / 2 : L * (1 + b * b) / (2 * std::abs(b));
   return grown(box, reach * 1.000001);
-}
-
-template <class F>
-void bulgePieces(Point2d p0, Point2d p1, double b, double k0, double k1, const F& f) {
-  if (b == 0.0 || p0 == p1) {
-    f(Piece{LinePc{p0, p1}, k0, k1, Extents2d::of(p0, p1)});
-    return;
-  }
-  if (std::abs(b) <= 1.0) {
-    ArcPc arc{p0, p1, b};
-    f(Piece{arc, k0, k1, boxOf(arc)});
-    return;
-  }
-  const Point2d mid = bulgeAt(p0, p1, b, 0.5).point;
-  const double half = b / (1.0 + std::sqrt(1.0 + b * b));
-  const double km = (k0 + k1) / 2;
-  ArcPc a1{p0, mid, half}, a2{mid, p1, half};
-  f(Piece{a1, k0, km, boxOf(a1)});
-  f(Piece{a2, km, k1, boxOf(a2)});
 }
 
 double paramEps(const ParamRange& r) { return 1e-6 * std::max(1.0, r.hi - r.lo); }
@@ -95,17 +79,36 @@ bool sameSpot(const Hit& x, const Hit& y, double tol, double epsA, double epsB, 
          close(x.ip.paramB, y.ip.paramB, epsB, periodB);
 }
 
-Intersections assemble(const PreparedCurve& a, const Curve& b, Collected& c, bool dropAtParamB,
+// What the assembly needs of the second curve, without copying a long polyline.
+struct CurveB {
+  ParamRange range;
+  bool closed = false;
+  std::function<Point3d(double)> pointAt;
+};
+
+CurveB viewOf(const Curve& b) {
+  return {paramRange(b), isClosed(b), [&b](double u) { return geom::pointAt(b, u); }};
+}
+
+template <class Poly>
+CurveB viewOf(const Poly& b) {
+  const int segs = segmentCount(b);
+  return {{0.0, static_cast<double>(segs)}, b.closed && segs > 1, [&b](double u) {
+            return geom::pointAt(b, u);
+          }};
+}
+
+Intersections assemble(const PreparedCurve& a, const CurveB& b, Collected& c, bool dropAtParamB,
                        double dropParamB) {
   Intersections res;
   if (c.hits.empty() && c.spans.empty()) return res;
-  const ParamRange ra = paramRange(a.curve), rb = paramRange(b);
-  const bool closedA = isClosed(a.curve), closedB = isClosed(b);
+  const ParamRange ra = paramRange(a.curve), rb = b.range;
+  const bool closedA = isClosed(a.curve), closedB = b.closed;
   const double periodA = closedA ? ra.hi - ra.lo : 0, periodB = closedB ? rb.hi - rb.lo : 0;
   const double epsA = paramEps(ra), epsB = paramEps(rb);
   const double tol = a.tol.distance;
   auto finish = [&](Hit& h) {
-    const Point3d pa = pointAt(a.curve, h.ip.paramA), pb = pointAt(b, h.ip.paramB);
+    const Point3d pa = pointAt(a.curve, h.ip.paramA), pb = b.pointAt(h.ip.paramB);
     if (h.endA)
       h.ip.xy = pa.xy();
     else if (h.endB)
@@ -186,6 +189,7 @@ Cutter::Cutter(const Curve& a, const Tolerance& tol) : prepared_(new detail::Pre
   prepared_->origin = startPoint(a).xy();
   detail::forEachPiece(a, prepared_->origin, 0, INT_MAX, [&](const Piece& p) {
     prepared_->pieces.push_back(p);
+    prepared_->strips.push_back(detail::stripOf(p.shape));
     prepared_->box.add(p.box);
   });
 }
@@ -211,7 +215,7 @@ Intersections Cutter::cut(const Curve& b) const {
   detail::forEachPiece(b, a.origin, 0, INT_MAX, [&](const Piece& pb) {
     if (abox.intersects(pb.box)) detail::solveAgainst(a, pb, sink, c);
   });
-  return detail::assemble(a, b, c, false, 0.0);
+  return detail::assemble(a, detail::viewOf(b), c, false, 0.0);
 }
 
 Intersections Cutter::cut(const Polyline2d& b, SegmentRange range) const {
@@ -223,22 +227,22 @@ Intersections Cutter::cut(const Polyline2d& b, SegmentRange range) const {
   Collected c;
   HitSink sink;
   auto solve = [&](const Piece& pb) { detail::solveAgainst(a, pb, sink, c); };
+  const bool single = a.pieces.size() == 1;
   for (int i = first; i < last; ++i) {
     const auto& v0 = b.vertices[i];
     const Point2d p0 = detail::local(v0.point, a.origin);
-    const Point2d p1 = detail::local(b.vertices[(i + 1) % n].point, a.origin);
+    const Point2d p1 = detail::local(b.vertices[i + 1 < int(n) ? i + 1 : 0].point, a.origin);
     if (!abox.intersects(detail::quickBox(p0, p1, v0.bulge))) continue;
+    if (single && detail::clearOf(a.strips[0], p0, p1, v0.bulge, a.tol.distance)) continue;
     detail::bulgePieces(p0, p1, v0.bulge, i, i + 1.0, solve);
   }
   if (segs == 0 && n == 1) {
     const Point2d p = detail::local(b.vertices[0].point, a.origin);
     solve(Piece{detail::LinePc{p, p}, 0, 0, Extents2d::of(p, p)});
   }
-  if (c.hits.empty() && c.spans.empty()) return {};
-  const Curve whole = b;  // parameters and end points of b, copied only when there are hits
   const bool ownsEnd = range.last < segs || b.closed;
   const bool ranged = range.first > 0 || range.last < segs;
-  return detail::assemble(a, whole, c, ranged && ownsEnd, static_cast<double>(last));
+  return detail::assemble(a, detail::viewOf(b), c, ranged && ownsEnd, static_cast<double>(last));
 }
 
 Intersections Cutter::cut(const Polyline3d& b, SegmentRange range) const {
@@ -251,20 +255,19 @@ Intersections Cutter::cut(const Polyline3d& b, SegmentRange range) const {
   HitSink sink;
   for (int i = first; i < last; ++i) {
     const Point2d p0 = detail::local(b.vertices[i].xy(), a.origin);
-    const Point2d p1 = detail::local(b.vertices[(i + 1) % n].xy(), a.origin);
+    const Point2d p1 = detail::local(b.vertices[i + 1 < int(n) ? i + 1 : 0].xy(), a.origin);
     const Extents2d box = Extents2d::of(p0, p1);
     if (!abox.intersects(box)) continue;
+    if (a.pieces.size() == 1 && detail::clearOf(a.strips[0], p0, p1, 0.0, a.tol.distance)) continue;
     detail::solveAgainst(a, Piece{detail::LinePc{p0, p1}, double(i), i + 1.0, box}, sink, c);
   }
   if (segs == 0 && n == 1) {
     const Point2d p = detail::local(b.vertices[0].xy(), a.origin);
     detail::solveAgainst(a, Piece{detail::LinePc{p, p}, 0, 0, Extents2d::of(p, p)}, sink, c);
   }
-  if (c.hits.empty() && c.spans.empty()) return {};
-  const Curve whole = b;
   const bool ownsEnd = range.last < segs || b.closed;
   const bool ranged = range.first > 0 || range.last < segs;
-  return detail::assemble(a, whole, c, ranged && ownsEnd, static_cast<double>(last));
+  return detail::assemble(a, detail::viewOf(b), c, ranged && ownsEnd, static_cast<double>(last));
 }
 
 Intersections intersect(const Curve& a, const Curve& b, const Tolerance& tol) {

@@ -38,28 +38,6 @@ Eval bezEval(const BezPc& z, double t) {
   return {pp, {(dx - dw * p.x) / a.w, (dy - dw * p.y) / a.w}};
 }
 
-// Pieces of the arc from p0 to p1 with bulge b over curve parameters [k0, k1]: one piece
-// when it turns at most half a circle, else two halves.
-template <class F>
-void arcPieces(Point2d p0, Point2d p1, double b, double k0, double k1, const F& f) {
-  if (b == 0.0 || p0 == p1) {
-    Piece pc{LinePc{p0, p1}, k0, k1, Extents2d::of(p0, p1)};
-    f(pc);
-    return;
-  }
-  if (std::abs(b) <= 1.0) {
-    ArcPc a{p0, p1, b};
-    f(Piece{a, k0, k1, boxOf(a)});
-    return;
-  }
-  const Point2d mid = bulgeAt(p0, p1, b, 0.5).point;
-  const double half = b / (1.0 + std::sqrt(1.0 + b * b));
-  const double km = (k0 + k1) / 2;
-  ArcPc a1{p0, mid, half}, a2{mid, p1, half};
-  f(Piece{a1, k0, km, boxOf(a1)});
-  f(Piece{a2, km, k1, boxOf(a2)});
-}
-
 Point2d local(Point2d p, Point2d o) { return {p.x - o.x, p.y - o.y}; }
 Point2d local(Point3d p, Point2d o) { return {p.x - o.x, p.y - o.y}; }
 
@@ -163,15 +141,15 @@ void forEachPiece(const Curve& curve, Point2d o, int firstSeg, int lastSeg,
             f(Piece{LinePc{a, b}, 0, 1, Extents2d::of(a, b)});
           },
           [&](const BulgeArc& a) {
-            arcPieces(local(a.start, o), local(a.end, o), a.bulge, 0, 1, f);
+            bulgePieces(local(a.start, o), local(a.end, o), a.bulge, 0, 1, f);
           },
           [&](const Circle& c) {
             const double nz = c.normalZ < 0 ? -1.0 : 1.0;
             const Point2d cc = local(c.centre, o);
             const double r = std::abs(c.radius);
             const Point2d s{cc.x + r, cc.y}, m{cc.x - r, cc.y};
-            arcPieces(s, m, nz, 0, kPi, f);
-            arcPieces(m, s, nz, kPi, kTwoPi, f);
+            bulgePieces(s, m, nz, 0, kPi, f);
+            bulgePieces(m, s, nz, kPi, kTwoPi, f);
           },
           [&](const CircularArc& a) {
             const Curve whole = a;
@@ -187,7 +165,7 @@ void forEachPiece(const Curve& curve, Point2d o, int firstSeg, int lastSeg,
                            a1 = a.startAngle + sweep * (i + 1) / n;
               const double k0 = r.lo + (r.hi - r.lo) * i / n;
               const double k1 = i + 1 == n ? r.hi : r.lo + (r.hi - r.lo) * (i + 1) / n;
-              arcPieces(at(a0), at(a1), std::tan(sweep / n / 4), k0, k1, f);
+              bulgePieces(at(a0), at(a1), std::tan(sweep / n / 4), k0, k1, f);
             }
           },
           [&](const EllipseArc& e) {
@@ -214,7 +192,7 @@ void forEachPiece(const Curve& curve, Point2d o, int firstSeg, int lastSeg,
             for (int i = std::max(0, firstSeg); i < std::min(segs, lastSeg); ++i) {
               const auto& v0 = p.vertices[i];
               const auto& v1 = p.vertices[(i + 1) % n];
-              arcPieces(local(v0.point, o), local(v1.point, o), v0.bulge, i, i + 1, f);
+              bulgePieces(local(v0.point, o), local(v1.point, o), v0.bulge, i, i + 1, f);
             }
             if (segs == 0 && n == 1) {
               const Point2d a = local(p.vertices[0].point, o);

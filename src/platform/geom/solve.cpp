@@ -244,15 +244,17 @@ void lineEll(const LinePc& a, const EllPc& e, const Tolerance& tol, HitSink& out
 
 void swapped(const Shape& a, const Shape& b, const Tolerance& tol, HitSink& out,
              void (*solve)(const Shape&, const Shape&, const Tolerance&, HitSink&)) {
-  HitSink tmp;
-  solve(b, a, tol, tmp);
-  auto flip = [](RawHit h) {
+  const size_t hits = out.hits.size(), spans = out.spans.size();
+  solve(b, a, tol, out);
+  auto flip = [](RawHit& h) {
     std::swap(h.sA, h.sB);
     std::swap(h.endA, h.endB);
-    return h;
   };
-  for (const RawHit& h : tmp.hits) out.hits.push_back(flip(h));
-  for (const RawSpan& s : tmp.spans) out.spans.push_back({flip(s.from), flip(s.to)});
+  for (size_t i = hits; i < out.hits.size(); ++i) flip(out.hits[i]);
+  for (size_t i = spans; i < out.spans.size(); ++i) {
+    flip(out.spans[i].from);
+    flip(out.spans[i].to);
+  }
 }
 
 void solveOrdered(const Shape& a, const Shape& b, const Tolerance& tol, HitSink& out) {
@@ -327,14 +329,53 @@ void addHit(const Shape& a, const Shape& b, double sA, double sB, Point2d p, con
   out.hits.push_back(h);
 }
 
+namespace {
+
+// Cheap lower bounds of the distance from p to a piece's carrier, to spare the nearest
+// point search for end points that are plainly off the other piece.
+bool maybeNear(const Shape& shape, Point2d p, double tol) {
+  return std::visit(Overload{
+                        [&](const LinePc&) { return true; },
+                        [&](const ArcPc& a) {
+                          const Vector2d c = a.p1 - a.p0;
+                          const Point2d m = midpoint(a.p0, a.p1);
+                          const double e = (1 - a.b * a.b) / 2;
+                          const double G = a.b * ((p - m).lengthSquared() - c.lengthSquared() / 4) -
+                                           e * dot(perp(c), p - m);
+                          // G = b (d^2 - r^2) = b (d - r)(d + r) and |b| (d + r) >= |b| r = K / 2.
+                          return std::abs(G) <=
+                                     2.0 * tol * c.length() * (1 + a.b * a.b) / 2 * 1.01 ||
+                                 std::abs(G) <= tol * 1e-3;
+                        },
+                        [&](const EllPc& e) {
+                          const Vector2d d = p - e.c;
+                          const double x = dot(d, e.u) / e.u.lengthSquared(),
+                                       y = dot(d, e.v) / e.v.lengthSquared();
+                          const double minor = std::min(e.u.length(), e.v.length());
+                          return std::abs(std::hypot(x, y) - 1) * minor <= tol * 1.01;
+                        },
+                        [&](const BezPc& z) {
+                          Extents2d box;
+                          for (const HomPoint& h : z.pts) box.add(h.point().xy());
+                          return box.min.x - tol <= p.x && p.x <= box.max.x + tol &&
+                                 box.min.y - tol <= p.y && p.y <= box.max.y + tol;
+                        },
+                    },
+                    shape);
+}
+
+}  // namespace
+
 void endpointHits(const Shape& a, const Shape& b, const Tolerance& tol, HitSink& out) {
   for (int end = 0; end < 2; ++end) {
     const Point2d p = end == 0 ? startOf(a) : endOf(a);
+    if (!maybeNear(b, p, tol.distance)) continue;
     const Nearest n = nearestOn(b, p);
     if (n.dist <= tol.distance) addHit(a, b, end, n.s, p, tol, out);
   }
   for (int end = 0; end < 2; ++end) {
     const Point2d p = end == 0 ? startOf(b) : endOf(b);
+    if (!maybeNear(a, p, tol.distance)) continue;
     const Nearest n = nearestOn(a, p);
     if (n.dist <= tol.distance) addHit(a, b, n.s, end, p, tol, out);
   }
