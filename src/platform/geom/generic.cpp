@@ -114,10 +114,11 @@ class Solver {
       : a_(a), b_(b), tol_(tol), out_(out) {}
 
   void run() {
-    const size_t first = out_.hits.size();
+    const size_t first = out_.hits.size(), firstSpan = out_.spans.size();
     endpointHits(a_, b_, tol_, out_);
     recurse(wholePart(a_), wholePart(b_), 0);
     mergeContacts(first);
+    mergeRuns(first, firstSpan);
   }
 
  private:
@@ -286,6 +287,56 @@ class Solver {
       recurse(pa, l, depth + 1);
       recurse(pa, r, depth + 1);
     }
+  }
+
+  // Whether A stays within the tolerance of B between two parameters (sampled).
+  bool runsTogether(double s0, double s1, double t) const {
+    for (int k = 1; k < 8; ++k) {
+      double gap;
+      project(evalShape(a_, s0 + (s1 - s0) * k / 8).p, t, gap);
+      if (gap > tol_.distance) return false;
+    }
+    return true;
+  }
+
+  // Coincident stretches come out of the subdivision as many short spans: join them, run
+  // them out to the end points found on the other curve, and drop the hits they cover.
+  void mergeRuns(size_t first, size_t firstSpan) {
+    if (out_.spans.size() == firstSpan) return;
+    std::vector<RawSpan> spans(out_.spans.begin() + firstSpan, out_.spans.end());
+    for (RawSpan& sp : spans)
+      if (sp.from.sA > sp.to.sA) std::swap(sp.from, sp.to);
+    std::sort(spans.begin(), spans.end(),
+              [](const RawSpan& x, const RawSpan& y) { return x.from.sA < y.from.sA; });
+    std::vector<RawSpan> joined;
+    for (const RawSpan& sp : spans) {
+      if (!joined.empty() && sp.from.sA <= joined.back().to.sA + 1e-12) {
+        if (sp.to.sA > joined.back().to.sA) joined.back().to = sp.to;
+      } else {
+        joined.push_back(sp);
+      }
+    }
+    std::vector<RawHit> hits(out_.hits.begin() + first, out_.hits.end());
+    std::vector<bool> used(hits.size(), false);
+    for (RawSpan& sp : joined) {
+      for (size_t i = 0; i < hits.size(); ++i) {
+        const RawHit& h = hits[i];
+        if (h.sA >= sp.from.sA && h.sA <= sp.to.sA) {
+          used[i] = true;
+        } else if (h.sA < sp.from.sA && runsTogether(h.sA, sp.from.sA, h.sB)) {
+          sp.from = h;
+          used[i] = true;
+        } else if (h.sA > sp.to.sA && runsTogether(sp.to.sA, h.sA, sp.to.sB)) {
+          sp.to = h;
+          used[i] = true;
+        }
+      }
+    }
+    out_.spans.resize(firstSpan);
+    out_.spans.insert(out_.spans.end(), joined.begin(), joined.end());
+    out_.hits.resize(first);
+    for (size_t i = 0; i < hits.size(); ++i)
+      if (!used[i]) out_.hits.push_back(hits[i]);
   }
 
   // Hits between which A stays within the tolerance of B are one contact (a touch is

@@ -124,20 +124,24 @@ Intersections assemble(const PreparedCurve& a, const CurveB& b, Collected& c, bo
   for (auto& [f, t] : c.spans) {
     finish(f);
     finish(t);
+    // A span that runs to the end of a closed curve keeps its end parameter.
+    if (closedA && t.ip.paramA == ra.lo && f.ip.paramA > ra.lo) t.ip.paramA = ra.hi;
     if (f.ip.paramA > t.ip.paramA) std::swap(f, t);
   }
   if (dropAtParamB) {
     std::erase_if(c.hits, [&](const Hit& h) { return h.ip.paramB == dropParamB; });
   }
-  // Spans that continue one another (consecutive segments) become one.
+  // Spans that overlap or continue one another (consecutive pieces) become one.
   std::sort(c.spans.begin(), c.spans.end(),
             [](const auto& x, const auto& y) { return x.first.ip.paramA < y.first.ip.paramA; });
   std::vector<std::pair<Hit, Hit>> spans;
   for (const auto& s : c.spans) {
-    if (!spans.empty() && distance(spans.back().second.ip.xy, s.first.ip.xy) <= tol)
-      spans.back().second = s.second;
-    else
+    if (!spans.empty() && (s.first.ip.paramA <= spans.back().second.ip.paramA + epsA ||
+                           distance(spans.back().second.ip.xy, s.first.ip.xy) <= tol)) {
+      if (s.second.ip.paramA > spans.back().second.ip.paramA) spans.back().second = s.second;
+    } else {
       spans.push_back(s);
+    }
   }
   std::sort(c.hits.begin(), c.hits.end(), [](const Hit& x, const Hit& y) {
     return x.ip.paramA < y.ip.paramA || (x.ip.paramA == y.ip.paramA && x.ip.paramB < y.ip.paramB);
@@ -147,7 +151,8 @@ Intersections assemble(const PreparedCurve& a, const CurveB& b, Collected& c, bo
     bool onSpan = false;
     for (const auto& s : spans)
       onSpan = onSpan || distance(s.first.ip.xy, h.ip.xy) <= tol ||
-               distance(s.second.ip.xy, h.ip.xy) <= tol;
+               distance(s.second.ip.xy, h.ip.xy) <= tol ||
+               (h.ip.paramA >= s.first.ip.paramA && h.ip.paramA <= s.second.ip.paramA);
     if (onSpan) continue;
     bool merged = false;
     for (Hit& k : kept) {
