@@ -41,6 +41,7 @@ void solveAgainst(const PreparedCurve& a, const Piece& pb, HitSink& sink, Collec
   for (size_t i = 0; i < a.pieces.size(); ++i) {
     const Piece& pa = a.pieces[i];
     if (!grown(pa.box, a.tol.distance).intersects(pb.box)) continue;
+    if (clearOf(a.strips[i], pb.box, a.tol.distance)) continue;
     sink.clear();
     solvePieces(pa.shape, pb.shape, a.tol, sink);
     auto map = [&](const RawHit& h) {

@@ -203,7 +203,61 @@ Nurbs insertKnot(const Nurbs& c, double u, int times) {
   return out;
 }
 
+namespace {
+
+// Decomposition of a clamped curve whose inner knots have multiplicity <= degree, in one
+// sweep over the knots (Boehm insertion done in place per span).
+std::vector<BezierSegment> decomposeClamped(const Nurbs& c) {
+  const int p = c.degree;
+  const auto& U = c.knots;
+  const int m = static_cast<int>(U.size()) - 1;
+  std::vector<BezierSegment> out;
+  std::vector<HomPoint> cur(p + 1), next(p + 1);
+  std::vector<double> alphas(p + 1);
+  for (int i = 0; i <= p; ++i) cur[i] = homAt(c, i);
+  int a = p, b = p + 1;
+  while (b < m) {
+    const int i0 = b;
+    while (b < m && U[b + 1] == U[b]) ++b;
+    const int mult = b - i0 + 1;
+    if (mult < p) {
+      const double numer = U[b] - U[a];
+      for (int j = p; j > mult; --j) alphas[j - mult - 1] = numer / (U[a + j] - U[a]);
+      const int r = p - mult;
+      for (int j = 1; j <= r; ++j) {
+        const int save = r - j, s = mult + j;
+        for (int k = p; k >= s; --k) cur[k] = cur[k - 1].lerp(cur[k], alphas[k - s]);
+        if (b < m) next[save] = cur[p];
+      }
+    }
+    if (U[a] < U[b]) out.push_back({U[a], U[b], cur});
+    if (b < m) {
+      for (int i = p - mult; i <= p; ++i) next[i] = homAt(c, b - p + i);
+      std::swap(cur, next);
+      a = b;
+      ++b;
+    }
+  }
+  return out;
+}
+
+bool clampedSimple(const Nurbs& c) {
+  const int p = c.degree;
+  const auto& U = c.knots;
+  const size_t m = U.size() - 1;
+  if (U[0] != U[p] || U[m] != U[m - p]) return false;
+  int run = 1;
+  for (size_t i = p + 1; i + p + 1 <= m; ++i) {
+    run = U[i] == U[i - 1] ? run + 1 : 1;
+    if (run > p) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::vector<BezierSegment> bezierSegments(const Nurbs& c) {
+  if (clampedSimple(c)) return decomposeClamped(c);
   Nurbs work = c;
   const ParamRange dom = domain(c);
   const int p = c.degree;

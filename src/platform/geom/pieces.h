@@ -125,6 +125,14 @@ inline bool clearOf(const Strip& s, Point2d p0, Point2d p1, double bulge, double
   return std::max(d0, d1) + reach < s.lo - tol || std::min(d0, d1) - reach > s.hi + tol;
 }
 
+// Whether a box stays clear of the strip.
+inline bool clearOf(const Strip& s, const Extents2d& box, double tol) {
+  if (!(s.hi < INFINITY) || box.empty()) return false;
+  const double mid = dot(s.n, box.centre() - s.o);
+  const double half = (std::abs(s.n.x) * box.width() + std::abs(s.n.y) * box.height()) / 2;
+  return mid + half < s.lo - tol || mid - half > s.hi + tol;
+}
+
 // Cuts a curve into pieces in the frame with the given origin and calls f(piece) for
 // each. Polylines can be limited to a segment range.
 void forEachPiece(const Curve& c, Point2d origin, int firstSeg, int lastSeg,
