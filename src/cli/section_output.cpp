@@ -1,0 +1,160 @@
+#include "cli/section_output.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "ruvo/section/records.h"
+#include "ruvo/section/text_format.h"
+
+namespace cli {
+namespace {
+
+// "%.3f" without trailing zeros and point, as the list shows elevations.
+std::string ListNumber(double value) {
+  std::string text = ruvo::FormatFixed(value, 3);
+  if (text.find('.') != std::string::npos) {
+    while (!text.empty() && text.back() == '0') text.pop_back();
+    if (!text.empty() && text.back() == '.') text.pop_back();
+  }
+  return text;
+}
+
+// Columns on a terminal: wide (East Asian) characters take two cells.
+std::size_t DisplayWidth(std::string_view text) {
+  std::size_t width = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    width += len >= 3 ? 2 : 1;
+    i += len;
+  }
+  return width;
+}
+
+void Cell(std::ostream& out, std::string_view text, std::size_t width) {
+  out << text;
+  for (std::size_t w = DisplayWidth(text); w < width; ++w) out << ' ';
+  out << ' ';
+}
+
+std::string Hex(std::uint64_t handle) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%llX", static_cast<unsigned long long>(handle));
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> MessageLines(std::string_view text) {
+  std::vector<std::string> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.find_first_not_of(' ') != std::string_view::npos) lines.emplace_back(line);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return lines;
+}
+
+void WritePointTable(std::ostream& out, const ruvo::CDocData& doc) {
+  const std::size_t widths[] = {5, 10, 3, 12, 3, 14};
+  const char* titles[] = {"No", "高程", "删", "注释", "标", "图层"};
+  for (std::size_t i = 0; i < 6; ++i) Cell(out, titles[i], widths[i]);
+  out << "距离\n";
+  for (const ruvo::CDataStruct& p : doc.pointList) {
+    if (!ruvo::IsPointListed(p, doc.KneePnt)) continue;
+    Cell(out, std::to_string(p.nNo + 1), widths[0]);
+    Cell(out, ListNumber(p.dHigh) + (p.bRevised ? "*" : ""), widths[1]);
+    Cell(out, p.bDelete ? "×" : "", widths[2]);
+    Cell(out, p.strNote, widths[3]);
+    Cell(out, p.bMark ? "√" : "", widths[4]);
+    Cell(out, p.strLayer, widths[5]);
+    out << ruvo::FormatFixed(p.dDist, 3) << '\n';
+  }
+}
+
+std::string JsonNumber(double value) {
+  if (!std::isfinite(value)) return "null";
+  char text[32];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+  return ec == std::errc() ? std::string(text, end) : "null";
+}
+
+std::string JsonString(std::string_view text) {
+  std::string out = "\"";
+  for (char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (ch == '"' || ch == '\\') {
+      out += '\\';
+      out += ch;
+    } else if (ch == '\n') {
+      out += "\\n";
+    } else if (ch == '\r') {
+      out += "\\r";
+    } else if (ch == '\t') {
+      out += "\\t";
+    } else if (c < 0x20) {
+      char esc[8];
+      std::snprintf(esc, sizeof esc, "\\u%04x", c);
+      out += esc;
+    } else {
+      out += ch;
+    }
+  }
+  return out + "\"";
+}
+
+namespace {
+
+template <class T, class F>
+void JsonArray(std::ostream& out, const std::vector<T>& items, F write) {
+  out << '[';
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    out << (i ? ",\n  " : "\n  ");
+    write(items[i]);
+  }
+  out << (items.empty() ? "]" : "\n ]");
+}
+
+void WritePoint(std::ostream& out, const ruvo::CDataStruct& p) {
+  out << "{\"nNo\":" << p.nNo << ",\"x\":" << JsonNumber(p.ptPos.x)
+      << ",\"y\":" << JsonNumber(p.ptPos.y) << ",\"z\":" << JsonNumber(p.ptPos.z)
+      << ",\"dHigh\":" << JsonNumber(p.dHigh) << ",\"dDist\":" << JsonNumber(p.dDist)
+      << ",\"bDelete\":" << p.bDelete << ",\"strNote\":" << JsonString(p.strNote)
+      << ",\"bMark\":" << p.bMark << ",\"nType\":" << p.nType
+      << ",\"strLayer\":" << JsonString(p.strLayer) << ",\"bRevised\":" << p.bRevised
+      << ",\"idObject\":" << (p.idObject ? JsonString(Hex(p.idObject)) : "null") << '}';
+}
+
+void WriteVertex(std::ostream& out, const ruvo::CPntList& v) {
+  out << "{\"nIndex\":" << v.nIndex << ",\"x\":" << JsonNumber(v.ptPos.x)
+      << ",\"y\":" << JsonNumber(v.ptPos.y) << ",\"z\":" << JsonNumber(v.ptPos.z)
+      << ",\"dDist\":" << JsonNumber(v.dDist) << ",\"dBulge\":" << JsonNumber(v.dBulge) << '}';
+}
+
+}  // namespace
+
+void WriteSectionJson(std::ostream& out, const SectionReport& report, const ruvo::CDocData& doc) {
+  out << "{\n \"drawing\": " << (report.drawing ? JsonString(*report.drawing) : "null");
+  out << ",\n \"line\": ";
+  if (report.line) {
+    out << "{\"handle\": " << JsonString(report.line->handle)
+        << ", \"type\": " << JsonString(report.line->type) << '}';
+  } else {
+    out << "null";
+  }
+  out << ",\n \"messages\": ";
+  JsonArray(out, report.messages, [&](const std::string& m) { out << JsonString(m); });
+  out << ",\n \"vertices\": ";
+  JsonArray(out, doc.vertexList, [&](const ruvo::CPntList& v) { WriteVertex(out, v); });
+  out << ",\n \"points\": ";
+  JsonArray(out, doc.pointList, [&](const ruvo::CDataStruct& p) { WritePoint(out, p); });
+  out << ",\n \"layers\": ";
+  JsonArray(out, doc.layerList, [&](const std::string& l) { out << JsonString(l); });
+  out << "\n}\n";
+}
+
+}  // namespace cli
