@@ -5,14 +5,12 @@
 #include "platform/geom/arcmath.h"
 #include "platform/geom/evaluate.h"
 #include "platform/geom/nurbs.h"
+#include "platform/geom/overload.h"
 
 namespace geom {
-namespace {
 
-template <class... F>
-struct Overload : F... {
-  using F::operator()...;
-};
+using detail::Overload;
+namespace {
 
 Extents3d flat(const Extents2d& b, double z) {
   Extents3d e;

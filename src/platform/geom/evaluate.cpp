@@ -5,16 +5,14 @@
 
 #include "platform/geom/arcmath.h"
 #include "platform/geom/nurbs.h"
+#include "platform/geom/overload.h"
 
 namespace geom {
+
+using detail::Overload;
 namespace {
 
 using detail::bulgeAt;
-
-template <class... F>
-struct Overload : F... {
-  using F::operator()...;
-};
 
 // Segment index and local parameter of a polyline parameter.
 struct SegParam {
@@ -24,7 +22,8 @@ struct SegParam {
 
 SegParam splitParam(double param, int segments) {
   if (segments <= 0) return {-1, 0.0};
-  param = std::clamp(param, 0.0, static_cast<double>(segments));
+  if (!(param >= 0.0)) param = 0.0;  // also NaN
+  param = std::min(param, static_cast<double>(segments));
   int i = static_cast<int>(std::floor(param));
   if (i >= segments) i = segments - 1;
   return {i, param - i};

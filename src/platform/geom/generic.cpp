@@ -6,15 +6,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/geom/overload.h"
 #include "platform/geom/solve.h"
 
 namespace geom::detail {
 namespace {
-
-template <class... F>
-struct Overload : F... {
-  using F::operator()...;
-};
 
 struct Part {
   double s0 = 0.0, s1 = 1.0;
@@ -116,6 +112,8 @@ class Solver {
   void run() {
     const size_t first = out_.hits.size(), firstSpan = out_.spans.size();
     endpointHits(a_, b_, tol_, out_);
+    // A piece shrunk to a point meets the other only where its end points do.
+    if (!(lengthOf(a_) > tol_.distance) || !(lengthOf(b_) > tol_.distance)) return;
     recurse(wholePart(a_), wholePart(b_), 0);
     mergeContacts(first);
     mergeRuns(first, firstSpan);
@@ -257,8 +255,15 @@ class Solver {
   }
 
   void recurse(const Part& pa, const Part& pb, int depth) {
-    if (++nodes_ > 200000) return;
-    if (!grow(partBox(a_, pa), tol_.distance).intersects(partBox(b_, pb))) return;
+    if (++nodes_ > 20000) return;
+    const Extents2d ba = partBox(a_, pa), bb = partBox(b_, pb);
+    if (!grow(ba, tol_.distance).intersects(bb)) return;
+    if (ba.width() + ba.height() <= tol_.distance && bb.width() + bb.height() <= tol_.distance) {
+      std::vector<Candidate> found;
+      accept((pa.s0 + pa.s1) / 2, (pb.s0 + pb.s1) / 2, found);
+      for (const Candidate& c : found) addHit(a_, b_, c.s, c.t, evalShape(a_, c.s).p, tol_, out_);
+      return;
+    }
     const Cone ca = partCone(a_, pa), cb = partCone(b_, pb);
     if (conesDisjoint(ca, cb)) {
       double s = (pa.s0 + pa.s1) / 2, t = (pb.s0 + pb.s1) / 2;
@@ -275,7 +280,6 @@ class Solver {
       return;
     }
     if (depth >= 60) return;
-    const Extents2d ba = partBox(a_, pa), bb = partBox(b_, pb);
     const double sa = ba.width() + ba.height(), sb = bb.width() + bb.height();
     Part l, r;
     if (sa >= sb) {

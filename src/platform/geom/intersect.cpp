@@ -32,12 +32,19 @@ struct Collected {
   std::vector<std::pair<Hit, Hit>> spans;
 };
 
+bool finite(const Extents2d& b) {
+  return std::isfinite(b.min.x) && std::isfinite(b.min.y) && std::isfinite(b.max.x) &&
+         std::isfinite(b.max.y);
+}
+
 Extents2d grown(const Extents2d& b, double d) {
   return {b.min - Vector2d{d, d}, b.max + Vector2d{d, d}};
 }
 
 // Solves one piece of B against every piece of A whose box it meets.
 void solveAgainst(const PreparedCurve& a, const Piece& pb, HitSink& sink, Collected& out) {
+  // Non-finite input has no intersections (and NaN boxes would meet everything).
+  if (!finite(pb.box)) return;
   for (size_t i = 0; i < a.pieces.size(); ++i) {
     const Piece& pa = a.pieces[i];
     if (!grown(pa.box, a.tol.distance).intersects(pb.box)) continue;
@@ -194,6 +201,7 @@ Cutter::Cutter(const Curve& a, const Tolerance& tol) : prepared_(new detail::Pre
   prepared_->tol = tol;
   prepared_->origin = startPoint(a).xy();
   detail::forEachPiece(a, prepared_->origin, 0, INT_MAX, [&](const Piece& p) {
+    if (!detail::finite(p.box)) return;
     prepared_->pieces.push_back(p);
     prepared_->strips.push_back(detail::stripOf(p.shape));
     prepared_->box.add(p.box);

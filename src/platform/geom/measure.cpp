@@ -9,14 +9,12 @@
 #include "platform/geom/bounds.h"
 #include "platform/geom/evaluate.h"
 #include "platform/geom/nurbs.h"
+#include "platform/geom/overload.h"
 
 namespace geom {
-namespace {
 
-template <class... F>
-struct Overload : F... {
-  using F::operator()...;
-};
+using detail::Overload;
+namespace {
 
 constexpr int kNodes = 10;
 
@@ -61,19 +59,23 @@ double gauss(const F& f, double a, double b) {
   return s * h;
 }
 
+// Interval halving until the two halves agree with the whole; `budget` bounds the work
+// on integrands that never settle (cusps, non-finite input).
 template <class F>
-double adaptive(const F& f, double a, double b, double whole, int depth) {
+double adaptive(const F& f, double a, double b, double whole, int depth, int& budget) {
   const double m = (a + b) / 2;
   const double left = gauss(f, a, m), right = gauss(f, m, b);
-  if (depth >= 30 || std::abs(left + right - whole) <= 1e-14 * std::max(1.0, std::abs(whole)))
+  if (depth >= 40 || --budget <= 0 || !std::isfinite(left + right) ||
+      std::abs(left + right - whole) <= 1e-14 * std::max(1.0, std::abs(whole)))
     return left + right;
-  return adaptive(f, a, m, left, depth + 1) + adaptive(f, m, b, right, depth + 1);
+  return adaptive(f, a, m, left, depth + 1, budget) + adaptive(f, m, b, right, depth + 1, budget);
 }
 
 template <class F>
 double integrate(const F& f, double a, double b) {
   if (!(b > a)) return 0.0;
-  return adaptive(f, a, b, gauss(f, a, b), 0);
+  int budget = 4000;
+  return adaptive(f, a, b, gauss(f, a, b), 0, budget);
 }
 
 double bulgeLength(Point2d p0, Point2d p1, double b) {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/geom/angle.h"
+#include "platform/geom/arcmath.h"
 
 namespace geom {
 namespace {
@@ -314,6 +315,9 @@ namespace {
 // Rational quadratic pieces of the ellipse c + u cos t + v sin t for t in [t0, t0 + sweep],
 // with knots spread evenly over [k0, k1].
 Nurbs conicArc(Point3d c, Vector3d u, Vector3d v, double t0, double sweep, double k0, double k1) {
+  if (!std::isfinite(t0) || !std::isfinite(sweep) || !std::isfinite(k0) || !std::isfinite(k1) ||
+      std::abs(sweep) > 2 * kTwoPi)
+    return {};
   const int pieces = std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / (kPi / 2) - 1e-9)));
   const double step = sweep / pieces;
   const double wMid = std::cos(step / 2);
@@ -378,8 +382,7 @@ Nurbs toNurbs(const BulgeArc& a) {
 Nurbs toNurbs(const EllipseArc& e) {
   const double nz = e.normalZ < 0 ? -1.0 : 1.0;
   const Vector3d minor{-nz * e.majorAxis.y * e.ratio, nz * e.majorAxis.x * e.ratio, 0.0};
-  double end = e.endParam;
-  while (end <= e.startParam) end += kTwoPi;
+  const double end = detail::ellipseEnd(e);
   return conicArc(e.centre, e.majorAxis, minor, e.startParam, end - e.startParam, e.startParam,
                   end);
 }

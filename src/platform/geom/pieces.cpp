@@ -4,14 +4,10 @@
 #include <cmath>
 
 #include "platform/geom/evaluate.h"
+#include "platform/geom/overload.h"
 
 namespace geom::detail {
 namespace {
-
-template <class... F>
-struct Overload : F... {
-  using F::operator()...;
-};
 
 Eval bezEval(const BezPc& z, double t) {
   const auto& P = z.pts;

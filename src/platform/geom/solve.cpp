@@ -3,13 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/geom/overload.h"
+
 namespace geom::detail {
 namespace {
-
-template <class... F>
-struct Overload : F... {
-  using F::operator()...;
-};
 
 double snapEps(const Shape& s, const Tolerance& tol) {
   const double len = lengthOf(s);

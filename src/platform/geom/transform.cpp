@@ -4,14 +4,12 @@
 
 #include "platform/geom/arcmath.h"
 #include "platform/geom/nurbs.h"
+#include "platform/geom/overload.h"
 
 namespace geom {
-namespace {
 
-template <class... F>
-struct Overload : F... {
-  using F::operator()...;
-};
+using detail::Overload;
+namespace {
 
 Point2d add(Point2d p, Vector3d v) { return {p.x + v.x, p.y + v.y}; }
 
