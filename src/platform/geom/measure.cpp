@@ -154,9 +154,13 @@ std::optional<double> polyParamAtPoint(const Polyline2d& pl, Point2d p, const To
     Extents2d box = bulgeExtents(v0.point, v1.point, v0.bulge);
     const Vector2d grow{tol.distance, tol.distance};
     if (!Extents2d{box.min - grow, box.max + grow}.contains(p)) continue;
-    const Curve seg = BulgeArc{v0.point, v1.point, v0.bulge, 0.0};
-    const double s = refineNearest(seg, p, bulgeGuess(v0.point, v1.point, v0.bulge, p), {0, 1});
-    if (accept(seg, p, s, tol)) return i + s;
+    // Worked relative to the segment's start: survey coordinates differ exactly there, and
+    // a point computed elsewhere (an intersection) is not lost to their rounding.
+    const Point2d o = v0.point;
+    const Point2d e{v1.point.x - o.x, v1.point.y - o.y}, q{p.x - o.x, p.y - o.y};
+    const Curve seg = BulgeArc{{0, 0}, e, v0.bulge, 0.0};
+    const double s = refineNearest(seg, q, bulgeGuess({0, 0}, e, v0.bulge, q), {0, 1});
+    if (accept(seg, q, s, tol)) return i + s;
   }
   return std::nullopt;
 }
@@ -270,11 +274,12 @@ std::optional<double> paramAtPoint(const Curve& curve, Point2d p, const Toleranc
   return std::visit(
       Overload{
           [&](const LineSeg& s) {
-            return accept(curve, p, bulgeGuess(s.start.xy(), s.end.xy(), 0.0, p), tol);
+            const Polyline2d one{{{s.start.xy(), 0.0}, {s.end.xy(), 0.0}}, false, 0.0};
+            return polyParamAtPoint(one, p, tol);
           },
           [&](const BulgeArc& a) {
-            const double s = refineNearest(curve, p, bulgeGuess(a.start, a.end, a.bulge, p), r);
-            return accept(curve, p, s, tol);
+            const Polyline2d one{{{a.start, a.bulge}, {a.end, 0.0}}, false, a.z};
+            return polyParamAtPoint(one, p, tol);
           },
           [&](const Circle& c) {
             const double nz = c.normalZ < 0 ? -1.0 : 1.0;

@@ -6,6 +6,7 @@
 
 #include "platform/geom/angle.h"
 #include "platform/geom/evaluate.h"
+#include "platform/geom/intersect.h"
 #include "platform/geom/nurbs.h"
 #include "platform/geom/transform.h"
 
@@ -108,6 +109,34 @@ TEST(Angle, PlanDirections) {
   EXPECT_LT(below, kTwoPi);
   EXPECT_DOUBLE_EQ(planAngle({2, 2}, {2, 2}), 0.0);
   EXPECT_EQ(normalizeAngle(-1e-300), 0.0);
+}
+
+}  // namespace
+
+namespace {
+
+// What the section cut does: intersect a leg at survey coordinates, then ask the leg for
+// the distance at each hit. No hit may be lost to rounding of the large coordinates.
+TEST(Distance, EveryIntersectionOfASurveyLegHasItsDistance) {
+  using namespace geom;
+  const Point2d p0{3512345.678, 498765.4321}, p1{3516789.012, 501234.5678};
+  for (double bulge : {0.0, 1e-5, 0.05, -0.3}) {
+    const Polyline2d leg{{{p0, bulge}, {p1, 0.0}}, false, 0};
+    const double total = length(leg);
+    int checked = 0;
+    for (int k = 1; k < 200; ++k) {
+      const double x = p0.x + (p1.x - p0.x) * k / 200.0 + 0.123;
+      const Polyline2d contour{{{{x, p0.y - 3000}}, {{x + 7.5, p1.y + 3000}}}, false, 1.0 * k};
+      for (const auto& hit : intersect(leg, contour).points) {
+        const auto d = distanceAtPoint(leg, hit.xy);
+        ASSERT_TRUE(d) << bulge << " " << k;
+        EXPECT_NEAR(*d, distanceAtParam(leg, hit.paramA), 1e-8);
+        EXPECT_LE(*d, total);
+        ++checked;
+      }
+    }
+    EXPECT_GE(checked, 190) << bulge;
+  }
 }
 
 }  // namespace
