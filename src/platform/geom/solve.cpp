@@ -212,7 +212,12 @@ void arcArc(const ArcPc& a, const ArcPc& b, const Tolerance& tol, HitSink& out) 
   if (gg > 0.0) {
     const Point2d foot = ma + g * (-h / gg);
     const Vector2d dir = perp(g) / std::sqrt(gg);
-    const Roots r = lineVsArcCircle(a, foot, dir, tol);
+    // The radical line meets both circles in the same points; the smaller circle crosses
+    // it more steeply (an almost straight arc lies almost along it).
+    auto radius = [](const ArcPc& x) {
+      return distance(x.p0, x.p1) * (1 + x.b * x.b) / (4 * std::abs(x.b));
+    };
+    const Roots r = lineVsArcCircle(radius(a) <= radius(b) ? a : b, foot, dir, tol);
     for (int i = 0; i < r.n; ++i) {
       const Point2d p = foot + dir * r.t[i];
       double sa, sb;

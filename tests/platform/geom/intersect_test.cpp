@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <random>
 
 #include "platform/geom/evaluate.h"
+#include "platform/geom/measure.h"
 #include "platform/geom/nurbs.h"
 #include "platform/geom/transform.h"
 
@@ -369,6 +372,41 @@ TEST(Intersect, EveryPairOfKindsAgreesBothWaysAndWithRationalForms) {
     }
   }
   EXPECT_GE(hits, 120u);  // most pairs do cross
+}
+
+}  // namespace
+
+namespace {
+
+// Many legs against many bulged contours at survey coordinates: every hit lies on both
+// curves at its parameters, both argument orders agree, and the leg gives its distance.
+TEST(Intersect, RandomLegsAgainstBulgedContoursAtSurveyCoordinates) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> coord(0, 500), bulge(-1.5, 1.5);
+  const Vector2d far{3.5e6, 5e5};
+  size_t hits = 0;
+  for (int round = 0; round < 300; ++round) {
+    const double legBulge = std::array<double, 5>{0.0, 1e-5, 0.01, -0.5, 1.0}[round % 5];
+    const Polyline2d leg{{{Point2d{coord(rng), coord(rng)} + far, legBulge},
+                          {Point2d{coord(rng), coord(rng)} + far, 0.0}},
+                         false,
+                         0};
+    Polyline2d contour;
+    contour.closed = round % 3 == 0;
+    for (int i = 0; i < 12; ++i)
+      contour.vertices.push_back({Point2d{coord(rng), coord(rng)} + far, i % 2 ? bulge(rng) : 0});
+    const auto ab = intersect(leg, contour), ba = intersect(contour, leg);
+    ASSERT_EQ(ab.points.size(), ba.points.size()) << round;
+    for (const auto& p : ab.points) {
+      EXPECT_LT(distance(pointAt(leg, p.paramA).xy(), p.xy), 2e-9) << round;
+      EXPECT_LT(distance(pointAt(contour, p.paramB).xy(), p.xy), 2e-9) << round;
+      const auto d = distanceAtPoint(leg, p.xy);
+      ASSERT_TRUE(d) << round;
+      EXPECT_NEAR(*d, distanceAtParam(leg, p.paramA), 1e-8);
+    }
+    hits += ab.points.size();
+  }
+  EXPECT_GT(hits, 100u);
 }
 
 }  // namespace
