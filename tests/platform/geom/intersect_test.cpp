@@ -410,3 +410,44 @@ TEST(Intersect, RandomLegsAgainstBulgedContoursAtSurveyCoordinates) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Intersect, RandomLegsAgainstSplinesAndEllipsesAtSurveyCoordinates) {
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<double> coord(0, 500), unit(0.05, 1.0), angle(0, 6.28);
+  const Point3d far{3.5e6, 5e5, 0};
+  size_t hits = 0;
+  for (int round = 0; round < 120; ++round) {
+    const Polyline2d leg{
+        {{Point2d{coord(rng), coord(rng)} + (far.xy() - Point2d{}), round % 2 ? 0.0 : 0.02},
+         {Point2d{coord(rng), coord(rng)} + (far.xy() - Point2d{}), 0.0}},
+        false,
+        0};
+    Curve other;
+    if (round % 2) {
+      std::vector<Point3d> fit;
+      for (int i = 0; i < 8; ++i) fit.push_back(far + Vector3d{coord(rng), coord(rng), 5});
+      other = *interpolateCubic(fit);
+    } else {
+      const double a = angle(rng);
+      other = EllipseArc{far + Vector3d{coord(rng), coord(rng), 0},
+                         Vector3d{std::cos(a), std::sin(a), 0} * (50 + coord(rng) / 2),
+                         unit(rng),
+                         angle(rng),
+                         angle(rng),
+                         round % 4 ? 1.0 : -1.0};
+    }
+    const auto ab = intersect(leg, other), ba = intersect(other, leg);
+    ASSERT_EQ(ab.points.size(), ba.points.size()) << round;
+    for (const auto& p : ab.points) {
+      EXPECT_LT(distance(pointAt(leg, p.paramA).xy(), p.xy), 2e-9) << round;
+      EXPECT_LT(distance(pointAt(other, p.paramB).xy(), p.xy), 2e-9) << round;
+      EXPECT_TRUE(distanceAtPoint(leg, p.xy)) << round;
+    }
+    hits += ab.points.size();
+  }
+  EXPECT_GT(hits, 60u);
+}
+
+}  // namespace
