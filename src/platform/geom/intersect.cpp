@@ -189,6 +189,18 @@ Intersections assemble(const PreparedCurve& a, const CurveB& b, Collected& c, bo
 
 Point2d local(Point2d p, Point2d o) { return {p.x - o.x, p.y - o.y}; }
 
+// A run of segments leaves the hit at its end vertex to the run that starts there, unless
+// it ends the polyline (open) or is the whole polyline.
+bool leavesEnd(SegmentRange range, int segs, bool closed) {
+  const bool whole = range.first <= 0 && range.last >= segs;
+  return !whole && (range.last < segs || closed);
+}
+
+// The parameter of that vertex as results carry it (a closed polyline's end is its start).
+double endParam(int last, int segs, bool closed) {
+  return closed && last == segs ? 0.0 : static_cast<double>(last);
+}
+
 }  // namespace
 }  // namespace detail
 
@@ -254,9 +266,8 @@ Intersections Cutter::cut(const Polyline2d& b, SegmentRange range) const {
     const Point2d p = detail::local(b.vertices[0].point, a.origin);
     solve(Piece{detail::LinePc{p, p}, 0, 0, Extents2d::of(p, p)});
   }
-  const bool ownsEnd = range.last < segs || b.closed;
-  const bool ranged = range.first > 0 || range.last < segs;
-  return detail::assemble(a, detail::viewOf(b), c, ranged && ownsEnd, static_cast<double>(last));
+  return detail::assemble(a, detail::viewOf(b), c, detail::leavesEnd(range, segs, b.closed),
+                          detail::endParam(last, segs, b.closed));
 }
 
 Intersections Cutter::cut(const Polyline3d& b, SegmentRange range) const {
@@ -279,9 +290,8 @@ Intersections Cutter::cut(const Polyline3d& b, SegmentRange range) const {
     const Point2d p = detail::local(b.vertices[0].xy(), a.origin);
     detail::solveAgainst(a, Piece{detail::LinePc{p, p}, 0, 0, Extents2d::of(p, p)}, sink, c);
   }
-  const bool ownsEnd = range.last < segs || b.closed;
-  const bool ranged = range.first > 0 || range.last < segs;
-  return detail::assemble(a, detail::viewOf(b), c, ranged && ownsEnd, static_cast<double>(last));
+  return detail::assemble(a, detail::viewOf(b), c, detail::leavesEnd(range, segs, b.closed),
+                          detail::endParam(last, segs, b.closed));
 }
 
 Intersections intersect(const Curve& a, const Curve& b, const Tolerance& tol) {

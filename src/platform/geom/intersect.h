@@ -60,8 +60,15 @@ struct PreparedCurve;
 }
 
 // One curve prepared for many intersections: its pieces are computed once in the local
-// frame. Cutting a polyline costs one box test per segment and allocates nothing unless
-// there are hits.
+// frame. Cutting a polyline costs a box and a band test per segment (a few nanoseconds
+// for a straight or arc leg) and allocates nothing unless there are hits.
+//
+//   const geom::Cutter leg(geom::Polyline2d{{{p0, bulge}, {p1, 0.0}}, false, h});
+//   for (const geom::Curve& contour : candidates)
+//     for (const geom::IntersectionPoint& q : leg.cut(contour).points) ...
+//
+// Any tolerance given applies to every cut; the section's own distance thinning is
+// independent of it.
 class Cutter {
  public:
   explicit Cutter(const Curve& a, const Tolerance& tol = {});
@@ -73,9 +80,11 @@ class Cutter {
 
   // The prepared curve is the first operand ("A") of every result.
   Intersections cut(const Curve& b) const;
-  // Only the given segments of b (clamped to its segment count). A hit at the vertex that
-  // ends the range is left to the range that starts there, so adjacent runs never report
-  // it twice; at the polyline's own end (open) it belongs to the last segment.
+  // Only the given segments of b (clamped to its segment count), for runs of segments a
+  // spatial index hands out. A hit at the vertex that ends the range is left to the range
+  // that starts there (for a closed polyline: vertex 0 to the run from segment 0), so
+  // adjacent runs never report it twice; at an open polyline's own end it belongs to the
+  // last segment. Within a range, shared vertices are reported once as everywhere.
   Intersections cut(const Polyline2d& b, SegmentRange range) const;
   Intersections cut(const Polyline3d& b, SegmentRange range) const;
 

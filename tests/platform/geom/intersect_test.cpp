@@ -298,6 +298,13 @@ TEST(Intersect, SegmentRunsShareVerticesOnce) {
     total += cutter.cut(zig, run).points.size();
   EXPECT_EQ(total, 4u);
   EXPECT_EQ(cutter.cut(zig).points.size(), 4u);
+  // Closed: the last run ends at vertex 0, which the first run reports.
+  const Polyline2d square{{{{0, 0}}, {{10, 0}}, {{10, 10}}, {{0, 10}}}, true, 0};
+  const Cutter diagonal(LineSeg{{-5, -5, 0}, {15, 15, 0}});
+  size_t corners = 0;
+  for (SegmentRange run : {SegmentRange{0, 2}, SegmentRange{2, 4}})
+    corners += diagonal.cut(square, run).points.size();
+  EXPECT_EQ(corners, 2u);
 }
 
 TEST(Intersect, InterpolatedSplineAgainstLines) {
