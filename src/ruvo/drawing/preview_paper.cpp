@@ -106,4 +106,23 @@ PreviewRect CPreviewPaper::ProfileBox() const {
   return {cx - a, cy - b, cx + a, cy + b};
 }
 
+void CPreviewPaper::Draw(PreviewPainter& dc, int width, int height) {
+  SetArea(width, height);
+  DrawSheet(dc);
+  if (bHasProfile) DrawProfileBox(dc);
+}
+
+void CPreviewPaper::DrawSheet(PreviewPainter& dc) {
+  dc.SetPen(2, 0x000000);
+  const std::vector<PreviewPoint> outline = SheetOutline();
+  dc.Polyline(outline);
+  const std::vector<PreviewPoint> fold = SheetFold();
+  if (!fold.empty()) dc.Polyline(fold);
+}
+
+void CPreviewPaper::DrawProfileBox(PreviewPainter& dc) {
+  dc.SetPen(1, 0xFF0000);
+  dc.Rectangle(ProfileBox());
+}
+
 }  // namespace ruvo

@@ -1,20 +1,13 @@
 #pragma once
-// The paper frame chosen for a document and the fitting of the profile's box into the small
-// sheet preview of the drawing page. Painting is left to the page; this class only computes.
+// The paper frame chosen for a document, the fitting of the profile's box into the small
+// sheet preview of the drawing page and the painting of that preview.
 
 #include <string>
 #include <vector>
 
+#include "ruvo/drawing/preview_painter.h"
+
 namespace ruvo {
-
-struct PreviewPoint {
-  int x = 0;
-  int y = 0;
-};
-
-struct PreviewRect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-};
 
 class CPreviewPaper {
  public:
@@ -50,6 +43,12 @@ class CPreviewPaper {
   std::string GetFrameBlockName() const;
 
   void ResetPreview();
+
+  // Paints the sheet and, once a box has been fitted, the profile box into an area of
+  // width x height pixels (already cleared by the caller).
+  virtual void Draw(PreviewPainter& dc, int width, int height);
+  virtual void DrawSheet(PreviewPainter& dc);
+  virtual void DrawProfileBox(PreviewPainter& dc);
 
   // The sizes of the preview area, as the first step of painting (pixels).
   void SetArea(int width, int height);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "recording_painter.h"
+
 namespace {
 
 using ruvo::CPreviewPaper;
@@ -76,6 +78,62 @@ TEST(PreviewPaper, ChangingKindRefitsTheSameExtent) {
   p.dProfileHeight = 50;
   p.SetFrameType(2);
   EXPECT_NEAR(p.dProfileWidth, 100 * 118.0 / 420, 1e-12);
+}
+
+}  // namespace
+
+namespace {
+
+using testing_painter::RecordingPainter;
+using testing_painter::Stroke;
+
+TEST(PreviewPaper, PaintsSheetWithFoldAndBoxOnlyAfterAFit) {
+  CPreviewPaper p;
+  RecordingPainter before;
+  p.Draw(before, 132, 104);
+  ASSERT_EQ(before.strokes.size(), 2u);  // outline and fold, no box yet
+  EXPECT_EQ(before.strokes[0].penWidth, 2);
+  EXPECT_EQ(before.strokes[0].color, 0x000000u);
+  EXPECT_EQ(before.strokes[0].points.front(), before.strokes[0].points.back());
+  // landscape 118 x 83 centred at (66, 52): half sizes 59 and 41
+  EXPECT_EQ(before.strokes[0].points[2], (ruvo::PreviewPoint{125, 93}));
+  EXPECT_EQ(before.strokes[1].points[1], (ruvo::PreviewPoint{66 - 59 + 14, 52 - 41 + 14}));
+
+  p.SetProfileBox(300 + 35, 150 + 60);
+  p.SetFrameType(3);  // portrait A3: 93 pixels for 420 mm
+  RecordingPainter after;
+  p.Draw(after, 132, 104);
+  ASSERT_EQ(after.strokes.size(), 3u);
+  const Stroke& box = after.strokes[2];
+  EXPECT_EQ(box.kind, Stroke::kRectangle);
+  EXPECT_EQ(box.penWidth, 1);
+  EXPECT_EQ(box.color, 0xFF0000u);
+  const int a = static_cast<int>(335 * 93.0 / 420 * 0.5),
+            b = static_cast<int>(210 * 93.0 / 420 * 0.5);
+  EXPECT_EQ(box.points[0], (ruvo::PreviewPoint{66 - a, 52 - b}));
+  EXPECT_EQ(box.points[1], (ruvo::PreviewPoint{66 + a, 52 + b}));
+  // the portrait sheet: 65 x 93
+  EXPECT_EQ(after.strokes[0].points[2], (ruvo::PreviewPoint{66 + 32, 52 + 46}));
+
+  p.ResetPreview();
+  RecordingPainter reset;
+  p.Draw(reset, 132, 104);
+  EXPECT_EQ(reset.strokes.size(), 2u);
+}
+
+TEST(PreviewPaper, ShrunkSheetAndBoxKeepTheirProportions) {
+  CPreviewPaper p;
+  p.SetArea(132, 104);
+  p.SetProfileBox(1200, 300);
+  p.SetFrameType(2);
+  ASSERT_LT(p.dZoom, 1.0);
+  RecordingPainter dc;
+  p.Draw(dc, 132, 104);
+  const auto& sheet = dc.strokes[0].points;
+  const auto& box = dc.strokes.back().points;
+  const double sheetWidth = sheet[1].x - sheet[3].x, boxWidth = box[1].x - box[0].x;
+  EXPECT_NEAR(boxWidth / sheetWidth, 1200.0 / 420, 0.05);
+  EXPECT_LE(boxWidth, 132 - 5);
 }
 
 }  // namespace
