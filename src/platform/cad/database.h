@@ -1,0 +1,186 @@
+#pragma once
+// The drawing database: owns every object, hands out ids (handles) and guards for reading
+// and writing, keeps the symbol tables, the block definitions with model and paper space,
+// and a spatial index of model space. A database need not be the working one: side
+// databases hold drawings read for their blocks, block write-outs, and so on.
+//
+// Readers: add objects with their file handles first (addObject / appendEntity with a
+// handle), set the handle seed, then clear the modified flags (clearModifiedFlags). Fresh
+// handles (handle 0) are always above every handle in use.
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/cad/block_reference.h"
+#include "platform/cad/open_guard.h"
+#include "platform/cad/polylines.h"
+#include "platform/cad/spline.h"
+#include "platform/cad/symbol_table.h"
+#include "platform/cad/table_records.h"
+#include "platform/cad/text.h"
+
+namespace cad {
+
+class SpatialIndex;
+
+inline constexpr std::string_view kModelSpace = "*Model_Space";
+inline constexpr std::string_view kPaperSpace = "*Paper_Space";
+
+class Database {
+ public:
+  // Empty: nothing at all (a reader fills it). Standard: layer "0", linetypes "ByBlock",
+  // "ByLayer", "Continuous", text style "Standard", model and paper space.
+  enum class Contents { Empty, Standard };
+  enum class DuplicateBlock { Redefine, KeepExisting };
+
+  explicit Database(Contents contents = Contents::Standard);
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  // The file layer's document-level record (header, classes, objects, ...).
+  const std::shared_ptr<SourceRecord>& source() const { return source_; }
+  void setSource(std::shared_ptr<SourceRecord> s) { source_ = std::move(s); }
+
+  // ---- handles
+  Handle handleSeed() const { return seed_; }  // the next fresh handle
+  void setHandleSeed(Handle seed);             // never below the highest handle in use + 1
+  Handle newHandle() { return seed_++; }
+  // Marks a handle as used (by a sub-record); DuplicateKey if it is in use already.
+  Status reserveHandle(Handle h);
+  bool isHandleUsed(Handle h) const;
+
+  // ---- adding objects
+  // Adds an object that belongs to no block (OpaqueObject, ...). Handle 0: a fresh one.
+  Result<ObjectId> addObject(std::unique_ptr<Object> obj, Handle handle = 0);
+  // Adds a table entry or block record to its table; DuplicateKey on a name in use.
+  Result<ObjectId> addTableRecord(std::unique_ptr<TableRecord> rec, Handle handle = 0);
+  // Appends an entity to a block definition (owner = the block record).
+  Result<ObjectId> appendEntity(ObjectId block, std::unique_ptr<Entity> e, Handle handle = 0);
+  Result<ObjectId> appendToModelSpace(std::unique_ptr<Entity> e) {
+    return appendEntity(modelSpaceId(), std::move(e));
+  }
+  void clearModifiedFlags();
+
+  // ---- opening
+  template <class T = Object>
+  Opened<const T> openForRead(ObjectId id, Erased erased = Erased::Exclude) const;
+  template <class T = Object>
+  Opened<T> openForWrite(ObjectId id, Erased erased = Erased::Exclude);
+  Status erase(ObjectId id);
+  Status unerase(ObjectId id);
+  // The object whatever its state (erased ones included); nullptr when unknown. For
+  // writers and listings that must not fail on erased objects.
+  const Object* peek(ObjectId id) const;
+  std::size_t objectCount() const { return objects_.size(); }
+  // Every object, erased ones included, in ascending handle order.
+  std::vector<ObjectId> allIds() const;
+
+  // ---- tables and blocks
+  SymbolTable& layers() { return layers_; }
+  const SymbolTable& layers() const { return layers_; }
+  SymbolTable& textStyles() { return styles_; }
+  const SymbolTable& textStyles() const { return styles_; }
+  SymbolTable& linetypes() { return linetypes_; }
+  const SymbolTable& linetypes() const { return linetypes_; }
+  SymbolTable& blocks() { return blocks_; }
+  const SymbolTable& blocks() const { return blocks_; }
+  ObjectId modelSpaceId() const;
+  ObjectId paperSpaceId() const;
+  Status renameTableRecord(ObjectId id, std::string newName);
+  // Entities of a block that are not erased, in order, until `visit` returns false.
+  void forEachEntity(ObjectId block, const std::function<bool(const Entity&)>& visit) const;
+  // Loads `name` ("*" for all) from a linetype file. KeyNotFound when the file has no such
+  // linetype, FileError when it cannot be read, DuplicateKey when it is loaded already.
+  Status loadLinetypes(const std::filesystem::path& linFile, std::string_view name);
+
+  // ---- geometry and the spatial index (model space)
+  // World extents of any entity, block references included (through their block).
+  geom::Extents3d extentsOf(ObjectId id) const;
+  // The drawing extents as last computed (or as the reader set them from the file).
+  const geom::Extents3d& drawingExtents() const { return extents_; }
+  void setDrawingExtents(const geom::Extents3d& e) { extents_ = e; }
+  const geom::Extents3d& updateExtents();
+  geom::Point3d insertionBase() const { return insBase_; }
+  void setInsertionBase(geom::Point3d p) { insBase_ = p; }
+
+  // Builds the index in bulk now; otherwise the first query does.
+  void buildIndex() const;
+  void queryBox(const geom::Extents2d& box,
+                const std::function<bool(ObjectId id, int part)>& visit) const;
+  // Entities that cross or lie inside the polygon (at least 3 points, closed implicitly),
+  // in ascending handle order.
+  std::vector<ObjectId> selectCrossing(std::span<const geom::Point2d> polygon) const;
+  // Entities that lie entirely inside the polygon.
+  std::vector<ObjectId> selectWindow(std::span<const geom::Point2d> polygon) const;
+  // The exact tests alone, without the index (for a single entity, e.g. a pick).
+  bool crossesPolygon(ObjectId id, std::span<const geom::Point2d> polygon) const;
+  bool insidePolygon(ObjectId id, std::span<const geom::Point2d> polygon) const;
+
+  // ---- side databases
+  // A new database whose model space holds copies of the block's entities (with the
+  // layers, linetypes, text styles and nested blocks they use); the block's base point
+  // becomes its insertion base.
+  Result<std::unique_ptr<Database>> wblock(ObjectId block) const;
+  // Copies the model space of `source` into this database as the block `name` (base point
+  // = the source's insertion base), with fresh handles; layers, linetypes, text styles and
+  // blocks are merged by name (existing ones win); `source` is not changed.
+  Result<ObjectId> insert(std::string_view name, const Database& source,
+                          DuplicateBlock duplicate = DuplicateBlock::Redefine);
+
+ private:
+  friend void detail::closeWrite(Database*, Object*, std::uint64_t, bool);
+  friend void detail::eraseOpened(Database*, Object*, bool);
+  friend class DeepCloner;
+
+  Object* find(ObjectId id) const;
+  Status checkOpen(const Object* o, bool kindMatches, Erased erased) const;
+  Status checkWritable(const Object* o) const;
+  Result<ObjectId> place(std::unique_ptr<Object> obj, Handle handle);
+  SymbolTable* tableFor(ObjectKind k);
+  void reserveSubRecords(Object& o);
+  void entityChanged(const Object& o);
+  void closeWrite(Object& obj, std::uint64_t revisionAtOpen, bool erasedAtOpen);
+  void setErased(Object& obj, bool erase);
+  bool isIndexed(const Object& o) const;
+  void indexEntity(const Entity& e) const;
+  std::vector<geom::Extents2d> indexBoxes(const Entity& e) const;
+  geom::Extents3d blockExtents(ObjectId block, int depth) const;
+  geom::Extents3d extentsOf(const Entity& e, int depth) const;
+  bool selectedBy(const Entity& e, int part, std::span<const geom::Point2d> polygon,
+                  bool window) const;
+
+  std::unordered_map<Handle, std::unique_ptr<Object>> objects_;
+  std::unordered_map<Handle, bool> subHandles_;
+  SymbolTable layers_, styles_, linetypes_, blocks_;
+  std::shared_ptr<SourceRecord> source_;
+  Handle seed_ = 1;
+  geom::Extents3d extents_;
+  geom::Point3d insBase_;
+  mutable std::unique_ptr<SpatialIndex> index_;
+};
+
+template <class T>
+Opened<const T> Database::openForRead(ObjectId id, Erased erased) const {
+  Object* o = find(id);
+  const Status s = checkOpen(o, o != nullptr && T::matches(o->kind()), erased);
+  if (s != Status::Ok) return Opened<const T>(s);
+  return Opened<const T>(nullptr, static_cast<const T*>(o), o->revision(), o->isErased());
+}
+
+template <class T>
+Opened<T> Database::openForWrite(ObjectId id, Erased erased) {
+  Object* o = find(id);
+  Status s = checkOpen(o, o != nullptr && T::matches(o->kind()), erased);
+  if (s == Status::Ok) s = checkWritable(o);
+  if (s != Status::Ok) return Opened<T>(s);
+  ++o->openForWrite_;
+  return Opened<T>(this, static_cast<T*>(o), o->revision(), o->isErased());
+}
+
+}  // namespace cad

@@ -1,0 +1,160 @@
+// Copying entities between databases: block write-out and insert as a block definition.
+// Copies get fresh handles; the symbol table entries they name come along, merged by name
+// (an entry the target has already wins).
+
+#include <unordered_set>
+
+#include "platform/cad/database.h"
+
+namespace cad {
+
+class DeepCloner {
+ public:
+  DeepCloner(const Database& src, Database& dst) : src_(src), dst_(dst) {}
+
+  // Copies every entry of the source's layer, linetype and text style tables.
+  void mergeAllTables() {
+    for (const SymbolTable* t : {&src_.linetypes_, &src_.layers_, &src_.styles_}) {
+      for (ObjectId id : t->ids()) {
+        if (const auto* rec = objectCast<TableRecord>(src_.find(id))) ensureEntry(*rec);
+      }
+    }
+  }
+
+  // Copies the non-erased entities of a source block into a target block.
+  Status copyEntities(ObjectId srcBlock, ObjectId dstBlock) {
+    const auto* rec = objectCast<BlockRecord>(src_.find(srcBlock));
+    if (rec == nullptr) return Status::KeyNotFound;
+    for (ObjectId id : rec->entities_) {
+      const auto* e = objectCast<Entity>(src_.find(id));
+      if (e == nullptr || e->isErased()) continue;
+      const Status s = copyEntity(*e, dstBlock);
+      if (s != Status::Ok) return s;
+    }
+    return Status::Ok;
+  }
+
+  // Names of blocks that must not be copied in (the block being defined: a reference to
+  // it from inside would make it contain itself).
+  std::unordered_set<std::string> inProgress;
+
+ private:
+  Status copyEntity(const Entity& e, ObjectId dstBlock) {
+    std::unique_ptr<Object> copy = e.clone();
+    auto* entity = static_cast<Entity*>(copy.get());
+    copy.release();
+    std::unique_ptr<Entity> owned(entity);
+    freshSubRecords(*entity);
+    ensureNamed(src_.layers_, entity->layer());
+    ensureNamed(src_.linetypes_, entity->linetype());
+    if (const auto* text = objectCast<Text>(entity)) ensureNamed(src_.styles_, text->style());
+    if (const auto* ref = objectCast<BlockReference>(entity)) {
+      const Status s = ensureBlock(ref->blockName());
+      if (s != Status::Ok) return s;
+    }
+    owned->setModified(true);
+    return dst_.appendEntity(dstBlock, std::move(owned)).status();
+  }
+
+  static void freshSubRecords(Object& o) {
+    if (auto* p = objectCast<OldPolyline>(&o)) {
+      for (auto& v : p->vertices_) v.record.handle = 0;
+      p->seqend_.handle = 0;
+    } else if (auto* b = objectCast<BlockReference>(&o)) {
+      for (auto& a : b->attributes_) a.handle = 0;
+      b->seqend_.handle = 0;
+    } else if (auto* x = objectCast<OpaqueEntity>(&o)) {
+      for (auto& r : x->subRecords_) r.handle = 0;
+    }
+  }
+
+  void ensureNamed(const SymbolTable& table, const std::string& name) {
+    if (const auto* rec = objectCast<TableRecord>(src_.find(table.getIdAt(name)))) {
+      ensureEntry(*rec);
+    }
+  }
+
+  void ensureEntry(const TableRecord& rec) {
+    SymbolTable* target = dst_.tableFor(rec.kind());
+    if (target == nullptr || target->has(rec.name())) return;
+    if (const auto* layer = objectCast<Layer>(&rec))
+      ensureNamed(src_.linetypes_, layer->linetype());
+    std::unique_ptr<Object> copy = rec.clone();
+    auto* entry = static_cast<TableRecord*>(copy.release());
+    std::unique_ptr<TableRecord> owned(entry);
+    owned->owner_ = ObjectId{};
+    owned->setModified(true);
+    dst_.addTableRecord(std::move(owned));
+  }
+
+  Status ensureBlock(const std::string& name) {
+    if (inProgress.contains(foldName(name))) return Status::CycleDetected;
+    if (dst_.blocks_.has(name)) return Status::Ok;
+    const auto* rec = objectCast<BlockRecord>(src_.find(src_.blocks_.getIdAt(name)));
+    if (rec == nullptr) return Status::Ok;  // a dangling name stays dangling
+    auto block = std::make_unique<BlockRecord>(rec->name());
+    block->setBasePoint(rec->basePoint());
+    block->setDescription(rec->description());
+    block->setFlags(rec->flags());
+    block->setSource(rec->source());
+    Result<ObjectId> id = dst_.addTableRecord(std::move(block));
+    if (!id) return id.status();
+    inProgress.insert(foldName(name));
+    const Status s = copyEntities(rec->id(), *id);
+    inProgress.erase(foldName(name));
+    return s;
+  }
+
+  const Database& src_;
+  Database& dst_;
+};
+
+Result<std::unique_ptr<Database>> Database::wblock(ObjectId block) const {
+  const auto* rec = objectCast<BlockRecord>(find(block));
+  if (rec == nullptr) return block.isNull() ? Status::NullObjectId : Status::KeyNotFound;
+  auto out = std::make_unique<Database>(Contents::Standard);
+  out->setInsertionBase(rec->basePoint());
+  DeepCloner cloner(*this, *out);
+  const Status s = cloner.copyEntities(block, out->modelSpaceId());
+  if (s != Status::Ok) return s;
+  out->updateExtents();
+  return out;
+}
+
+Result<ObjectId> Database::insert(std::string_view name, const Database& source,
+                                  DuplicateBlock duplicate) {
+  if (name.empty() || &source == this) return Status::InvalidInput;
+  const ObjectId existing = blocks_.getIdAt(name);
+  if (existing && duplicate == DuplicateBlock::KeepExisting) return existing;
+  auto* old = objectCast<BlockRecord>(find(existing));
+  if (old != nullptr && old->isLayout()) return Status::InvalidInput;
+
+  ObjectId target = existing;
+  if (old != nullptr) {
+    // Redefinition: the old contents go; references keep the record and show the new.
+    for (ObjectId id : old->entities_) objects_.erase(id.handle());
+    old->entities_.clear();
+    old->setBasePoint(source.insertionBase());
+  } else {
+    auto block = std::make_unique<BlockRecord>(std::string(name));
+    block->setBasePoint(source.insertionBase());
+    Result<ObjectId> id = addTableRecord(std::move(block));
+    if (!id) return id.status();
+    target = *id;
+  }
+  DeepCloner cloner(source, *this);
+  cloner.mergeAllTables();
+  cloner.inProgress.insert(foldName(name));
+  const Status s = cloner.copyEntities(source.modelSpaceId(), target);
+  if (s != Status::Ok) return s;
+  if (index_ && old != nullptr) {
+    forEachEntity(modelSpaceId(), [&](const Entity& e) {
+      const auto* ref = objectCast<BlockReference>(&e);
+      if (ref != nullptr && foldName(ref->blockName()) == foldName(name)) indexEntity(e);
+      return true;
+    });
+  }
+  return target;
+}
+
+}  // namespace cad

@@ -1,0 +1,46 @@
+#pragma once
+// A spatial index of plan boxes keyed by (entity id, part): one box for a small entity,
+// one box per run of segments for a polyline with many vertices, so that a query near one
+// end of a long contour does not hand over the whole contour. An R-tree underneath.
+
+#include <functional>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "platform/cad/object_id.h"
+#include "platform/geom/extents.h"
+
+namespace cad {
+
+struct IndexEntry {
+  geom::Extents2d box;
+  ObjectId id;
+  int part = 0;
+};
+
+class SpatialIndex {
+ public:
+  SpatialIndex();
+  // Bulk build (packed tree): much faster than inserting one by one after a load.
+  explicit SpatialIndex(std::vector<IndexEntry> entries);
+  ~SpatialIndex();
+  SpatialIndex(SpatialIndex&&) noexcept;
+  SpatialIndex& operator=(SpatialIndex&&) noexcept;
+
+  // The parts of `id` are the boxes in order (part = position); replaces earlier ones.
+  void insert(ObjectId id, std::span<const geom::Extents2d> parts);
+  void remove(ObjectId id);
+  bool contains(ObjectId id) const;
+  std::size_t size() const;  // number of boxes
+
+  // Calls `visit` for every box that touches `box` until it returns false.
+  void query(const geom::Extents2d& box,
+             const std::function<bool(ObjectId id, int part)>& visit) const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace cad

@@ -1,0 +1,248 @@
+// The spatial index kept in step with adds, changes and erasures, and crossing / window
+// selection checked against an independent brute-force scan.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+#include "platform/cad/database.h"
+
+namespace cad {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+std::vector<ObjectId> inBox(const Database& db, geom::Extents2d box) {
+  std::vector<ObjectId> ids;
+  db.queryBox(box, [&](ObjectId id, int) {
+    ids.push_back(id);
+    return true;
+  });
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  return ids;
+}
+
+geom::Extents2d box(double x0, double y0, double x1, double y1) { return {{x0, y0}, {x1, y1}}; }
+
+std::vector<geom::Point2d> rect(double x0, double y0, double x1, double y1) {
+  return {{x1, y1}, {x0, y1}, {x0, y0}, {x1, y0}};
+}
+
+TEST(SpatialIndex, KeptInStepWithAddChangeAndErase) {
+  Database db;
+  db.buildIndex();  // built before the changes, so each must update it
+  const ObjectId id = *db.appendToModelSpace(std::make_unique<Circle>());
+  db.openForWrite<Circle>(id)->setRadius(1);
+  EXPECT_EQ(inBox(db, box(-2, -2, 2, 2)), std::vector<ObjectId>{id});
+
+  db.openForWrite<Circle>(id)->translate({100, 0, 0});
+  EXPECT_TRUE(inBox(db, box(-2, -2, 2, 2)).empty());
+  EXPECT_EQ(inBox(db, box(99, -1, 101, 1)), std::vector<ObjectId>{id});
+
+  ASSERT_EQ(db.erase(id), Status::Ok);
+  EXPECT_TRUE(inBox(db, box(99, -1, 101, 1)).empty());
+  ASSERT_EQ(db.unerase(id), Status::Ok);
+  EXPECT_EQ(inBox(db, box(99, -1, 101, 1)), std::vector<ObjectId>{id});
+
+  // Entities of other blocks are not in the model space index.
+  const ObjectId block = *db.addTableRecord(std::make_unique<BlockRecord>("B"));
+  db.appendEntity(block,
+                  std::make_unique<Line>(geom::Point3d{100, 0, 0}, geom::Point3d{101, 0, 0}));
+  EXPECT_EQ(inBox(db, box(99, -1, 101, 1)).size(), 1u);
+}
+
+TEST(SpatialIndex, LongPolylinesAreIndexedPerRunOfSegments) {
+  Database db;
+  auto pl = std::make_unique<LwPolyline>();
+  for (int i = 0; i <= 1000; ++i) pl->addVertex({{double(i), std::sin(i * 0.01)}});
+  const ObjectId id = *db.appendToModelSpace(std::move(pl));
+  int parts = 0;
+  db.queryBox(box(500.5, -2, 500.6, 2), [&](ObjectId hit, int part) {
+    EXPECT_EQ(hit, id);
+    EXPECT_EQ(part, 500 / 32);
+    ++parts;
+    return true;
+  });
+  EXPECT_EQ(parts, 1);  // one run, not the whole contour
+  EXPECT_EQ(db.selectCrossing(rect(500.5, -2, 500.6, 2)), std::vector<ObjectId>{id});
+  EXPECT_TRUE(db.selectWindow(rect(500.5, -2, 500.6, 2)).empty());
+  EXPECT_EQ(db.selectWindow(rect(-1, -2, 1001, 2)), std::vector<ObjectId>{id});
+}
+
+// ---- brute force: sample each curve finely and decide with plain geometry
+
+geom::Point2d arcPoint(geom::Point2d c, double r, double a) {
+  return {c.x + r * std::cos(a), c.y + r * std::sin(a)};
+}
+
+std::vector<geom::Point2d> samples(const Entity& e) {
+  std::vector<geom::Point2d> out;
+  constexpr int kPer = 400;
+  if (const auto* pl = objectCast<LwPolyline>(&e)) {
+    for (std::size_t i = 0; i + 1 < pl->vertexCount(); ++i) {
+      const geom::Point2d a = pl->pointAt(i), b = pl->pointAt(i + 1);
+      const double bulge = pl->bulgeAt(i);
+      for (int k = 0; k <= kPer; ++k) {
+        const double t = double(k) / kPer;
+        if (bulge == 0) {
+          out.push_back(a + (b - a) * t);
+          continue;
+        }
+        const double theta = 4 * std::atan(bulge), d = (b - a).length();
+        const double r = d / (2 * std::sin(std::fabs(theta) / 2));
+        const double h = r * std::cos(theta / 2) * (bulge > 0 ? 1 : -1);
+        const geom::Point2d c = geom::midpoint(a, b) + geom::perp((b - a) / d) * h;
+        out.push_back(arcPoint(c, r, std::atan2(a.y - c.y, a.x - c.x) + theta * t));
+      }
+    }
+  } else if (const auto* line = objectCast<Line>(&e)) {
+    for (int k = 0; k <= kPer; ++k) {
+      out.push_back(line->start().xy() +
+                    (line->end().xy() - line->start().xy()) * (double(k) / kPer));
+    }
+  } else if (const auto* circle = objectCast<Circle>(&e)) {
+    for (int k = 0; k < kPer; ++k)
+      out.push_back(arcPoint(circle->centre().xy(), circle->radius(), 2 * kPi * k / kPer));
+  } else if (const auto* arc = objectCast<Arc>(&e)) {
+    double a0 = arc->startAngleDegrees() * kPi / 180, a1 = arc->endAngleDegrees() * kPi / 180;
+    while (a1 <= a0) a1 += 2 * kPi;
+    for (int k = 0; k <= kPer; ++k) {
+      out.push_back(arcPoint(arc->centre().xy(), arc->radius(), a0 + (a1 - a0) * k / kPer));
+    }
+  } else if (const auto* el = objectCast<Ellipse>(&e)) {
+    double t1 = el->endParam();
+    while (t1 <= el->startParam()) t1 += 2 * kPi;
+    for (int k = 0; k <= kPer; ++k) {
+      out.push_back(el->pointAt(el->startParam() + (t1 - el->startParam()) * k / kPer).xy());
+    }
+  } else if (const auto* p = objectCast<PointEntity>(&e)) {
+    out.push_back(p->position().xy());
+  }
+  return out;
+}
+
+enum class Verdict { In, Out, Unsure };
+
+// Crossing against an axis-aligned rectangle: some sample inside. Samples within `margin`
+// of the boundary make the verdict unsure (the sampling could miss a graze).
+Verdict bruteCrossing(const std::vector<geom::Point2d>& pts, const geom::Extents2d& r,
+                      double margin) {
+  bool near = false;
+  for (const auto& p : pts) {
+    const bool inside = r.contains(p);
+    const double dx = std::min(std::fabs(p.x - r.min.x), std::fabs(p.x - r.max.x));
+    const double dy = std::min(std::fabs(p.y - r.min.y), std::fabs(p.y - r.max.y));
+    if ((dx < margin && p.y > r.min.y - margin && p.y < r.max.y + margin) ||
+        (dy < margin && p.x > r.min.x - margin && p.x < r.max.x + margin)) {
+      near = true;
+    }
+    if (inside && !near) return Verdict::In;
+  }
+  return near ? Verdict::Unsure : Verdict::Out;
+}
+
+TEST(CrossingSelection, AgreesWithABruteForceScanOnRandomEntities) {
+  std::mt19937 rng(20240607);
+  std::uniform_real_distribution<double> pos(0, 1000), small(1, 40), unit(0, 1);
+  Database db;
+  const geom::Vector3d offset{3.5e6, 5e5, 0};  // survey coordinates
+  for (int i = 0; i < 600; ++i) {
+    const geom::Point3d c = geom::Point3d{pos(rng), pos(rng), 0} + offset;
+    std::unique_ptr<Entity> e;
+    switch (i % 6) {
+      case 0:
+        e = std::make_unique<Line>(c, c + geom::Vector3d{small(rng), small(rng) - 20, 0});
+        break;
+      case 1: {
+        auto pl = std::make_unique<LwPolyline>();
+        geom::Point2d p = c.xy();
+        const int n = 3 + int(unit(rng) * 80);
+        for (int k = 0; k < n; ++k) {
+          pl->addVertex({p, unit(rng) < 0.2 ? unit(rng) * 2 - 1 : 0.0});
+          p = p + geom::Vector2d{small(rng) - 20, small(rng) - 20};
+        }
+        e = std::move(pl);
+        break;
+      }
+      case 2: {
+        auto circle = std::make_unique<Circle>();
+        circle->setOcsCentre(c), circle->setRadius(small(rng));
+        e = std::move(circle);
+        break;
+      }
+      case 3: {
+        auto arc = std::make_unique<Arc>();
+        arc->setOcsCentre(c), arc->setRadius(small(rng));
+        arc->setAnglesDegrees(unit(rng) * 360, unit(rng) * 360);
+        e = std::move(arc);
+        break;
+      }
+      case 4: {
+        auto el = std::make_unique<Ellipse>();
+        el->setCentre(c);
+        el->setMajorAxis({small(rng), small(rng) - 20, 0});
+        el->setRatio(0.2 + unit(rng) * 0.8);
+        el->setParams(unit(rng) * 6, unit(rng) * 6);
+        e = std::move(el);
+        break;
+      }
+      default:
+        e = std::make_unique<PointEntity>(c);
+        break;
+    }
+    ASSERT_TRUE(db.appendToModelSpace(std::move(e)));
+  }
+  std::vector<std::pair<ObjectId, std::vector<geom::Point2d>>> all;
+  db.forEachEntity(db.modelSpaceId(),
+                   [&](const Entity& e) { return all.emplace_back(e.id(), samples(e)), true; });
+
+  int compared = 0, selected = 0;
+  for (int q = 0; q < 150; ++q) {
+    const double x = pos(rng) + offset.x, y = pos(rng) + offset.y;
+    const geom::Extents2d r = box(x, y, x + small(rng) * 3, y + small(rng) * 2);
+    const std::vector<ObjectId> got = db.selectCrossing(rect(r.min.x, r.min.y, r.max.x, r.max.y));
+    for (const auto& [id, pts] : all) {
+      const Verdict v = bruteCrossing(pts, r, 0.2);
+      if (v == Verdict::Unsure) continue;
+      ++compared;
+      const bool hit = std::binary_search(got.begin(), got.end(), id);
+      selected += hit;
+      EXPECT_EQ(hit, v == Verdict::In) << "entity " << id.handle() << " query " << q;
+    }
+  }
+  EXPECT_GT(compared, 80000);
+  EXPECT_GT(selected, 100);
+}
+
+TEST(CrossingSelection, PolygonInsideAClosedCurveDoesNotSelectIt) {
+  Database db;
+  auto circle = std::make_unique<Circle>();
+  circle->setRadius(100);
+  const ObjectId id = *db.appendToModelSpace(std::move(circle));
+  EXPECT_TRUE(db.selectCrossing(rect(-1, -1, 1, 1)).empty());
+  EXPECT_EQ(db.selectCrossing(rect(99, -1, 101, 1)), std::vector<ObjectId>{id});
+  // A triangle whose edge grazes the circle's top is a crossing.
+  const std::vector<geom::Point2d> tri{{-50, 100}, {50, 100}, {0, 150}};
+  EXPECT_EQ(db.selectCrossing(tri), std::vector<ObjectId>{id});
+  EXPECT_TRUE(db.selectCrossing(std::vector<geom::Point2d>{{0, 0}, {1, 1}}).empty());
+}
+
+TEST(WindowSelection, OnlyWhatLiesEntirelyInside) {
+  Database db;
+  const ObjectId inner = *db.appendToModelSpace(
+      std::make_unique<Line>(geom::Point3d{1, 1, 0}, geom::Point3d{2, 2, 0}));
+  const ObjectId across = *db.appendToModelSpace(
+      std::make_unique<Line>(geom::Point3d{1, 1, 0}, geom::Point3d{20, 2, 0}));
+  auto arc = std::make_unique<Arc>();
+  arc->setOcsCentre({5, 5, 0}), arc->setRadius(4), arc->setAnglesDegrees(0, 180);
+  const ObjectId arcId = *db.appendToModelSpace(std::move(arc));  // top reaches y = 9
+  EXPECT_EQ(db.selectWindow(rect(0, 0, 10, 10)), (std::vector<ObjectId>{inner, arcId}));
+  EXPECT_EQ(db.selectWindow(rect(0, 0, 10, 8.9)), std::vector<ObjectId>{inner});
+  EXPECT_EQ(db.selectCrossing(rect(0, 0, 10, 10)), (std::vector<ObjectId>{inner, across, arcId}));
+}
+
+}  // namespace
+}  // namespace cad
