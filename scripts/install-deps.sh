@@ -10,6 +10,8 @@ PACKAGES=(
   libboost-dev libgtest-dev libgmock-dev libbenchmark-dev libgeos-dev
   # independent checks, benchmarks and the demo's picture
   python3 python3-ezdxf python3-shapely python3-numpy gdal-bin librsvg2-bin xz-utils
+  # Chinese glyphs for the rendered profile pictures
+  fonts-wqy-zenhei
   # formatting
   clang-format
 )

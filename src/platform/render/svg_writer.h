@@ -1,0 +1,29 @@
+#pragma once
+// The SVG back end: a picture as a self-contained SVG document, white background, y up in
+// the world turned into y down on the page. Texts stay texts, in a CJK-capable font list.
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "platform/render/primitives.h"
+
+namespace render {
+
+inline constexpr const char* kCjkFontFamilies =
+    "SimSun, 'Songti SC', 'Noto Serif CJK SC', 'Source Han Serif SC', 'Noto Sans CJK SC', "
+    "'WenQuanYi Zen Hei', 'Microsoft YaHei', sans-serif";
+
+struct SvgOptions {
+  std::optional<geom::Extents2d> window;  // default: the picture's extents
+  int size = 2000;                        // pixels of the longer side, margins included
+  int margin = 10;                        // pixels around the window
+  double fontScale = 1.3;                 // font size per capital height
+};
+
+std::string WriteSvg(const Picture& picture, const SvgOptions& options = {});
+
+// The corners of a label's box in world coordinates (an estimate: no font metrics).
+std::array<geom::Point2d, 4> LabelBox(const Label& label);
+
+}  // namespace render
