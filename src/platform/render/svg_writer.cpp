@@ -120,8 +120,8 @@ void WriteLabel(const Label& l, const Page& page, double fontScale, std::string&
   if (!box.intersects(page.window)) return;
   const char* anchor = l.h == HAlign::Left ? "start" : l.h == HAlign::Centre ? "middle" : "end";
   const double px = l.height * page.k;
-  out += "<text transform=\"translate(" + Num(page.x(l.anchor.x)) + " " +
-         Num(page.y(l.anchor.y)) + ")";
+  out += "<text transform=\"translate(" + Num(page.x(l.anchor.x)) + " " + Num(page.y(l.anchor.y)) +
+         ")";
   if (l.rotation != 0) out += " rotate(" + Num(-l.rotation * 180 / std::numbers::pi) + ")";
   if (l.widthFactor != 1 && l.widthFactor > 0) out += " scale(" + Num(l.widthFactor) + " 1)";
   out += "\" y=\"" + Num(-BaselineAbove(l.v) * px) + "\" font-size=\"" + Num(px * fontScale) +
