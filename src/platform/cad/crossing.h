@@ -1,12 +1,14 @@
 #pragma once
-// Exact tests of curves against a selection polygon: does a curve cross the polygon's
-// boundary, does a point lie inside. Used after the spatial index has named candidates.
+// The selection polygon: point-in-polygon and boundary crossings of entity curves, the
+// exact test after the spatial index has named candidates. Crossings are the kernel's
+// intersections of the polygon boundary with the curve (or a run of its segments).
 
 #include <span>
 #include <vector>
 
 #include "platform/geom/curves.h"
 #include "platform/geom/extents.h"
+#include "platform/geom/intersect.h"
 
 namespace cad::detail {
 
@@ -17,17 +19,16 @@ class SelectionPolygon {
   const geom::Extents2d& box() const { return box_; }
   // Even-odd rule; points on the boundary count as inside.
   bool contains(geom::Point2d p) const;
-  // Whether the curve (projected on XY) touches or crosses any edge of the polygon.
+  // Whether the curve (projected on XY) touches or crosses the polygon's boundary.
   bool crosses(const geom::Curve& c) const;
-  bool crossesSegment(geom::Point2d a, geom::Point2d b) const;
+  // The same for the segments [first, last) of a polyline.
+  bool crosses(const geom::Polyline2d& p, int first, int last) const;
+  bool crosses(const geom::Polyline3d& p, int first, int last) const;
 
  private:
   std::vector<geom::Point2d> pts_;
   geom::Extents2d box_;
+  geom::Cutter boundary_;
 };
-
-// A point of the curve (its start), used to tell "inside" from "outside" once it is
-// known that the curve does not cross the boundary.
-geom::Point2d anyPointOf(const geom::Curve& c);
 
 }  // namespace cad::detail

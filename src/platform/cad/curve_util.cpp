@@ -1,7 +1,6 @@
 #include "platform/cad/curve_util.h"
 
 #include <cmath>
-#include <variant>
 
 namespace cad::detail {
 
@@ -74,119 +73,5 @@ void addBulgeSegment(QuadraticPath& path, const Ocs& ocs, geom::Point2d a, geom:
   path.arc(c, ocs.toWorld(geom::Vector3d{r, 0, 0}), ocs.toWorld(geom::Vector3d{0, r, 0}), t0,
            t0 + theta);
 }
-
-namespace {
-
-// Extents of the arc centre + r (cos t, sin t), t from a0 running `sweep` (signed).
-geom::Extents2d arcBox(geom::Point2d c, double r, double a0, double sweep) {
-  geom::Extents2d box;
-  box.add(c + geom::Vector2d{r * std::cos(a0), r * std::sin(a0)});
-  box.add(c + geom::Vector2d{r * std::cos(a0 + sweep), r * std::sin(a0 + sweep)});
-  const double lo = std::min(a0, a0 + sweep), hi = std::max(a0, a0 + sweep);
-  for (int k = static_cast<int>(std::floor(lo / (kPi / 2))); k * (kPi / 2) <= hi; ++k) {
-    const double t = k * (kPi / 2);
-    if (t >= lo) box.add(c + geom::Vector2d{r * std::cos(t), r * std::sin(t)});
-  }
-  return box;
-}
-
-geom::Extents3d lift(const geom::Extents2d& b, double z) {
-  geom::Extents3d e;
-  if (b.empty()) return e;
-  e.add(geom::withZ(b.min, z));
-  e.add(geom::withZ(b.max, z));
-  return e;
-}
-
-double sweepOf(double start, double end, double normalZ) {
-  double s = normaliseAngle(end - start);
-  if (s == 0.0) s = kTwoPi;
-  return normalZ < 0 ? -normaliseAngle(start - end) : s;
-}
-
-}  // namespace
-
-geom::Extents2d bulgeExtents(geom::Point2d a, geom::Point2d b, double bulge) {
-  if (bulge == 0.0 || a == b) return geom::Extents2d::of(a, b);
-  const double theta = 4.0 * std::atan(bulge);
-  const geom::Vector2d chord = b - a;
-  const double d = chord.length();
-  const double r = d / (2.0 * std::sin(std::fabs(theta) / 2.0));
-  const double h = r * std::cos(theta / 2.0) * (bulge > 0 ? 1.0 : -1.0);
-  const geom::Point2d c = midpoint(a, b) + geom::perp(chord / d) * h;
-  geom::Extents2d box = arcBox(c, r, std::atan2(a.y - c.y, a.x - c.x), theta);
-  box.add(a);
-  box.add(b);
-  return box;
-}
-
-geom::Extents3d curveExtents(const geom::Curve& curve) {
-  struct Visitor {
-    geom::Extents3d operator()(const geom::LineSeg& s) const {
-      geom::Extents3d e;
-      e.add(s.start);
-      e.add(s.end);
-      return e;
-    }
-    geom::Extents3d operator()(const geom::BulgeArc& s) const {
-      return lift(bulgeExtents(s.start, s.end, s.bulge), s.z);
-    }
-    geom::Extents3d operator()(const geom::Circle& c) const {
-      return lift(arcBox(c.centre.xy(), c.radius, 0.0, kTwoPi), c.centre.z);
-    }
-    geom::Extents3d operator()(const geom::CircularArc& a) const {
-      return lift(arcBox(a.centre.xy(), a.radius, a.startAngle,
-                         sweepOf(a.startAngle, a.endAngle, a.normalZ)),
-                  a.centre.z);
-    }
-    geom::Extents3d operator()(const geom::EllipseArc& e) const {
-      // x(t) = cx + Mx cos t + mx sin t: extreme where tan t = mx / Mx.
-      const geom::Vector2d M = e.majorAxis.xy();
-      const geom::Vector2d m = geom::perp(M) * (e.ratio * (e.normalZ < 0 ? -1.0 : 1.0));
-      auto at = [&](double t) { return e.centre.xy() + M * std::cos(t) + m * std::sin(t); };
-      geom::Extents2d box;
-      const double t0 = e.startParam;
-      double t1 = e.endParam;
-      while (t1 <= t0) t1 += kTwoPi;
-      box.add(at(t0));
-      box.add(at(t1));
-      for (double base : {std::atan2(m.x, M.x), std::atan2(m.y, M.y)}) {
-        for (int k = -4; k <= 8; ++k) {
-          const double t = base + k * kPi;
-          if (t > t0 && t < t1) box.add(at(t));
-        }
-      }
-      return lift(box, e.centre.z);
-    }
-    geom::Extents3d operator()(const geom::Nurbs& n) const {
-      geom::Extents3d e;
-      for (const auto& p : n.controlPoints) e.add(p);
-      return e;
-    }
-    geom::Extents3d operator()(const geom::Polyline2d& p) const {
-      geom::Extents2d box;
-      const std::size_t n = p.vertices.size();
-      for (std::size_t i = 0; i < n; ++i) {
-        const bool last = i + 1 == n;
-        if (last && !p.closed) {
-          box.add(p.vertices[i].point);
-          break;
-        }
-        const auto& a = p.vertices[i];
-        const auto& b = p.vertices[last ? 0 : i + 1];
-        box.add(bulgeExtents(a.point, b.point, a.bulge));
-      }
-      return lift(box, p.elevation);
-    }
-    geom::Extents3d operator()(const geom::Polyline3d& p) const {
-      geom::Extents3d e;
-      for (const auto& v : p.vertices) e.add(v);
-      return e;
-    }
-  };
-  return std::visit(Visitor{}, curve);
-}
-
-geom::Extents2d curveExtents2d(const geom::Curve& c) { return curveExtents(c).xy(); }
 
 }  // namespace cad::detail

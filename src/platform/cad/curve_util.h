@@ -1,13 +1,11 @@
 #pragma once
 // Curve helpers the entities share: plane curves in a tilted object coordinate system
-// become rational quadratic NURBS (exact for lines, circular and elliptical arcs), and
-// extents of kernel curves.
+// become rational quadratic NURBS (exact for lines, circular and elliptical arcs).
 
 #include <vector>
 
 #include "platform/cad/ocs.h"
 #include "platform/geom/curves.h"
-#include "platform/geom/extents.h"
 
 namespace cad::detail {
 
@@ -34,10 +32,5 @@ class QuadraticPath {
 // A 2-D bulge segment of an OCS into `path` (world coordinates).
 void addBulgeSegment(QuadraticPath& path, const Ocs& ocs, geom::Point2d a, geom::Point2d b,
                      double bulge, double z);
-
-// Axis-aligned extents: exact for lines, arcs and ellipses, the control hull for NURBS.
-geom::Extents3d curveExtents(const geom::Curve& c);
-geom::Extents2d curveExtents2d(const geom::Curve& c);
-geom::Extents2d bulgeExtents(geom::Point2d a, geom::Point2d b, double bulge);
 
 }  // namespace cad::detail

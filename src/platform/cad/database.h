@@ -27,6 +27,9 @@
 namespace cad {
 
 class SpatialIndex;
+namespace detail {
+class SelectionPolygon;
+}
 
 inline constexpr std::string_view kModelSpace = "*Model_Space";
 inline constexpr std::string_view kPaperSpace = "*Paper_Space";
@@ -152,8 +155,9 @@ class Database {
   std::vector<geom::Extents2d> indexBoxes(const Entity& e) const;
   geom::Extents3d blockExtents(ObjectId block, int depth) const;
   geom::Extents3d extentsOf(const Entity& e, int depth) const;
-  bool selectedBy(const Entity& e, int part, std::span<const geom::Point2d> polygon,
-                  bool window) const;
+  bool partSelected(const Entity& e, const geom::Curve* polyline, int part,
+                    const detail::SelectionPolygon& poly, bool window) const;
+  bool entitySelected(const Entity& e, const detail::SelectionPolygon& poly, bool window) const;
 
   std::unordered_map<Handle, std::unique_ptr<Object>> objects_;
   std::unordered_map<Handle, bool> subHandles_;

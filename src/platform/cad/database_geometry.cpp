@@ -4,78 +4,75 @@
 #include <cmath>
 
 #include "platform/cad/crossing.h"
-#include "platform/cad/curve_util.h"
 #include "platform/cad/database.h"
 #include "platform/cad/spatial_index.h"
+#include "platform/geom/bounds.h"
+#include "platform/geom/evaluate.h"
 
 namespace cad {
 
 namespace {
 
 // Polylines longer than this many segments get one index box per run of segments.
-constexpr std::size_t kRun = 32;
+constexpr int kRun = 32;
 // Block nesting deeper than this is taken as a cycle in a damaged file.
 constexpr int kMaxDepth = 32;
 
-// The plan geometry of a polyline as the index and the selection see it.
-struct PlanPolyline {
-  std::vector<geom::Point2d> points;
-  std::vector<double> bulges;  // empty: all straight
-  bool closed = false;
-
-  std::size_t segments() const {
-    const std::size_t n = points.size();
-    return n < 2 ? 0 : (closed ? n : n - 1);
+// The world curve of a polyline entity when it is a kernel polyline (plane parallel to
+// XY, or 3-D); nullopt for everything else.
+std::optional<geom::Curve> worldPolyline(const Entity& e) {
+  if (objectCast<LwPolyline>(&e) == nullptr && objectCast<OldPolyline>(&e) == nullptr) {
+    return std::nullopt;
   }
-  geom::BulgeArc segment(std::size_t i) const {
-    return {points[i], points[(i + 1) % points.size()], bulges.empty() ? 0.0 : bulges[i], 0.0};
-  }
-};
-
-// Plan polylines for the entities that may be long; nullopt for everything else.
-std::optional<PlanPolyline> planPolyline(const Entity& e) {
-  if (const auto* lw = objectCast<LwPolyline>(&e)) {
-    const double s = Ocs(lw->extrusion().normal).planeSign();
-    if (s == 0) return std::nullopt;
-    PlanPolyline p;
-    p.closed = lw->isClosed();
-    p.points.assign(lw->points().begin(), lw->points().end());
-    if (s < 0) {
-      for (auto& q : p.points) q.x = -q.x;
-    }
-    if (lw->hasBulges()) {
-      for (std::size_t i = 0; i < lw->vertexCount(); ++i) p.bulges.push_back(lw->bulgeAt(i) * s);
-    }
-    return p;
-  }
-  if (objectCast<OldPolyline>(&e) != nullptr) {
-    const geom::Curve c = static_cast<const CurveEntity&>(e).curve();
-    PlanPolyline p;
-    if (const auto* p2 = std::get_if<geom::Polyline2d>(&c)) {
-      p.closed = p2->closed;
-      for (const auto& v : p2->vertices) p.points.push_back(v.point), p.bulges.push_back(v.bulge);
-      return p;
-    }
-    if (const auto* p3 = std::get_if<geom::Polyline3d>(&c)) {
-      p.closed = p3->closed;
-      for (const auto& v : p3->vertices) p.points.push_back(v.xy());
-      return p;
-    }
+  geom::Curve c = static_cast<const CurveEntity&>(e).curve();
+  if (std::holds_alternative<geom::Polyline2d>(c) || std::holds_alternative<geom::Polyline3d>(c)) {
+    return c;
   }
   return std::nullopt;
 }
 
-geom::Extents2d runBox(const PlanPolyline& p, std::size_t first, std::size_t last) {
+int segmentsOf(const geom::Curve& c) {
+  if (const auto* p = std::get_if<geom::Polyline2d>(&c)) return geom::segmentCount(*p);
+  return geom::segmentCount(std::get<geom::Polyline3d>(c));
+}
+
+std::size_t verticesOf(const geom::Curve& c) {
+  if (const auto* p = std::get_if<geom::Polyline2d>(&c)) return p->vertices.size();
+  return std::get<geom::Polyline3d>(c).vertices.size();
+}
+
+geom::Point2d vertexOf(const geom::Curve& c, std::size_t i) {
+  if (const auto* p = std::get_if<geom::Polyline2d>(&c)) return p->vertices[i].point;
+  return std::get<geom::Polyline3d>(c).vertices[i].xy();
+}
+
+int partCount(int segments) { return segments > kRun ? (segments + kRun - 1) / kRun : 1; }
+
+geom::SegmentRange rangeOf(int part, int segments) {
+  if (segments <= kRun) return {0, segments};
+  return {part * kRun, std::min(part * kRun + kRun, segments)};
+}
+
+geom::Extents2d rangeBox(const geom::Curve& c, geom::SegmentRange r) {
   geom::Extents2d box;
-  for (std::size_t i = first; i < last; ++i) {
-    const geom::BulgeArc s = p.segment(i);
-    if (s.bulge == 0.0) {
-      box.add(s.start), box.add(s.end);
+  const std::size_t n = verticesOf(c);
+  const auto* p2 = std::get_if<geom::Polyline2d>(&c);
+  for (int i = r.first; i < r.last; ++i) {
+    const geom::Point2d a = vertexOf(c, i), b = vertexOf(c, (i + 1) % n);
+    const double bulge = p2 != nullptr ? p2->vertices[i].bulge : 0.0;
+    if (bulge == 0.0) {
+      box.add(a), box.add(b);
     } else {
-      box.add(detail::bulgeExtents(s.start, s.end, s.bulge));
+      box.add(geom::bulgeExtents(a, b, bulge));
     }
   }
   return box;
+}
+
+bool crossesRange(const detail::SelectionPolygon& poly, const geom::Curve& c,
+                  geom::SegmentRange r) {
+  if (const auto* p = std::get_if<geom::Polyline2d>(&c)) return poly.crosses(*p, r.first, r.last);
+  return poly.crosses(std::get<geom::Polyline3d>(c), r.first, r.last);
 }
 
 }  // namespace
@@ -133,12 +130,15 @@ bool Database::isIndexed(const Object& o) const {
 }
 
 std::vector<geom::Extents2d> Database::indexBoxes(const Entity& e) const {
-  if (const auto plan = planPolyline(e); plan && plan->segments() > kRun) {
-    std::vector<geom::Extents2d> boxes;
-    for (std::size_t first = 0; first < plan->segments(); first += kRun) {
-      boxes.push_back(runBox(*plan, first, std::min(first + kRun, plan->segments())));
+  if (const auto c = worldPolyline(e)) {
+    const int segments = segmentsOf(*c);
+    if (segments > kRun) {
+      std::vector<geom::Extents2d> boxes;
+      for (int part = 0; part < partCount(segments); ++part) {
+        boxes.push_back(rangeBox(*c, rangeOf(part, segments)));
+      }
+      return boxes;
     }
-    return boxes;
   }
   return {extentsOf(e, 0).xy()};
 }
@@ -177,50 +177,64 @@ void Database::queryBox(const geom::Extents2d& box,
 
 // ---- selection
 
-bool Database::selectedBy(const Entity& e, int part, std::span<const geom::Point2d> polygon,
-                          bool window) const {
+// Whether one part of an entity is selected. A part that does not cross the polygon's
+// boundary lies wholly inside or wholly outside, so one of its points decides.
+bool Database::partSelected(const Entity& e, const geom::Curve* polyline, int part,
+                            const detail::SelectionPolygon& poly, bool window) const {
+  if (polyline != nullptr) {
+    const int segments = segmentsOf(*polyline);
+    const geom::SegmentRange r = rangeOf(part, segments);
+    if (verticesOf(*polyline) == 0) return false;
+    const bool inside = poly.contains(vertexOf(*polyline, r.first));
+    if (segments == 0) return inside;
+    if (inside != window) return inside;
+    return window != crossesRange(poly, *polyline, r);
+  }
+  if (const auto* c = objectCast<CurveEntity>(&e)) {
+    const geom::Curve curve = c->curve();
+    const std::optional<geom::Point3d> start = c->startPoint();
+    if (!start) return false;
+    const bool inside = poly.contains(start->xy());
+    if (inside != window) return inside;
+    return window != poly.crosses(curve);
+  }
+  // Points, texts, references and opaque entities are taken by their box.
+  const geom::Extents2d b = extentsOf(e, 0).xy();
+  if (b.empty()) return false;
+  const bool inside = poly.contains(b.min);
+  if (b.min == b.max) return inside;
+  if (inside != window) return inside;
+  const geom::Polyline2d outline{
+      {{b.min, 0}, {{b.max.x, b.min.y}, 0}, {b.max, 0}, {{b.min.x, b.max.y}, 0}}, true, 0.0};
+  if (window) return !poly.crosses(outline);
+  // A polygon wholly inside the box selects it: the box stands for a filled area.
+  return b.contains(poly.box().min) || poly.crosses(outline);
+}
+
+bool Database::entitySelected(const Entity& e, const detail::SelectionPolygon& poly,
+                              bool window) const {
+  const std::optional<geom::Curve> polyline = worldPolyline(e);
+  const int parts = polyline ? partCount(segmentsOf(*polyline)) : 1;
+  for (int p = 0; p < parts; ++p) {
+    const bool hit = partSelected(e, polyline ? &*polyline : nullptr, p, poly, window);
+    if (hit != window) return hit;  // crossing: any part; window: every part
+  }
+  return window;
+}
+
+bool Database::crossesPolygon(ObjectId id, std::span<const geom::Point2d> polygon) const {
+  const auto* e = objectCast<Entity>(find(id));
+  if (e == nullptr || e->isErased() || polygon.size() < 3) return false;
+  return entitySelected(*e, detail::SelectionPolygon(polygon), false);
+}
+
+bool Database::insidePolygon(ObjectId id, std::span<const geom::Point2d> polygon) const {
+  const auto* e = objectCast<Entity>(find(id));
+  if (e == nullptr || e->isErased() || polygon.size() < 3) return false;
   const detail::SelectionPolygon poly(polygon);
-  std::vector<geom::Curve> pieces;
-  if (const auto plan = planPolyline(e)) {
-    const std::size_t segments = plan->segments();
-    const std::size_t first = segments > kRun ? part * kRun : 0;
-    const std::size_t last = segments > kRun ? std::min(first + kRun, segments) : segments;
-    for (std::size_t i = first; i < last; ++i) pieces.emplace_back(plan->segment(i));
-    if (segments == 0 && !plan->points.empty()) {
-      pieces.emplace_back(geom::BulgeArc{plan->points[0], plan->points[0], 0.0, 0.0});
-    }
-  } else if (const auto* c = objectCast<CurveEntity>(&e)) {
-    pieces.push_back(c->curve());
-  } else {
-    const geom::Extents2d b = extentsOf(e, 0).xy();
-    if (b.empty()) return false;
-    if (!window && poly.contains(b.min)) return true;
-    // Points, texts, references and opaque entities are taken by their box.
-    const geom::Point2d q[4] = {b.min, {b.max.x, b.min.y}, b.max, {b.min.x, b.max.y}};
-    geom::Polyline3d outline;
-    outline.closed = true;
-    for (const auto& p : q) outline.vertices.push_back(geom::withZ(p, 0.0));
-    if (!window && b.contains(polygon.front())) return true;
-    pieces.emplace_back(std::move(outline));
-  }
-  for (const geom::Curve& piece : pieces) {
-    const bool inside = poly.contains(detail::anyPointOf(piece));
-    if (!window && inside) return true;
-    if (window && !inside) return false;
-    if (poly.crosses(piece)) return !window;
-  }
-  return window && !pieces.empty();
+  if (!poly.box().contains(extentsOf(*e, 0).xy())) return false;
+  return entitySelected(*e, poly, true);
 }
-
-namespace {
-
-std::vector<ObjectId> sortedUnique(std::vector<ObjectId> ids) {
-  std::sort(ids.begin(), ids.end());
-  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-  return ids;
-}
-
-}  // namespace
 
 std::vector<ObjectId> Database::selectCrossing(std::span<const geom::Point2d> polygon) const {
   std::vector<ObjectId> hits;
@@ -232,33 +246,18 @@ std::vector<ObjectId> Database::selectCrossing(std::span<const geom::Point2d> po
     return true;
   });
   std::sort(candidates.begin(), candidates.end());
-  for (const auto& [id, part] : candidates) {
-    if (!hits.empty() && hits.back() == id) continue;  // one hit part is enough
+  std::optional<geom::Curve> polyline;  // of the entity in hand, made once for its parts
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    const ObjectId id = candidates[i].first;
+    if (!hits.empty() && hits.back() == id) continue;  // one part is enough
     const auto* e = objectCast<Entity>(find(id));
-    if (e != nullptr && selectedBy(*e, part, polygon, false)) hits.push_back(id);
+    if (e == nullptr) continue;
+    if (i == 0 || candidates[i - 1].first != id) polyline = worldPolyline(*e);
+    if (partSelected(*e, polyline ? &*polyline : nullptr, candidates[i].second, poly, false)) {
+      hits.push_back(id);
+    }
   }
-  return sortedUnique(std::move(hits));
-}
-
-bool Database::crossesPolygon(ObjectId id, std::span<const geom::Point2d> polygon) const {
-  const auto* e = objectCast<Entity>(find(id));
-  if (e == nullptr || e->isErased() || polygon.size() < 3) return false;
-  const std::size_t parts = indexBoxes(*e).size();
-  for (std::size_t p = 0; p < parts; ++p) {
-    if (selectedBy(*e, static_cast<int>(p), polygon, false)) return true;
-  }
-  return false;
-}
-
-bool Database::insidePolygon(ObjectId id, std::span<const geom::Point2d> polygon) const {
-  const auto* e = objectCast<Entity>(find(id));
-  if (e == nullptr || e->isErased() || polygon.size() < 3) return false;
-  if (!detail::SelectionPolygon(polygon).box().contains(extentsOf(*e, 0).xy())) return false;
-  const std::size_t parts = indexBoxes(*e).size();
-  for (std::size_t p = 0; p < parts; ++p) {
-    if (!selectedBy(*e, static_cast<int>(p), polygon, true)) return false;
-  }
-  return true;
+  return hits;
 }
 
 std::vector<ObjectId> Database::selectWindow(std::span<const geom::Point2d> polygon) const {
@@ -270,8 +269,12 @@ std::vector<ObjectId> Database::selectWindow(std::span<const geom::Point2d> poly
     candidates.push_back(id);
     return true;
   });
-  for (ObjectId id : sortedUnique(std::move(candidates))) {
-    if (insidePolygon(id, polygon)) hits.push_back(id);
+  std::sort(candidates.begin(), candidates.end());
+  candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+  for (ObjectId id : candidates) {
+    const auto* e = objectCast<Entity>(find(id));
+    if (e == nullptr || !poly.box().contains(extentsOf(*e, 0).xy())) continue;
+    if (entitySelected(*e, poly, true)) hits.push_back(id);
   }
   return hits;
 }

@@ -5,13 +5,14 @@
 #include "platform/cad/block_reference.h"
 #include "platform/cad/curve_util.h"
 #include "platform/cad/text.h"
+#include "platform/geom/bounds.h"
 
 namespace cad {
 
 using detail::kDegree;
 using detail::kPi;
 
-geom::Extents3d CurveEntity::extents() const { return detail::curveExtents(curve()); }
+geom::Extents3d CurveEntity::extents() const { return geom::extents(curve()); }
 
 // ---- Line
 

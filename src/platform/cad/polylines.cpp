@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/cad/curve_util.h"
+#include "platform/geom/bounds.h"
 
 namespace cad {
 
@@ -128,7 +129,7 @@ std::optional<geom::Point3d> LwPolyline::startPoint() const {
 
 geom::Extents3d LwPolyline::extents() const {
   const Ocs ocs(extrusion_.normal);
-  if (ocs.planeSign() == 0) return detail::curveExtents(curve());
+  if (ocs.planeSign() == 0) return geom::extents(curve());
   // Fast path for the common case: no copy of millions of vertices.
   geom::Extents2d box;
   const std::size_t n = points_.size();
@@ -138,7 +139,7 @@ geom::Extents3d LwPolyline::extents() const {
     for (std::size_t i = 0; i < n; ++i) {
       box.add(points_[i]);
       if (bulges_[i] != 0.0 && (i + 1 < n || isClosed())) {
-        box.add(detail::bulgeExtents(points_[i], points_[i + 1 == n ? 0 : i + 1], bulges_[i]));
+        box.add(geom::bulgeExtents(points_[i], points_[i + 1 == n ? 0 : i + 1], bulges_[i]));
       }
     }
   }

@@ -1,5 +1,8 @@
 #include "platform/cad/spline.h"
 
+#include "platform/geom/evaluate.h"
+#include "platform/geom/nurbs.h"
+
 namespace cad {
 
 Status Spline::setNurbs(int degree, std::vector<double> knots,
@@ -41,30 +44,23 @@ Status Spline::translate(geom::Vector3d d) {
 }
 
 std::optional<geom::Point3d> Spline::startPoint() const {
-  if (!controlPoints_.empty()) {
-    // A clamped curve starts at its first control point; evaluate otherwise.
-    const geom::Curve c = curve();
-    if (const auto* n = std::get_if<geom::Nurbs>(&c)) {
-      if (!n->controlPoints.empty()) return n->controlPoints.front();
-    }
-  }
-  if (!fitPoints_.empty()) return fitPoints_.front();
-  return std::nullopt;
+  if (controlPoints_.empty() && fitPoints_.empty()) return std::nullopt;
+  return geom::startPoint(curve());
 }
 
 geom::Curve Spline::curve() const {
-  if (!controlPoints_.empty()) {
-    return geom::Nurbs{degree_, knots_, controlPoints_, weights_};
-  }
-  geom::Polyline3d through;
-  through.vertices = fitPoints_;
-  through.closed = (flags_ & kClosed) != 0;
-  return through;
+  if (!controlPoints_.empty()) return geom::Nurbs{degree_, knots_, controlPoints_, weights_};
+  // A spline given by fit points alone (as newer files may store it) is the cubic the
+  // hosts build through them.
+  if (auto n = geom::interpolateCubic(fitPoints_, startTangent_, endTangent_)) return *n;
+  return geom::Polyline3d{fitPoints_, false};
 }
 
 Status Spline::fitFromPoints() {
-  if (fitPoints_.size() < 2) return Status::InvalidInput;
-  return Status::NotSupported;
+  std::optional<geom::Nurbs> n = geom::interpolateCubic(fitPoints_, startTangent_, endTangent_);
+  if (!n) return Status::InvalidInput;
+  return setNurbs(n->degree, std::move(n->knots), std::move(n->controlPoints),
+                  std::move(n->weights));
 }
 
 }  // namespace cad

@@ -55,7 +55,7 @@ class Spline final : public CurveEntity {
   void setControlPointsZ(double z);
 
   // Replaces the control data by the cubic through the fit points (chord-length
-  // parameters, end tangents when set). Needs at least two fit points.
+  // parameters, end tangents when set). InvalidInput without two distinct fit points.
   Status fitFromPoints();
 
   geom::Curve curve() const override;
