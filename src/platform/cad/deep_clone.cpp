@@ -121,6 +121,25 @@ Result<std::unique_ptr<Database>> Database::wblock(ObjectId block) const {
   return out;
 }
 
+namespace {
+
+// Whether the entities of `block` (or blocks they reference) reference `folded`.
+bool references(const Database& db, ObjectId block, const std::string& folded,
+                std::unordered_set<std::string>& seen) {
+  bool found = false;
+  db.forEachEntity(block, [&](const Entity& e) {
+    const auto* ref = objectCast<BlockReference>(&e);
+    if (ref == nullptr) return true;
+    const std::string name = foldName(ref->blockName());
+    if (name == folded) return !(found = true);
+    if (seen.insert(name).second) found = references(db, db.blocks().getIdAt(name), folded, seen);
+    return !found;
+  });
+  return found;
+}
+
+}  // namespace
+
 Result<ObjectId> Database::insert(std::string_view name, const Database& source,
                                   DuplicateBlock duplicate) {
   if (name.empty() || &source == this) return Status::InvalidInput;
@@ -128,6 +147,11 @@ Result<ObjectId> Database::insert(std::string_view name, const Database& source,
   if (existing && duplicate == DuplicateBlock::KeepExisting) return existing;
   auto* old = objectCast<BlockRecord>(find(existing));
   if (old != nullptr && old->isLayout()) return Status::InvalidInput;
+  // Refused before anything changes, so a failed insert leaves no half-made block.
+  std::unordered_set<std::string> seen;
+  if (references(source, source.modelSpaceId(), foldName(name), seen)) {
+    return Status::CycleDetected;
+  }
 
   ObjectId target = existing;
   if (old != nullptr) {

@@ -189,6 +189,46 @@ TEST(Elevations, ReadAndWrittenBackPerType) {
   EXPECT_TRUE(p2.isModified());
 }
 
+TEST(SplineGeometry, FitPointsAloneGiveTheInterpolatingCubic) {
+  Spline sp;
+  sp.setFitPoints({{0, 0, 4}, {10, 5, 4}, {20, 0, 4}, {30, 5, 4}});
+  const auto n = curveAs<geom::Nurbs>(sp);
+  ASSERT_TRUE(n);
+  EXPECT_EQ(n->degree, 3);
+  expectNear(*sp.startPoint(), {0, 0, 4});
+  EXPECT_TRUE(sp.controlPoints().empty());  // nothing stored changes by looking
+  ASSERT_EQ(sp.fitFromPoints(), Status::Ok);
+  EXPECT_EQ(sp.controlPoints().size(), n->controlPoints.size());
+  EXPECT_DOUBLE_EQ(sp.controlPoints().front().z, 4);
+  // Passes through the fit points: the middle ones lie inside the extents, the ends on it.
+  EXPECT_NEAR(sp.extents().min.x, 0, 1e-9);
+  EXPECT_NEAR(sp.extents().max.x, 30, 1e-9);
+
+  Spline lone;
+  lone.setFitPoints({{1, 1, 1}, {1, 1, 1}});
+  EXPECT_EQ(lone.fitFromPoints(), Status::InvalidInput);
+}
+
+TEST(LwPolylineGeometry, TiltedPlanes) {
+  LwPolyline straight;
+  straight.setVertices({{{0, 0}}, {{10, 0}}});
+  straight.setElevation(2);
+  straight.setExtrusion({{0, 1, 0}, 0});  // the world XZ plane
+  const auto p3 = curveAs<geom::Polyline3d>(straight);
+  ASSERT_TRUE(p3);
+  const Ocs ocs(geom::Vector3d{0, 1, 0});
+  expectNear(p3->vertices[1], ocs.toWorld(geom::Point3d{10, 0, 2}));
+
+  straight.setBulgeAt(0, 1.0);  // a half circle: now an exact rational curve
+  const auto n = curveAs<geom::Nurbs>(straight);
+  ASSERT_TRUE(n);
+  expectNear(n->controlPoints.back(), ocs.toWorld(geom::Point3d{10, 0, 2}));
+  const geom::Point3d centre = ocs.toWorld(geom::Point3d{5, 0, 2});
+  for (std::size_t i = 0; i < n->controlPoints.size(); i += 2) {
+    EXPECT_NEAR((n->controlPoints[i] - centre).length(), 5.0, 1e-12);
+  }
+}
+
 TEST(OldPolylineGeometry, SplineFitShowsFitVerticesNotTheFrame) {
   Polyline2d pl;
   pl.setFlags(OldPolyline::kSplineFit);

@@ -134,7 +134,9 @@ TEST(Insert, RedefineKeepExistingAndRefusals) {
   EXPECT_EQ(work.insert("*Model_Space", **side).status(), Status::InvalidInput);
 
   // A drawing that references the name it is inserted under would contain itself.
+  const std::size_t before = work.objectCount();
   EXPECT_EQ(work.insert("LOGO", **side).status(), Status::CycleDetected);
+  EXPECT_EQ(work.objectCount(), before);  // refused before anything changed
 }
 
 }  // namespace
