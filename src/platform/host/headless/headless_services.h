@@ -1,0 +1,40 @@
+#pragma once
+// Where the headless host keeps its per-user things.
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/host/host_services.h"
+
+namespace host {
+class ModuleManager;
+class SystemVariables;
+}  // namespace host
+
+namespace host::headless {
+
+// The per-user folder: ${XDG_DATA_HOME:-$HOME/.local/share}/kestra/ (trailing "/"). Empty
+// when neither variable gives an absolute path.
+std::string defaultUserDataFolder();
+
+inline constexpr const char* kRegistryProductRootKey = "Software\\Kestra\\Host\\R1";
+
+class HeadlessServices final : public HostServices {
+ public:
+  // `userDataFolder` overrides the default (tests give a temporary folder).
+  HeadlessServices(const ModuleManager& modules, const SystemVariables& variables,
+                   std::optional<std::string> userDataFolder = std::nullopt);
+
+  std::string userDataFolder() override;
+  std::string registryProductRootKey() const override { return kRegistryProductRootKey; }
+  std::string currentProfileName() const override;
+  Result<std::string> moduleFileName(ModuleId module) const override;
+
+ private:
+  const ModuleManager& modules_;
+  const SystemVariables& variables_;
+  std::string folder_;
+};
+
+}  // namespace host::headless
