@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "platform/cad/object_id.h"
+#include "platform/geom/transform.h"
 #include "platform/geom/vec.h"
 #include "platform/host/status.h"
-#include "platform/host/transform.h"
 
 namespace host {
 
@@ -35,12 +35,13 @@ struct PointResult {
 struct DragResult {
   Status status = Status::Error;
   geom::Point3d point;  // the picked point when Normal
-  Transform transform;  // what the callback answered for that point
+  geom::Matrix3d transform;  // what the callback answered for that point
 };
 
 // Maps the cursor position to the transform of the dragged entities. The drag shows the
 // transform only while the callback answers Normal.
-using DragCallback = std::function<Status(const geom::Point3d& cursor, Transform& transform)>;
+using DragCallback =
+    std::function<Status(const geom::Point3d& cursor, geom::Matrix3d& transform)>;
 
 // Input option bits for the next input request.
 enum InputFlags : int {
@@ -102,9 +103,10 @@ class Editor {
                                        SelectionSet& out) = 0;
   // Entities that lie entirely inside the rectangle of two opposite corners.
   virtual Status selectWindow(geom::Point2d corner1, geom::Point2d corner2, SelectionSet& out) = 0;
-  // Applies the transform to every member. Stops at the first member that cannot be
-  // changed and answers its status; members before it stay changed.
-  virtual Status transformSelectionSet(const SelectionSet& set, const Transform& transform) = 0;
+  // Applies the transform to every member. Every member is opened first, so a member that
+  // cannot be changed (erased, on a locked layer) leaves the whole set unchanged.
+  virtual Status transformSelectionSet(const SelectionSet& set,
+                                       const geom::Matrix3d& transform) = 0;
   // Lets the user drag the set; nothing is changed in the drawing. Normal with the picked
   // point and the callback's transform for it, or Cancel / None.
   virtual DragResult dragSelectionSet(const SelectionSet& set, std::string_view prompt,

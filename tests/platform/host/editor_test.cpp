@@ -161,16 +161,15 @@ TEST_F(EditorTest, TransformMovesEveryMemberOrNone) {
   SelectionSet set;
   set.add(line);
   set.add(circle);
-  ASSERT_EQ(editor().transformSelectionSet(set, Transform::translation({1, 2, 0})), Status::Normal);
+  ASSERT_EQ(editor().transformSelectionSet(set, geom::Matrix3d::translation({1, 2, 0})), Status::Normal);
   EXPECT_EQ(db().openForRead<cad::Line>(line)->start(), (geom::Point3d{1, 2, 5}));
   EXPECT_EQ(db().openForRead<cad::Circle>(circle)->centre(), (geom::Point3d{21, 2, 0}));
 
-  Transform rotate;
-  rotate.m[0][0] = 0, rotate.m[0][1] = -1, rotate.m[1][0] = 1, rotate.m[1][1] = 0;
-  EXPECT_EQ(editor().transformSelectionSet(set, rotate), Status::NotSupported);
+  EXPECT_EQ(editor().transformSelectionSet(set, geom::Matrix3d::rotationZ(1.0)),
+            Status::NotSupported);
   // An erased member stops the whole move before anything changed.
   db().erase(circle);
-  EXPECT_EQ(editor().transformSelectionSet(set, Transform::translation({1, 0, 0})),
+  EXPECT_EQ(editor().transformSelectionSet(set, geom::Matrix3d::translation({1, 0, 0})),
             Status::NotFound);
   EXPECT_EQ(db().openForRead<cad::Line>(line)->start(), (geom::Point3d{1, 2, 5}));
 }
@@ -179,9 +178,9 @@ TEST_F(EditorTest, DragAsksTheCallbackForThePickedPoint) {
   SelectionSet set;
   set.add(line);
   std::vector<geom::Point3d> asked;
-  DragCallback follow = [&](const geom::Point3d& p, Transform& t) {
+  DragCallback follow = [&](const geom::Point3d& p, geom::Matrix3d& t) {
     asked.push_back(p);
-    t = Transform::translation(p - geom::Point3d{});
+    t = geom::Matrix3d::translation(p - geom::Point3d{});
     return Status::Normal;
   };
   script().push(ScriptAnswer::dragTo({100, 50, 0}));
@@ -190,7 +189,7 @@ TEST_F(EditorTest, DragAsksTheCallbackForThePickedPoint) {
   DragResult r = editor().dragSelectionSet(set, "选择插入点:", follow);
   ASSERT_EQ(r.status, Status::Normal);
   EXPECT_EQ(r.point, (geom::Point3d{100, 50, 0}));
-  EXPECT_EQ(r.transform.t, (geom::Vector3d{100, 50, 0}));
+  EXPECT_EQ(r.transform.apply({}), (geom::Point3d{100, 50, 0}));
   EXPECT_EQ(asked.size(), 1u);
   // The drag itself changes nothing; the caller moves the set.
   EXPECT_EQ(db().openForRead<cad::Line>(line)->start(), (geom::Point3d{0, 0, 5}));
@@ -205,10 +204,9 @@ TEST_F(EditorTest, DragAsksTheCallbackForThePickedPoint) {
   EXPECT_EQ(script().size(), 1u);
   // A callback that refuses the point leaves the identity.
   DragResult refused = editor().dragSelectionSet(
-      set, "", [](const geom::Point3d&, Transform&) { return Status::Error; });
+      set, "", [](const geom::Point3d&, geom::Matrix3d&) { return Status::Error; });
   EXPECT_EQ(refused.status, Status::Normal);
-  EXPECT_TRUE(refused.transform.isTranslation());
-  EXPECT_EQ(refused.transform.t, (geom::Vector3d{}));
+  EXPECT_EQ(refused.transform.apply({3, 4, 5}), (geom::Point3d{3, 4, 5}));
 }
 
 TEST(EditorWithoutDocument, EveryRequestFails) {

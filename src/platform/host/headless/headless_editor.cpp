@@ -32,6 +32,15 @@ Status fromCad(cad::Status s) {
   }
 }
 
+bool isTranslation(const geom::Matrix3d& m) {
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) {
+      if (m.m[i][j] != (i == j ? 1.0 : 0.0)) return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 HeadlessEditor::HeadlessEditor(InputScript& script, CommandLine& commandLine,
@@ -202,11 +211,13 @@ Status HeadlessEditor::selectWindow(geom::Point2d c1, geom::Point2d c2, Selectio
   return select(corners, true, out);
 }
 
-Status HeadlessEditor::transformSelectionSet(const SelectionSet& set, const Transform& transform) {
+Status HeadlessEditor::transformSelectionSet(const SelectionSet& set,
+                                             const geom::Matrix3d& transform) {
   cad::Database* db = database();
   if (db == nullptr) return Status::Error;
   // The database moves entities but does not rotate or scale them.
-  if (!transform.isTranslation()) return Status::NotSupported;
+  if (!isTranslation(transform)) return Status::NotSupported;
+  geom::Vector3d offset{transform.m[0][3], transform.m[1][3], transform.m[2][3]};
   // Open every member first, so that a member that cannot be changed leaves all unchanged.
   std::vector<cad::Opened<cad::Entity>> opened;
   opened.reserve(set.length());
@@ -216,7 +227,7 @@ Status HeadlessEditor::transformSelectionSet(const SelectionSet& set, const Tran
     opened.push_back(std::move(entity));
   }
   for (auto& entity : opened) {
-    if (cad::Status s = entity->translate(transform.t); !cad::ok(s)) return fromCad(s);
+    if (cad::Status s = entity->translate(offset); !cad::ok(s)) return fromCad(s);
   }
   return Status::Normal;
 }
@@ -234,9 +245,9 @@ DragResult HeadlessEditor::dragSelectionSet(const SelectionSet& set, std::string
     case Kind::DragTo:
     case Kind::Point:
     case Kind::PickAt: {
-      DragResult result{Status::Normal, answer->point, Transform{}};
+      DragResult result{Status::Normal, answer->point, geom::Matrix3d{}};
       // A callback that refuses the point leaves the last transform it accepted (none here).
-      Transform t;
+      geom::Matrix3d t;
       if (callback(answer->point, t) == Status::Normal) result.transform = t;
       return result;
     }

@@ -26,7 +26,7 @@ class HeadlessEditor final : public Editor {
   void resetInputOptions() override { flags_ = 0; }
   Status selectCrossingPolygon(std::span<const geom::Point2d> corners, SelectionSet& out) override;
   Status selectWindow(geom::Point2d corner1, geom::Point2d corner2, SelectionSet& out) override;
-  Status transformSelectionSet(const SelectionSet& set, const Transform& transform) override;
+  Status transformSelectionSet(const SelectionSet& set, const geom::Matrix3d& transform) override;
   DragResult dragSelectionSet(const SelectionSet& set, std::string_view prompt,
                               const DragCallback& callback) override;
 
