@@ -34,14 +34,13 @@ struct PointResult {
 
 struct DragResult {
   Status status = Status::Error;
-  geom::Point3d point;  // the picked point when Normal
+  geom::Point3d point;       // the picked point when Normal
   geom::Matrix3d transform;  // what the callback answered for that point
 };
 
 // Maps the cursor position to the transform of the dragged entities. The drag shows the
 // transform only while the callback answers Normal.
-using DragCallback =
-    std::function<Status(const geom::Point3d& cursor, geom::Matrix3d& transform)>;
+using DragCallback = std::function<Status(const geom::Point3d& cursor, geom::Matrix3d& transform)>;
 
 // Input option bits for the next input request.
 enum InputFlags : int {

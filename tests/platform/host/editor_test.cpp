@@ -161,7 +161,8 @@ TEST_F(EditorTest, TransformMovesEveryMemberOrNone) {
   SelectionSet set;
   set.add(line);
   set.add(circle);
-  ASSERT_EQ(editor().transformSelectionSet(set, geom::Matrix3d::translation({1, 2, 0})), Status::Normal);
+  ASSERT_EQ(editor().transformSelectionSet(set, geom::Matrix3d::translation({1, 2, 0})),
+            Status::Normal);
   EXPECT_EQ(db().openForRead<cad::Line>(line)->start(), (geom::Point3d{1, 2, 5}));
   EXPECT_EQ(db().openForRead<cad::Circle>(circle)->centre(), (geom::Point3d{21, 2, 0}));
 

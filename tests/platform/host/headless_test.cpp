@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "host_fixture.h"
 #include "platform/win/registry.h"
@@ -101,6 +102,36 @@ TEST_F(HeadlessTest, ServicesReportTheUserFolderRegistryRootAndProfile) {
   EXPECT_EQ(s.registryProductRootKey(), "Software\\Kestra\\Host\\R1");
   EXPECT_EQ(s.currentProfileName(), "Default");
   EXPECT_EQ(s.moduleFileName(ModuleId{42}).status, Status::NotFound);
+}
+
+TEST_F(HeadlessTest, SupportFilesAndSideDrawings) {
+  namespace fs = std::filesystem;
+  fs::path support = tempFolder("support"), site = tempFolder("site");
+  fs::create_directories(support);
+  fs::create_directories(site);
+  std::ofstream(support / "acadiso.lin") << "*X,x\nA,1\n";
+  std::ofstream(site / "acadiso.lin") << "*Y,y\nA,1\n";
+  testing::MemoryFiles files;
+  std::ostringstream out;
+  headless::HeadlessOptions o;
+  o.output = &out;
+  o.files = files.io();
+  o.supportFolders = {support.string()};
+  headless::HeadlessHost h(std::move(o));
+  HostServices& s = h.services();
+  EXPECT_EQ(s.findFile("acadiso.lin").value, (support / "acadiso.lin").string());
+  // The current drawing's folder comes first.
+  h.documents().openDocument((site / "plan.dxf").string());
+  EXPECT_EQ(s.findFile("acadiso.lin").value, (site / "acadiso.lin").string());
+  EXPECT_EQ(s.findFile("missing.lin").status, Status::NotFound);
+  EXPECT_EQ(s.findFile((support / "acadiso.lin").string()).status, Status::Normal);
+  EXPECT_EQ(s.findFile("").status, Status::InvalidInput);
+
+  auto side = s.readDrawingFile("TK.dxf");
+  ASSERT_TRUE(side.ok());
+  EXPECT_TRUE(side.value->layers().has("0"));
+  EXPECT_EQ(h.documents().documentCount(), 1u);  // a side drawing is no document
+  EXPECT_EQ(s.readDrawingFile("TK.dwg").status, Status::FileError);
 }
 
 TEST(HeadlessFolders, PerUserFolderFollowsXdgDataHome) {

@@ -27,11 +27,11 @@ HeadlessHost::HeadlessHost(HeadlessOptions options)
       variables_(display_),
       ui_(script_, commandLine_),
       modules_(*this, [this] { return documents_.documentCount(); }),
-      documents_(std::move(options.files),
-                 DocumentHooks{[this](ModuleMessage m) { modules_.broadcast(m); },
-                               [this] { return modules_.allMdiAware(); }}),
+      documents_(options.files, DocumentHooks{[this](ModuleMessage m) { modules_.broadcast(m); },
+                                              [this] { return modules_.allMdiAware(); }}),
       editor_(script_, commandLine_, documents_, display_, variables_),
-      services_(modules_, variables_, std::move(options.userDataFolder)) {
+      services_(modules_, variables_, documents_, options.files, std::move(options.userDataFolder),
+                std::move(options.supportFolders)) {
   modules_.setTrustedFolders(TrustedFolders(options.trustedFolders));
   registry_ = options.registry;
   if (win::Registry* registry = options.registry) {

@@ -44,6 +44,8 @@ struct HeadlessOptions {
   win::Registry* registry = nullptr;
   // How drawings are read and written; the DXF reader and writer when empty.
   DrawingFileIo files;
+  // Where support files ("acadiso.lin", ...) are looked for after the drawing's folder.
+  std::vector<std::string> supportFolders;
 };
 
 class HeadlessHost final : public Host {

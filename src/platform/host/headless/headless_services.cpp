@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/cad/database.h"
+#include "platform/host/document_manager.h"
 #include "platform/host/module_manager.h"
 #include "platform/host/system_variables.h"
 
@@ -25,10 +27,15 @@ std::string defaultUserDataFolder() {
 }
 
 HeadlessServices::HeadlessServices(const ModuleManager& modules, const SystemVariables& variables,
-                                   std::optional<std::string> userDataFolder)
+                                   DocumentManager& documents, DrawingFileIo files,
+                                   std::optional<std::string> userDataFolder,
+                                   std::vector<std::string> supportFolders)
     : modules_(modules),
       variables_(variables),
-      folder_(userDataFolder ? *userDataFolder : defaultUserDataFolder()) {
+      documents_(documents),
+      files_(std::move(files)),
+      folder_(userDataFolder ? *userDataFolder : defaultUserDataFolder()),
+      supportFolders_(std::move(supportFolders)) {
   if (!folder_.empty() && folder_.back() != '/') folder_.push_back('/');
 }
 
@@ -50,6 +57,44 @@ Result<std::string> HeadlessServices::moduleFileName(ModuleId module) const {
   const ModuleInfo* info = modules_.find(module);
   if (info == nullptr) return Status::NotFound;
   return Result<std::string>(info->fileName);
+}
+
+}  // namespace host::headless
+
+namespace host::headless {
+
+Result<std::string> HeadlessServices::findFile(std::string_view name) const {
+  namespace fs = std::filesystem;
+  if (name.empty()) return Status::InvalidInput;
+  std::error_code ec;
+  fs::path given(name);
+  auto found = [&](const fs::path& p) { return fs::is_regular_file(p, ec); };
+  if (given.has_parent_path()) {
+    if (found(given))
+      return Result<std::string>(fs::absolute(given, ec).lexically_normal().string());
+    return Status::NotFound;
+  }
+  std::vector<fs::path> folders;
+  // The host is asked from the current drawing's point of view.
+  if (Document* doc = documents_.curDocument(); doc != nullptr && !doc->fileName().empty()) {
+    folders.push_back(fs::path(doc->fileName()).parent_path());
+  }
+  for (const auto& f : supportFolders_) folders.emplace_back(f);
+  for (const auto& folder : folders) {
+    fs::path candidate = folder / given;
+    if (found(candidate)) {
+      return Result<std::string>(fs::absolute(candidate, ec).lexically_normal().string());
+    }
+  }
+  return Status::NotFound;
+}
+
+Result<std::unique_ptr<cad::Database>> HeadlessServices::readDrawingFile(
+    std::string_view fileName) {
+  if (!files_.read) return Status::NotSupported;
+  auto db = files_.read(std::string(fileName));
+  if (!db.ok() || !db.value()) return Status::FileError;
+  return Result<std::unique_ptr<cad::Database>>(std::move(db.value()));
 }
 
 }  // namespace host::headless
