@@ -52,7 +52,8 @@ ModuleResult ModuleLoader::loadModule(std::string_view fileName, LoadOptions opt
   if (findByFileName(path) != nullptr) {
     return refuse(Status::AlreadyExists, path + " is already loaded");
   }
-  if (!options.allowUntrustedFolder && !trusted_.trusts(path)) {
+  if (!options.allowUntrustedFolder && !trusted_.trusts(path) &&
+      !(trustedSource_ && TrustedFolders(trustedSource_()).trusts(path))) {
     return refuse(Status::Refused, path + " is not in a trusted folder (TRUSTEDPATHS)");
   }
   dlerror();

@@ -20,6 +20,11 @@ class ModuleLoader final : public ModuleManager {
   ModuleLoader& operator=(const ModuleLoader&) = delete;
 
   void setTrustedFolders(TrustedFolders folders) { trusted_ = std::move(folders); }
+  // Asked at every load for more trusted folders (the profile's "TRUSTEDPATHS" as it is
+  // now, since the user or a plug-in may change it while the host runs).
+  void setTrustedFoldersSource(std::function<std::string()> source) {
+    trustedSource_ = std::move(source);
+  }
   const TrustedFolders& trustedFolders() const { return trusted_; }
 
   ModuleResult loadModule(std::string_view fileName, LoadOptions options = {}) override;
@@ -48,6 +53,7 @@ class ModuleLoader final : public ModuleManager {
   Host& host_;
   std::function<std::size_t()> openDocuments_;
   TrustedFolders trusted_;
+  std::function<std::string()> trustedSource_;
   std::vector<std::unique_ptr<Loaded>> loaded_;
   unsigned long long nextId_ = 1;
 };

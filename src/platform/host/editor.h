@@ -1,0 +1,115 @@
+#pragma once
+// User input and selection in the current document: pick an entity, get a point,
+// selection by crossing polygon and by window, selection sets, drag.
+//
+// Input calls answer Normal when the user gave what was asked, None when the user gave
+// nothing (Enter, or a pick that hit nothing), Cancel for Escape, Error when the request
+// could not be served. Every call works on the current document; with no document open
+// they answer Error.
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "platform/cad/object_id.h"
+#include "platform/geom/transform.h"
+#include "platform/geom/vec.h"
+#include "platform/host/status.h"
+
+namespace host {
+
+struct PickResult {
+  Status status = Status::Error;
+  cad::ObjectId id;
+  geom::Point3d point;  // where the user picked (world coordinates)
+};
+
+struct PointResult {
+  Status status = Status::Error;
+  geom::Point3d point;
+};
+
+struct DragResult {
+  Status status = Status::Error;
+  geom::Point3d point;       // the picked point when Normal
+  geom::Matrix3d transform;  // what the callback answered for that point
+};
+
+// Maps the cursor position to the transform of the dragged entities. The drag shows the
+// transform only while the callback answers Normal.
+using DragCallback = std::function<Status(const geom::Point3d& cursor, geom::Matrix3d& transform)>;
+
+// Input option bits for the next input request.
+enum InputFlags : int {
+  kInputNoNull = 1,  // Enter is not accepted
+  kInputNoZero = 2,
+  kInputNoNegative = 4,
+};
+
+// The ids of a selection, in selection order and without repeats. A set belongs to the
+// database of the document it was made in.
+class SelectionSet {
+ public:
+  std::size_t length() const { return ids_.size(); }
+  bool empty() const { return ids_.empty(); }
+  // The id at `index`; a null id (and InvalidInput) beyond the end.
+  Result<cad::ObjectId> name(std::size_t index) const {
+    if (index >= ids_.size()) return Status::InvalidInput;
+    return Result<cad::ObjectId>(ids_[index]);
+  }
+  bool contains(cad::ObjectId id) const {
+    return std::find(ids_.begin(), ids_.end(), id) != ids_.end();
+  }
+  // Adds at the end; Normal also when the id is a member already (it keeps its place).
+  Status add(cad::ObjectId id) {
+    if (id.isNull()) return Status::InvalidInput;
+    if (!contains(id)) ids_.push_back(id);
+    return Status::Normal;
+  }
+  // NotFound when the id is no member.
+  Status remove(cad::ObjectId id) {
+    auto it = std::find(ids_.begin(), ids_.end(), id);
+    if (it == ids_.end()) return Status::NotFound;
+    ids_.erase(it);
+    return Status::Normal;
+  }
+  void free() { std::vector<cad::ObjectId>().swap(ids_); }
+  std::span<const cad::ObjectId> ids() const { return ids_; }
+
+ private:
+  std::vector<cad::ObjectId> ids_;
+};
+
+class Editor {
+ public:
+  virtual ~Editor() = default;
+
+  virtual PickResult pickEntity(std::string_view prompt) = 0;
+  // With a base point the host draws a rubber band from it to the cursor.
+  virtual PointResult getPoint(std::string_view prompt,
+                               std::optional<geom::Point3d> basePoint = std::nullopt) = 0;
+  // Options for the next input request only; reset clears them.
+  virtual Status setInputOptions(int flags) = 0;
+  virtual void resetInputOptions() = 0;
+
+  // Entities of model space that cross or lie inside the polygon (at least three corners)
+  // and are visible (their layer is neither off nor frozen). `out` is replaced. None when
+  // nothing was found, InvalidInput for fewer than three corners or a corner not finite.
+  virtual Status selectCrossingPolygon(std::span<const geom::Point2d> corners,
+                                       SelectionSet& out) = 0;
+  // Entities that lie entirely inside the rectangle of two opposite corners.
+  virtual Status selectWindow(geom::Point2d corner1, geom::Point2d corner2, SelectionSet& out) = 0;
+  // Applies the transform to every member. Every member is opened first, so a member that
+  // cannot be changed (erased, on a locked layer) leaves the whole set unchanged.
+  virtual Status transformSelectionSet(const SelectionSet& set,
+                                       const geom::Matrix3d& transform) = 0;
+  // Lets the user drag the set; nothing is changed in the drawing. Normal with the picked
+  // point and the callback's transform for it, or Cancel / None.
+  virtual DragResult dragSelectionSet(const SelectionSet& set, std::string_view prompt,
+                                      const DragCallback& callback) = 0;
+};
+
+}  // namespace host
