@@ -42,7 +42,8 @@ struct HeadlessOptions {
   // The user registry, whose current profile adds its "TRUSTEDPATHS" at every module load.
   // None is read when null.
   win::Registry* registry = nullptr;
-  // How drawings are read and written; the DXF reader and writer when empty.
+  // How drawings are read and written. Without them a new drawing still works, and opening,
+  // saving and reading side drawings answer NotSupported.
   DrawingFileIo files;
   // Where support files ("acadiso.lin", ...) are looked for after the drawing's folder.
   std::vector<std::string> supportFolders;
