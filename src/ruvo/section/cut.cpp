@@ -1,0 +1,121 @@
+// Cutting the section line's segments against the drawing.
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/geom/bounds.h"
+#include "platform/geom/intersect.h"
+#include "platform/geom/measure.h"
+#include "platform/geom/transform.h"
+#include "platform/host/editor.h"
+#include "ruvo/host/host_access.h"
+#include "ruvo/section/get_data.h"
+
+namespace ruvo {
+namespace {
+
+constexpr double kBoxWidening = 0.1;
+constexpr double kDegenerateSide = 0.01;
+
+bool IsLarge(const geom::Point3d& p) {
+  return std::fabs(p.x) > kLargeCoordinate || std::fabs(p.y) > kLargeCoordinate;
+}
+
+// Both curves moved so that the segment starts at the origin, intersected there, and the
+// results moved back.
+geom::Intersections IntersectAtOrigin(const geom::BulgeArc& segment, const geom::Curve& other,
+                                      const geom::Point3d& p0) {
+  const geom::Vector3d shift{-p0.x, -p0.y, 0.0};
+  geom::Intersections hits =
+      geom::intersect(geom::translated(segment, shift), geom::translated(other, shift));
+  for (geom::IntersectionPoint& q : hits.points) {
+    q.xy.x += p0.x;
+    q.xy.y += p0.y;
+  }
+  return hits;
+}
+
+// The selection polygon of a segment: its box, a side shorter than the degenerate side
+// pushed out by a tenth of the chord, corners in the order the host is given them.
+std::array<geom::Point2d, 4> SelectionCorners(const geom::Extents2d& box, double chord) {
+  const double widen = kBoxWidening * chord;
+  double right = box.max.x;
+  double top = box.max.y;
+  if (box.max.x - box.min.x < kDegenerateSide) right += widen;
+  if (box.max.y - box.min.y < kDegenerateSide) top += widen;
+  return {geom::Point2d{right, top}, geom::Point2d{box.min.x, top},
+          geom::Point2d{box.min.x, box.min.y}, geom::Point2d{right, box.min.y}};
+}
+
+}  // namespace
+
+double ArcLength(const geom::Point3d& p0, const geom::Point3d& p1, double bulge) {
+  return geom::length(geom::BulgeArc{p0.xy(), p1.xy(), bulge, 0.0});
+}
+
+void CGetData::CutSection(CDocData& doc, cad::ObjectId sectionLine, int mode) {
+  if (doc.vertexList.size() < 2) return;
+  host::Document* document = host_.documents().curDocument();
+  if (document == nullptr) return;
+  {
+    ViewRestorer restoreView(host_);
+    doc.pointList.clear();
+    doc.layerList.clear();
+    for (std::size_t i = 0; i + 1 < doc.vertexList.size(); ++i) {
+      const CPntList& v0 = doc.vertexList[i];
+      const CPntList& v1 = doc.vertexList[i + 1];
+      CutSegment(doc, sectionLine, v0.dDist, v0.ptPos, v1.ptPos, v1.dBulge, mode);
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "\n共获取交点%d个\n", static_cast<int>(doc.pointList.size()));
+    Print(host_, text);
+  }
+  document->database().updateExtents();
+}
+
+void CGetData::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double startDist,
+                          const geom::Point3d& p0, const geom::Point3d& p1, double bulge,
+                          int mode) {
+  host::Document* document = host_.documents().curDocument();
+  if (document == nullptr) return;
+  const cad::Database& db = document->database();
+
+  const geom::Extents2d box = geom::bulgeExtents(p0.xy(), p1.xy(), bulge);
+  // A crossing selection sees what is on screen, so the segment is brought into view.
+  host_.display().setCurrentView(
+      host::ViewRecord{box.centre(), std::fabs(box.height()), std::fabs(box.width())});
+  const auto corners = SelectionCorners(box, PlanDistance(p0, p1));
+  host::SelectionSet selection;
+  if (host_.editor().selectCrossingPolygon(corners, selection) != host::Status::Normal) return;
+  selection.remove(sectionLine);
+
+  const bool precise = mode == kModePrecise || IsLarge(p0);
+  const bool straight = std::fabs(bulge) < kBulgeTolerance;
+  for (cad::ObjectId id : selection.ids()) {
+    auto object = db.openForRead<cad::Entity>(id);
+    if (!object) continue;
+    const auto* curve = cad::objectCast<cad::CurveEntity>(object.get());
+    const std::optional<double> high = curve ? ObjectElevation(*curve) : std::nullopt;
+    if (!high) continue;
+    const geom::BulgeArc segment{p0.xy(), p1.xy(), bulge, *high};
+    const std::string layer = curve->layer();
+    const geom::Intersections hits = precise ? IntersectAtOrigin(segment, curve->curve(), p0)
+                                             : geom::intersect(segment, curve->curve());
+    object.close();
+    for (const geom::IntersectionPoint& q : hits.points) {
+      CDataStruct point;
+      point.ptPos = geom::withZ(q.xy, q.zA);
+      point.dHigh = *high;
+      point.dDist = straight ? startDist + PlanDistance(p0, point.ptPos)
+                             : startDist + geom::distanceAtParam(segment, q.paramA);
+      point.strLayer = layer;
+      point.idObject = id.handle();
+      point.nType = PT_CROSS;
+      doc.pointList.push_back(std::move(point));
+      doc.layerList.push_back(layer);
+    }
+  }
+}
+
+}  // namespace ruvo
