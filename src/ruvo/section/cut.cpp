@@ -7,7 +7,6 @@
 #include "platform/geom/bounds.h"
 #include "platform/geom/intersect.h"
 #include "platform/geom/measure.h"
-#include "platform/geom/transform.h"
 #include "platform/host/editor.h"
 #include "ruvo/host/host_access.h"
 #include "ruvo/section/get_data.h"
@@ -17,24 +16,6 @@ namespace {
 
 constexpr double kBoxWidening = 0.1;
 constexpr double kDegenerateSide = 0.01;
-
-bool IsLarge(const geom::Point3d& p) {
-  return std::fabs(p.x) > kLargeCoordinate || std::fabs(p.y) > kLargeCoordinate;
-}
-
-// Both curves moved so that the segment starts at the origin, intersected there, and the
-// results moved back.
-geom::Intersections IntersectAtOrigin(const geom::BulgeArc& segment, const geom::Curve& other,
-                                      const geom::Point3d& p0) {
-  const geom::Vector3d shift{-p0.x, -p0.y, 0.0};
-  geom::Intersections hits =
-      geom::intersect(geom::translated(segment, shift), geom::translated(other, shift));
-  for (geom::IntersectionPoint& q : hits.points) {
-    q.xy.x += p0.x;
-    q.xy.y += p0.y;
-  }
-  return hits;
-}
 
 // The selection polygon of a segment: its box, a side shorter than the degenerate side
 // pushed out by a tenth of the chord, corners in the order the host is given them.
@@ -76,7 +57,7 @@ void CGetData::CutSection(CDocData& doc, cad::ObjectId sectionLine, int mode) {
 
 void CGetData::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double startDist,
                           const geom::Point3d& p0, const geom::Point3d& p1, double bulge,
-                          int mode) {
+                          [[maybe_unused]] int mode) {
   host::Document* document = host_.documents().curDocument();
   if (document == nullptr) return;
   const cad::Database& db = document->database();
@@ -90,22 +71,26 @@ void CGetData::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double start
   if (host_.editor().selectCrossingPolygon(corners, selection) != host::Status::Normal) return;
   selection.remove(sectionLine);
 
-  const bool precise = mode == kModePrecise || IsLarge(p0);
+  // Precise mode (chosen, or forced when p0 lies beyond the large coordinate) cuts with the
+  // segment and the object moved so that p0 lies at the origin, and moves the results
+  // back. The kernel intersects every pair in exactly that frame (the first operand's
+  // start at the origin, one addition back), so one prepared segment serves both modes.
   const bool straight = std::fabs(bulge) < kBulgeTolerance;
+  const geom::BulgeArc segment{p0.xy(), p1.xy(), bulge, 0.0};
+  const geom::Cutter cutter(segment);
   for (cad::ObjectId id : selection.ids()) {
     auto object = db.openForRead<cad::Entity>(id);
     if (!object) continue;
     const auto* curve = cad::objectCast<cad::CurveEntity>(object.get());
     const std::optional<double> high = curve ? ObjectElevation(*curve) : std::nullopt;
     if (!high) continue;
-    const geom::BulgeArc segment{p0.xy(), p1.xy(), bulge, *high};
     const std::string layer = curve->layer();
-    const geom::Intersections hits = precise ? IntersectAtOrigin(segment, curve->curve(), p0)
-                                             : geom::intersect(segment, curve->curve());
+    const geom::Intersections hits = cutter.cut(curve->curve());
     object.close();
     for (const geom::IntersectionPoint& q : hits.points) {
       CDataStruct point;
-      point.ptPos = geom::withZ(q.xy, q.zA);
+      // Z as the temporary segment at the object's elevation reports it.
+      point.ptPos = geom::withZ(q.xy, *high);
       point.dHigh = *high;
       point.dDist = straight ? startDist + PlanDistance(p0, point.ptPos)
                              : startDist + geom::distanceAtParam(segment, q.paramA);
