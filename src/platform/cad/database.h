@@ -167,6 +167,7 @@ class Database {
   geom::Extents3d extents_;
   geom::Point3d insBase_;
   mutable std::unique_ptr<SpatialIndex> index_;
+  mutable std::vector<ObjectId> extentsPath_;  // blocks being measured, to stop at cycles
 };
 
 template <class T>

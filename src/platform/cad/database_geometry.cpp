@@ -83,10 +83,16 @@ geom::Extents3d Database::blockExtents(ObjectId block, int depth) const {
   geom::Extents3d box;
   const auto* rec = objectCast<BlockRecord>(find(block));
   if (rec == nullptr || depth > kMaxDepth) return box;
+  // A block met again on the way down is a cycle (a damaged file): it adds nothing.
+  if (std::find(extentsPath_.begin(), extentsPath_.end(), block) != extentsPath_.end()) {
+    return box;
+  }
+  extentsPath_.push_back(block);
   for (ObjectId id : rec->entities_) {
     const auto* e = objectCast<Entity>(find(id));
     if (e != nullptr && !e->isErased()) box.add(extentsOf(*e, depth + 1));
   }
+  extentsPath_.pop_back();
   return box;
 }
 

@@ -141,3 +141,29 @@ TEST(Insert, RedefineKeepExistingAndRefusals) {
 
 }  // namespace
 }  // namespace cad
+
+namespace cad {
+namespace {
+
+TEST(Extents, ABlockThatContainsItselfEndsInsteadOfRecursingForever) {
+  // Damaged files can hold such a block; extents must still come back.
+  Database db;
+  const ObjectId loop = *db.addTableRecord(std::make_unique<BlockRecord>("LOOP"));
+  db.appendEntity(loop, std::make_unique<Line>(geom::Point3d{0, 0, 0}, geom::Point3d{1, 1, 0}));
+  // Two references to itself: a depth limit alone would visit 2^depth references.
+  db.appendEntity(loop, std::make_unique<BlockReference>("LOOP", geom::Point3d{1, 0, 0}));
+  db.appendEntity(loop, std::make_unique<BlockReference>("LOOP", geom::Point3d{0, 1, 0}));
+  const ObjectId ref =
+      *db.appendToModelSpace(std::make_unique<BlockReference>("loop", geom::Point3d{0, 0, 0}));
+  EXPECT_FALSE(db.extentsOf(ref).empty());
+  EXPECT_FALSE(db.updateExtents().empty());
+  EXPECT_EQ(db.selectCrossing(std::vector<geom::Point2d>{{0, 0}, {2, 0}, {2, 2}}),
+            std::vector<ObjectId>{ref});
+  // A reference to a block that does not exist has no extents and selects nothing.
+  const ObjectId dangling =
+      *db.appendToModelSpace(std::make_unique<BlockReference>("NONE", geom::Point3d{50, 50, 0}));
+  EXPECT_TRUE(db.extentsOf(dangling).empty());
+}
+
+}  // namespace
+}  // namespace cad
