@@ -5,7 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/cad/object_id.h"
 #include "ruvo/drawing/preview_painter.h"
+
+namespace host {
+class Host;
+}
 
 namespace ruvo {
 
@@ -49,6 +54,14 @@ class CPreviewPaper {
   virtual void Draw(PreviewPainter& dc, int width, int height);
   virtual void DrawSheet(PreviewPainter& dc);
   virtual void DrawProfileBox(PreviewPainter& dc);
+
+  // Copies the current kind's frame block from the frame drawing beside the module into the
+  // current document and inserts it on layer "RVTK" so that the sheet is centred on a
+  // profile area of W x H. "TK.dwg" is read when it exists, "TK.dxf" otherwise. A null id
+  // when no frame was inserted (an unreadable file is reported on the command line).
+  // `folder` overrides the module's folder.
+  cad::ObjectId InsertFrame(host::Host& host, double W, double H,
+                            const std::string& folder = {}) const;
 
   // The sizes of the preview area, as the first step of painting (pixels).
   void SetArea(int width, int height);

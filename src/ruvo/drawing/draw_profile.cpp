@@ -1,0 +1,88 @@
+#include "ruvo/drawing/draw_profile.h"
+
+#include "platform/geom/transform.h"
+#include "platform/host/command_line.h"
+#include "platform/host/display.h"
+#include "platform/host/document.h"
+#include "platform/host/document_manager.h"
+#include "platform/host/editor.h"
+#include "platform/host/host.h"
+#include "platform/host/host_services.h"
+#include "platform/win/module_path.h"
+#include "ruvo/drawing/entity_ops.h"
+#include "ruvo/drawing/profile_entities.h"
+#include "ruvo/drawing/profile_layout.h"
+
+namespace ruvo {
+
+std::string FrameTooSmallMessage(int kind, double boxWidth, double boxHeight) {
+  const std::optional<int> fits = SmallestFittingFrame(kind, boxWidth, boxHeight);
+  if (fits && *fits == kind) return {};
+  if (fits) return "\n命令:图框太小，建议使用" + FrameCaption(*fits) + "\n";
+  const int largest = CPreviewPaper::Kind(kind).orientation == CPreviewPaper::kLandscape ? 8 : 9;
+  return "\n命令:图框太小，" + FrameCaption(largest) + "也放不下剖面图\n";
+}
+
+namespace {
+
+void Drag(host::Host& host, cad::Database& db, DrawProfileResult& result) {
+  host::SelectionSet set;
+  for (const cad::ObjectId id : result.ids) set.add(id);
+  const host::DragResult drag = host.editor().dragSelectionSet(
+      set, "选择插入点:", [](const geom::Point3d& cursor, geom::Matrix3d& transform) {
+        transform = geom::Matrix3d::translation(cursor - geom::Point3d{});
+        return host::Status::Normal;
+      });
+  if (drag.status == host::Status::Normal &&
+      host.editor().transformSelectionSet(set, drag.transform) == host::Status::Normal) {
+    result.outcome = DrawProfileResult::Placed;
+    result.insertionPoint = drag.point;
+  } else {
+    for (const cad::ObjectId id : result.ids) {
+      if (auto e = db.openForWrite<cad::Entity>(id)) e.erase();
+    }
+    result.outcome = DrawProfileResult::Cancelled;
+  }
+  set.free();
+}
+
+}  // namespace
+
+DrawProfileResult DrawProfile(host::Host& host, CDocData& doc, bool withFrame,
+                              const DrawProfileOptions& options) {
+  DrawProfileResult result;
+  host::DocumentLock lock(host.documents());
+  if (!lock.locked()) return result;
+  host.editor().resetInputOptions();
+  if (doc.pointList.size() < 2) return result;
+
+  cad::Database& db = lock.document()->database();
+  EnsureLayer(db, kLineLayer);
+  EnsureLayer(db, kFrameLayer);
+  // The host's linetype file: where the host finds it, else the one beside the module.
+  const auto lin = host.services().findFile("acadiso.lin");
+  const std::string linFile =
+      lin.ok() ? lin.value : win::moduleFolder(&kLineLayer).value_or(".") + "/acadiso.lin";
+
+  const ProfileLayout layout = LayoutProfile(doc);
+  const ProfileGeometry& g = layout.geometry;
+  CreateShapes(db, layout.graph, linFile, result.ids);
+  if (withFrame) {
+    result.frame = doc.paperPreview.InsertFrame(host, g.W, g.H, options.frameFolder);
+    if (!result.frame.isNull()) {
+      result.ids.push_back(result.frame);
+      const geom::Vector2d box = ProfileBoxSize(g);
+      const std::string warning = FrameTooSmallMessage(doc.paperPreview.nFrameType, box.x, box.y);
+      if (!warning.empty()) host.commandLine().print(warning);
+    }
+  }
+  CreateShapes(db, layout.marks, linFile, result.ids);
+
+  Drag(host, db, result);
+  host.display().updateDisplay();
+  lock.unlock();
+  host.commandLine().postPrompt();
+  return result;
+}
+
+}  // namespace ruvo
