@@ -38,16 +38,19 @@ bool inside(const Extents3d& outer, const Extents3d& inner, double eps) {
          inner.max.y <= outer.max.y + eps && inner.max.z <= outer.max.z + eps;
 }
 
-void refineBezier(const std::vector<HomPoint>& pts, Extents3d& box, int depth) {
+// Splits where the control hull still sticks out of the box of curve points found so far;
+// the hull closes in on the curve quadratically, so a few levels suffice. `budget` bounds
+// the work where it cannot close in (non-finite input).
+void refineBezier(const std::vector<HomPoint>& pts, Extents3d& box, int depth, int& budget) {
   Extents3d hull;
   for (const HomPoint& h : pts) hull.add(h.point());
   const double size = (box.max - box.min).length() + (hull.max - hull.min).length();
-  if (inside(box, hull, 1e-13 * size) || depth > 60) return;
+  if (!std::isfinite(size) || inside(box, hull, 1e-13 * size) || depth > 60 || --budget < 0) return;
   std::vector<HomPoint> left, right;
   splitBezier(pts, 0.5, left, right);
   box.add(right.front().point());
-  refineBezier(left, box, depth + 1);
-  refineBezier(right, box, depth + 1);
+  refineBezier(left, box, depth + 1, budget);
+  refineBezier(right, box, depth + 1, budget);
 }
 
 Extents3d nurbsExtents(const Nurbs& n) {
@@ -58,7 +61,10 @@ Extents3d nurbsExtents(const Nurbs& n) {
     box.add(s.points.front().point());
     box.add(s.points.back().point());
   }
-  for (const auto& s : segs) refineBezier(s.points, box, 0);
+  for (const auto& s : segs) {
+    int budget = 10000;
+    refineBezier(s.points, box, 0, budget);
+  }
   return box;
 }
 

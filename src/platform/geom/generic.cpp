@@ -123,6 +123,7 @@ class Solver {
   // Newton on A(s) - B(t) = 0; true with the root when it converges within the pieces.
   bool newton(double& s, double& t) const {
     for (int it = 0; it < 50; ++it) {
+      ++work_;
       const Eval ea = evalShape(a_, s), eb = evalShape(b_, t);
       const Vector2d f = ea.p - eb.p;
       const double det = -cross(ea.d, eb.d);
@@ -140,6 +141,7 @@ class Solver {
   // Foot of p on B starting from t; returns the signed distance (left of B positive).
   double project(Point2d p, double& t, double& gap) const {
     for (int it = 0; it < 30; ++it) {
+      ++work_;
       const Eval e = evalShape(b_, t);
       const double dd = e.d.lengthSquared();
       if (dd == 0.0) break;
@@ -255,7 +257,8 @@ class Solver {
   }
 
   void recurse(const Part& pa, const Part& pb, int depth) {
-    if (++nodes_ > 20000) return;
+    // Bounds for curves that never settle (non-finite or absurd input).
+    if (++nodes_ > 20000 || work_ > 2000000) return;
     const Extents2d ba = partBox(a_, pa), bb = partBox(b_, pb);
     if (!grow(ba, tol_.distance).intersects(bb)) return;
     if (ba.width() + ba.height() <= tol_.distance && bb.width() + bb.height() <= tol_.distance) {
@@ -375,6 +378,7 @@ class Solver {
   const Tolerance& tol_;
   HitSink& out_;
   int nodes_ = 0;
+  mutable long work_ = 0;
 };
 
 }  // namespace

@@ -2,8 +2,10 @@
 // Lengths along curves. Distances are true 3-D arc lengths measured from the start of the
 // parameter range (for plane curves the plan length). Lines and arcs use closed forms,
 // ellipses and NURBS adaptive Gauss-Legendre quadrature to about 1e-13 relative.
-// Point look-ups are made in plan (XY) relative to the curve's own start point, so that
-// survey coordinates (X ~ 3.5e6) keep their full precision.
+// Point look-ups are made in plan (XY). For lines, bulge arcs and polylines they are
+// worked relative to the segment's start point, where survey coordinates (X ~ 3.5e6)
+// subtract exactly, so a point computed elsewhere (an intersection) is found on the
+// curve to ~1e-12 and not lost to the rounding of the large coordinates.
 
 #include <optional>
 

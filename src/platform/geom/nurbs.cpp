@@ -359,7 +359,7 @@ Nurbs toNurbs(const CircularArc& a) {
 Nurbs toNurbs(const Circle& c) {
   const double dir = c.normalZ < 0 ? -1.0 : 1.0;
   Nurbs n = conicArc(c.centre, {c.radius, 0, 0}, {0, c.radius, 0}, 0.0, dir * kTwoPi, 0.0, kTwoPi);
-  n.controlPoints.back() = n.controlPoints.front();
+  if (!n.controlPoints.empty()) n.controlPoints.back() = n.controlPoints.front();
   return n;
 }
 
@@ -374,6 +374,7 @@ Nurbs toNurbs(const BulgeArc& a) {
   const Point2d centre = mid + perp(chord) * ((1 - b * b) / (4 * b));
   const double a0 = std::atan2(a.start.y - centre.y, a.start.x - centre.x);
   Nurbs n = conicArc(withZ(centre, a.z), {r, 0, 0}, {0, r, 0}, a0, theta, 0.0, 1.0);
+  if (n.controlPoints.empty()) return n;  // non-finite input
   n.controlPoints.front() = withZ(a.start, a.z);
   n.controlPoints.back() = withZ(a.end, a.z);
   return n;

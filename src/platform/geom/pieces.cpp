@@ -167,7 +167,10 @@ void forEachPiece(const Curve& curve, Point2d o, int firstSeg, int lastSeg,
           [&](const EllipseArc& e) {
             const Curve whole = e;
             const ParamRange r = paramRange(whole);
-            EllPc p{local(e.centre, o), e.majorAxis.xy(), ellipseMinor(e), r.lo, r.hi};
+            // The angle works modulo a full turn; huge start parameters would cost both
+            // digits and time in every sine.
+            const double t0 = normalizeAngle(r.lo);
+            EllPc p{local(e.centre, o), e.majorAxis.xy(), ellipseMinor(e), t0, t0 + (r.hi - r.lo)};
             f(Piece{p, r.lo, r.hi, boxOf(p)});
           },
           [&](const Nurbs& n) {

@@ -30,6 +30,7 @@ Nurbs polylineNurbs(const Polyline2d& p) {
     const auto& v0 = p.vertices[i];
     const auto& v1 = p.vertices[(i + 1) % n];
     Nurbs piece = toNurbs(BulgeArc{v0.point, v1.point, v0.bulge, p.elevation});
+    if (piece.controlPoints.empty()) return Nurbs{};  // non-finite input
     if (piece.degree == 1) {
       piece.degree = 2;
       piece.controlPoints = {piece.controlPoints[0],
