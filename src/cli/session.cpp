@@ -1,0 +1,108 @@
+#include "cli/session.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "platform/dxf/dxf_reader.h"
+#include "platform/dxf/dxf_writer.h"
+
+namespace cli {
+namespace {
+
+host::DrawingFileIo DxfFiles() {
+  host::DrawingFileIo io;
+  io.read = [](const std::string& file) -> cad::Result<std::unique_ptr<cad::Database>> {
+    dxf::ReadReport report;
+    std::unique_ptr<cad::Database> db = dxf::readDrawing(file, report);
+    if (!db) return report.status == cad::Status::Ok ? cad::Status::FileError : report.status;
+    return db;
+  };
+  io.write = [](const cad::Database& db, const std::string& file) {
+    dxf::WriteReport report;
+    return dxf::writeDrawing(db, file, report);
+  };
+  return io;
+}
+
+}  // namespace
+
+int TeeBuffer::overflow(int ch) {
+  if (ch == traits_type::eof()) return traits_type::not_eof(ch);
+  const char c = static_cast<char>(ch);
+  text_ += c;
+  if (echo_ != nullptr) echo_->put(c).flush();
+  return ch;
+}
+
+std::streamsize TeeBuffer::xsputn(const char* s, std::streamsize n) {
+  text_.append(s, static_cast<std::size_t>(n));
+  if (echo_ != nullptr) echo_->write(s, n).flush();
+  return n;
+}
+
+Session::Session(std::ostream* echo) : buffer_(echo), commandLine_(&buffer_) {
+  host::headless::HeadlessOptions options;
+  options.output = &commandLine_;
+  options.files = DxfFiles();
+  host_ = std::make_unique<host::headless::HeadlessHost>(std::move(options));
+}
+
+std::unique_ptr<Session> Session::Open(const std::string& drawing, std::string& error,
+                                       std::ostream* echo) {
+  std::unique_ptr<Session> session(new Session(echo));
+  auto opened = session->host_->documents().openDocument(drawing);
+  if (!opened.ok() || opened.value == nullptr) {
+    error = "cannot read the drawing " + drawing + " (" +
+            std::string(host::statusName(opened.status)) + ")";
+    return nullptr;
+  }
+  session->document_ = opened.value;
+  return session;
+}
+
+bool Session::SaveDrawingAs(const std::string& file, std::string& error) {
+  const host::Status status = host_->documents().saveDocumentAs(*document_, file);
+  if (host::ok(status)) return true;
+  error = "cannot write the drawing " + file + " (" + std::string(host::statusName(status)) + ")";
+  return false;
+}
+
+std::string DxfTypeName(const cad::Database& db, cad::ObjectId id) {
+  const cad::Object* object = db.peek(id);
+  if (object == nullptr) return "";
+  switch (object->kind()) {
+    case cad::ObjectKind::Line:
+      return "LINE";
+    case cad::ObjectKind::LwPolyline:
+      return "LWPOLYLINE";
+    case cad::ObjectKind::Polyline2d:
+    case cad::ObjectKind::Polyline3d:
+      return "POLYLINE";
+    case cad::ObjectKind::Arc:
+      return "ARC";
+    case cad::ObjectKind::Circle:
+      return "CIRCLE";
+    case cad::ObjectKind::Ellipse:
+      return "ELLIPSE";
+    case cad::ObjectKind::Spline:
+      return "SPLINE";
+    case cad::ObjectKind::Text:
+      return "TEXT";
+    case cad::ObjectKind::BlockReference:
+      return "INSERT";
+    case cad::ObjectKind::Point:
+      return "POINT";
+    case cad::ObjectKind::OpaqueEntity:
+      return static_cast<const cad::OpaqueEntity*>(object)->typeName();
+    default:
+      return "";
+  }
+}
+
+std::string HandleText(cad::ObjectId id) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%llX", static_cast<unsigned long long>(id.handle()));
+  return text;
+}
+
+}  // namespace cli

@@ -1,0 +1,136 @@
+#!/usr/bin/env python3
+"""`ruvo section` and `ruvo show` end to end on the sample drawing.
+
+usage: section_cli_test.py RUVO DRAWING
+"""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+S1, S2 = "11F2", "11F4"
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+def run(*args):
+    return subprocess.run([RUVO, *args], capture_output=True, text=True, env=ENV)
+
+
+def section(*args):
+    proc = run("section", DRAWING, "--set", "AutoAssign=0", "--json", *args)
+    if proc.returncode != 0:
+        raise RuntimeError("ruvo section %s failed: %s" % (" ".join(args), proc.stderr))
+    return json.loads(proc.stdout)
+
+
+def usage_and_refusals():
+    check(run("section", "--help").returncode == 0, "--help exits 0")
+    check("--line HANDLE" in run("section", "--help").stdout, "--help names --line")
+    for args in ([], [DRAWING], [DRAWING, "--line", S1, "--pick", "1,2"], [DRAWING, "--bogus"],
+                 [DRAWING, "--line", S1, "--set", "Bogus=1"], [DRAWING, "--pick", "1"],
+                 [DRAWING, "--line", S1, "--height", "x"]):
+        proc = run("section", *args)
+        check(proc.returncode == 2 and proc.stderr.count("\n") == 1,
+              "usage error for %s: %d %r" % (args, proc.returncode, proc.stderr))
+    proc = run("section", DRAWING, "--pick", "0,0")
+    check(proc.returncode == 1 and "命令:没选任何线段!!" in proc.stderr, "empty pick refused")
+    proc = run("section", os.path.join(TMP, "missing.dxf"), "--line", S1)
+    check(proc.returncode == 1, "missing drawing refused")
+    check(run("show", os.path.join(TMP, "missing.txt")).returncode == 1, "missing data file")
+
+
+def json_shape():
+    result = section("--line", S1)
+    check(result["drawing"] == DRAWING, "drawing path")
+    check(result["line"] == {"handle": S1, "type": "LWPOLYLINE"}, "line %r" % result["line"])
+    check(any("共获取交点54个" in m for m in result["messages"]), "raw count message")
+    check(len(result["vertices"]) == 4 and result["vertices"][2]["dBulge"] == 0.2, "vertices")
+    points = result["points"]
+    check(points[0]["strNote"] == "起点" and points[-1]["strNote"] == "终点", "start and end")
+    check([p["nNo"] for p in points] == list(range(len(points))), "numbering")
+    check(all(p["idObject"] is None or p["idObject"] == p["idObject"].upper() for p in points),
+          "handles upper-case")
+    check(result["layers"] == sorted(set(result["layers"])), "layers sorted")
+    line = section("--line", S2)
+    check(line["line"] == {"handle": S2, "type": "LINE"}, "LINE section")
+    return result
+
+
+def layer_filter_and_added_points():
+    result = section("--line", S2, "--layers", "首曲线")
+    hidden = [p for p in result["points"] if p["nType"] == 1]
+    check(hidden and all(p["strLayer"] != "首曲线" for p in hidden), "layer filter hides")
+    crossings = [p for p in result["points"] if p["nType"] == 0]
+    check(crossings and all(p["strLayer"] == "首曲线" for p in crossings), "ticked layer stays")
+    result = section("--line", S2, "--add", "512500,3518800,512500,3519000")
+    added = [p for p in result["points"] if p["nType"] == 4]
+    check(len(added) == 1 and added[0]["strNote"] == "加点" and added[0]["strLayer"] == "加点层",
+          "added point")
+    check("加点层" in result["layers"], "added layer listed")
+    dists = [p["dDist"] for p in result["points"]]
+    check(dists == sorted(dists), "order kept after adding")
+
+
+def data_file_round_trip(result):
+    out = os.path.join(TMP, "section.txt")
+    section("--line", S1, "-o", out)
+    with open(out, "rb") as f:
+        data = f.read()
+    check(data.startswith(b"ZRK3.8\r\n"), "data file magic")
+    proc = run("show", out, "--json")
+    check(proc.returncode == 0, "show reads it back")
+    shown = json.loads(proc.stdout)
+    check(shown["drawing"] is None and shown["line"] is None, "show has no drawing")
+    check(len(shown["points"]) == len(result["points"]), "same number of points")
+    check(all(abs(a["dDist"] - b["dDist"]) < 6e-4 for a, b in zip(shown["points"], result["points"])),
+          "distances survive")
+    check("终点" in run("show", out).stdout, "show lists")
+    legacy = os.path.join(TMP, "legacy.txt")
+    section("--line", S1, "-o", legacy, "--edition", "legacy")
+    with open(legacy, "rb") as f:
+        second = f.read().split(b"\r\n")[3].split(b",")
+    check(len(second[1].split(b".")[1]) == 3, "legacy writes three decimals")
+
+
+def typed_elevation_written_back(result):
+    # The unassigned contour "4F" crosses S1; give it its true elevation and save.
+    target = [p for p in result["points"] if p["idObject"] == "4F"]
+    check(len(target) == 3 and all(p["dHigh"] == 0 for p in target), "unassigned contour found")
+    if not target:
+        return
+    no = target[0]["nNo"] + 1
+    changed = os.path.join(TMP, "changed.dxf")
+    proc = run("section", DRAWING, "--line", S1, "--set", "bSetHigh=1", "--height",
+               "%d=815" % no, "--save-drawing", changed, "--json")
+    check(proc.returncode == 0, "height typed: %s" % proc.stderr)
+    again = subprocess.run([RUVO, "section", changed, "--line", S1, "--set", "AutoAssign=0",
+                            "--json"], capture_output=True, text=True, env=ENV)
+    check(again.returncode == 0, "changed drawing reads")
+    if again.returncode == 0:
+        points = json.loads(again.stdout)["points"]
+        check([p["dHigh"] for p in points if p["idObject"] == "4F"] == [815.0] * 3,
+              "the contour carries the typed elevation")
+
+
+def main():
+    usage_and_refusals()
+    result = json_shape()
+    layer_filter_and_added_points()
+    data_file_round_trip(result)
+    typed_elevation_written_back(result)
+    print("%d failures" % len(failures))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    RUVO, DRAWING = sys.argv[1:3]
+    with tempfile.TemporaryDirectory() as TMP:
+        ENV = dict(os.environ, XDG_CONFIG_HOME=TMP)
+        sys.exit(main())
