@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/dxf/group_codes.h"
+#include "platform/dxf/tag_writer.h"
 
 namespace dxf {
 namespace {
@@ -154,6 +155,13 @@ TagReader::TagReader(std::string_view data) : data_(data) {
             static_cast<const char*>(nl)[-1] == '\r';
   }
 }
+
+TagReader::TagReader(std::string_view data, const OutputForm& form, std::size_t firstLine)
+    : data_(data),
+      line_(firstLine),
+      binary_(form.binary),
+      wideCodes_(form.wideCodes),
+      crlf_(form.lineEnd == "\r\n") {}
 
 bool TagReader::next(Tag& tag) {
   if (!error_.empty()) return false;

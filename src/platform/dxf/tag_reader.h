@@ -12,6 +12,8 @@
 
 namespace dxf {
 
+struct OutputForm;
+
 inline constexpr std::string_view kBinarySentinel{"AutoCAD Binary DXF\r\n\x1a\0", 22};
 
 struct Tag {
@@ -37,6 +39,8 @@ std::optional<std::string> bytesOf(const Tag& tag);
 class TagReader {
  public:
   explicit TagReader(std::string_view data);
+  // Reads a part of a file whose form is known: `data` starts at a tag boundary.
+  TagReader(std::string_view data, const OutputForm& form, std::size_t firstLine);
 
   bool isBinary() const { return binary_; }
   // Bytes before the first tag (a UTF-8 byte order mark or the binary sentinel).

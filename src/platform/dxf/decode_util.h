@@ -1,0 +1,108 @@
+#pragma once
+// Small helpers shared by the record decoders.
+
+#include <charconv>
+#include <climits>
+#include <span>
+#include <string>
+
+#include "platform/cad/simple_entities.h"
+#include "platform/dxf/tag_reader.h"
+
+namespace dxf::detail {
+
+inline cad::Handle parseHandle(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\r')) text.remove_suffix(1);
+  cad::Handle value = 0;
+  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+  if (ec != std::errc() || ptr != text.data() + text.size()) return 0;
+  return value;
+}
+
+// Calls f(tag) for the record's own data: not the type tag, not application data
+// ("102 {APP ... 102 }"), not subclass markers, not extended data.
+template <class F>
+void forDataTags(std::span<const Tag> tags, F&& f) {
+  int depth = 0;
+  for (std::size_t i = 1; i < tags.size(); ++i) {
+    const Tag& t = tags[i];
+    if (t.code >= 1000) break;
+    if (t.code == 102) {
+      if (!t.value.empty() && t.value.front() == '{') {
+        ++depth;
+      } else if (depth > 0) {
+        --depth;
+      }
+      continue;
+    }
+    if (depth > 0 || t.code == 100) continue;
+    f(t);
+  }
+}
+
+inline double real(const Tag& t, double fallback = 0.0) { return realOf(t).value_or(fallback); }
+inline int integer(const Tag& t, int fallback = 0) {
+  auto v = integerOf(t);
+  if (!v || *v < INT_MIN || *v > INT_MAX) return fallback;
+  return static_cast<int>(*v);
+}
+
+// Point coordinates by group code: base is x, base + 10 is y, base + 20 is z.
+inline bool isCoord(int code, int base) {
+  return code == base || code == base + 10 || code == base + 20;
+}
+template <class P>
+void setCoord(P& p, int code, int base, double v) {
+  if (code == base) p.x = v;
+  if (code == base + 10) p.y = v;
+  if (code == base + 20) p.z = v;
+}
+
+// The properties every entity has, gathered while its tags go by.
+class CommonTags {
+ public:
+  template <class TextFn>
+  bool take(const Tag& t, TextFn&& text) {
+    switch (t.code) {
+      case 8:
+        layer_ = text(t.value);
+        return true;
+      case 6:
+        linetype_ = text(t.value);
+        return true;
+      case 62:
+        colour_ = integer(t, cad::kColourByLayer);
+        return true;
+      case 48:
+        ltscale_ = real(t, 1.0);
+        return true;
+      case 39:
+        extrusion_.thickness = real(t);
+        return true;
+      case 210:
+      case 220:
+      case 230:
+        setCoord(extrusion_.normal, t.code, 210, real(t));
+        return true;
+      default:
+        return false;
+    }
+  }
+  const cad::Extrusion& extrusion() const { return extrusion_; }
+  void applyTo(cad::Entity& e) const {
+    e.setLayer(layer_);
+    e.setLinetype(linetype_);
+    e.setColour(colour_);
+    e.setLinetypeScale(ltscale_);
+  }
+
+ private:
+  std::string layer_ = "0";
+  std::string linetype_ = "ByLayer";
+  int colour_ = cad::kColourByLayer;
+  double ltscale_ = 1.0;
+  cad::Extrusion extrusion_;
+};
+
+}  // namespace dxf::detail

@@ -1,0 +1,519 @@
+#include "platform/dxf/dxf_reader.h"
+
+#include <fstream>
+#include <unordered_set>
+
+#include "platform/dxf/decode_util.h"
+#include "platform/dxf/file_image.h"
+#include "platform/dxf/record_codec.h"
+#include "platform/win/utf8.h"
+
+namespace dxf {
+namespace {
+
+constexpr std::size_t kMaxProblems = 50;
+constexpr std::size_t kEncodingWindow = 4u << 20;
+
+bool isSubRecord(std::string_view type) {
+  return type == "VERTEX" || type == "ATTRIB" || type == "SEQEND";
+}
+
+class Reader {
+ public:
+  Reader(std::shared_ptr<FileImage> image, ReadReport& report)
+      : image_(std::move(image)),
+        report_(report),
+        tags_(image_->bytes),
+        decoder_(image_->encoding),
+        db_(std::make_unique<cad::Database>(cad::Database::Contents::Empty)),
+        doc_(std::make_shared<DocumentSource>()) {}
+
+  std::unique_ptr<cad::Database> run();
+
+ private:
+  bool readRecord(std::vector<Tag>& rec);
+  void problem(const Tag& at, const std::string& what);
+  std::shared_ptr<RecordSource> sourceOf(std::span<const Tag> rec, cad::Handle fileHandle) const {
+    return std::make_shared<RecordSource>(image_, rec.front().begin, rec.back().end, fileHandle);
+  }
+  cad::Handle usable(cad::Handle h, const Tag& at);
+  cad::SubRecord subRecord(std::span<const Tag> rec);
+
+  void readSection(std::vector<Tag>& rec);
+  void readHeader(SectionLayout& section);
+  void setupEncoding(std::string_view codepage);
+  void readTables(SectionLayout& section);
+  void readTableEntries(TableLayout& table, cad::SymbolTable* modelled);
+  void readBlocks(SectionLayout& section);
+  void readBlock(SectionLayout& section, std::vector<Tag>& rec);
+  void readEntities(SectionLayout& section);
+  void readObjects(SectionLayout& section);
+  void skipSection(SectionLayout& section);
+  bool atSectionEnd(std::vector<Tag>& rec, SectionLayout& section);
+  // Reads one entity with its sub-records and appends it to `block` (or, with a null
+  // block, to the block its owner or paper-space flag names).
+  void readEntity(std::vector<Tag>& rec, cad::ObjectId block, std::vector<cad::Handle>* order);
+  cad::ObjectId ensureLayout(std::string_view name);
+  cad::ObjectId blockFor(const RecordHead& head);
+
+  std::shared_ptr<FileImage> image_;
+  ReadReport& report_;
+  TagReader tags_;
+  Decoder decoder_;
+  std::unique_ptr<cad::Database> db_;
+  std::shared_ptr<DocumentSource> doc_;
+  std::vector<Tag> rec_, sub_;
+  bool encodingSet_ = false;
+  bool fatal_ = false;
+  cad::Handle handseed_ = 0;
+  std::unordered_set<cad::Handle> blockRecords_;
+};
+
+void Reader::problem(const Tag& at, const std::string& what) {
+  if (report_.problems.size() >= kMaxProblems) return;
+  std::string where =
+      at.binary ? "byte " + std::to_string(at.begin) : "line " + std::to_string(at.line);
+  report_.problems.push_back(where + ": " + what);
+}
+
+// A record is a code-0 tag and everything up to the next code-0 tag.
+bool Reader::readRecord(std::vector<Tag>& rec) {
+  rec.clear();
+  Tag tag;
+  while (true) {
+    if (!tags_.next(tag)) {
+      if (tags_.failed()) fatal_ = true;
+      return !rec.empty() && !fatal_;
+    }
+    if (tag.code == 0) {
+      if (!rec.empty()) {
+        tags_.rewind(tag);
+        return true;
+      }
+      // Nothing after EOF belongs to the drawing (old files end in ^Z, some in junk).
+      if (tag.value == "EOF") {
+        rec.push_back(tag);
+        return true;
+      }
+    } else if (rec.empty()) {
+      continue;  // a tag outside any record: nothing can own it
+    }
+    rec.push_back(tag);
+  }
+}
+
+cad::Handle Reader::usable(cad::Handle h, const Tag& at) {
+  if (h == 0) return 0;
+  if (db_->isHandleUsed(h)) {
+    problem(at, "duplicate handle " + handleText(h) + " replaced");
+    return 0;
+  }
+  return h;
+}
+
+cad::SubRecord Reader::subRecord(std::span<const Tag> rec) {
+  RecordHead head = decoder_.head(rec);
+  cad::Handle h = usable(head.handle, rec[0]);
+  return {h, sourceOf(rec, head.handle)};
+}
+
+std::unique_ptr<cad::Database> Reader::run() {
+  doc_->file = image_;
+  doc_->prefix = {0, tags_.startOffset()};
+  image_->form.binary = tags_.isBinary();
+  image_->form.lineEnd = tags_.lineEnd();
+  if (tags_.isBinary()) {
+    const std::string& b = image_->bytes;
+    image_->form.wideCodes = b.size() > 23 && b[22] == 0 && b[23] == 0;
+  }
+  // Comments (999) before the first record stay in front of it.
+  Tag lead;
+  while (tags_.next(lead)) {
+    if (lead.code == 0) {
+      tags_.rewind(lead);
+      break;
+    }
+    doc_->prefix.end = lead.end;
+  }
+  std::vector<Tag>& rec = rec_;
+  bool eofSeen = false;
+  while (!fatal_ && readRecord(rec)) {
+    std::string_view type = rec[0].value;
+    if (type == "EOF") {
+      doc_->eof = {rec[0].begin, image_->bytes.size()};
+      eofSeen = true;
+      break;
+    }
+    if (type != "SECTION") {
+      // Kept as it stands, so that even a damaged file is written back whole.
+      problem(rec[0], "record " + std::string(type) + " outside any section");
+      SectionLayout& raw = doc_->sections.emplace_back();
+      raw.whole = {rec.front().begin, rec.back().end};
+      continue;
+    }
+    readSection(rec);
+  }
+  if (fatal_) {
+    report_.status = cad::Status::InvalidInput;
+    report_.message = tags_.error();
+    return nullptr;
+  }
+  if (doc_->sections.empty()) {
+    report_.status = cad::Status::InvalidInput;
+    report_.message = image_->bytes.empty() ? "line 1: empty file" : "line 1: no DXF section found";
+    return nullptr;
+  }
+  if (!eofSeen) doc_->eof = {image_->bytes.size(), image_->bytes.size()};
+  ensureLayout(cad::kModelSpace);
+  ensureLayout(cad::kPaperSpace);
+  db_->setHandleSeed(handseed_);
+  db_->setSource(doc_);
+  db_->clearModifiedFlags();
+  report_.version = image_->version;
+  report_.binary = image_->form.binary;
+  report_.encoding = image_->encoding.utf8 ? "UTF-8" : image_->encoding.codepage;
+  return std::move(db_);
+}
+
+void Reader::readSection(std::vector<Tag>& rec) {
+  SectionLayout section;
+  section.name = rec.size() > 1 && rec[1].code == 2 ? std::string(rec[1].value) : "";
+  section.whole.begin = rec[0].begin;
+  section.head = {rec[0].begin, rec.size() > 1 ? rec[1].end : rec[0].end};
+  if (section.name == "HEADER") {
+    section.head = {rec[0].begin, rec[0].begin};
+    readHeader(section);
+  } else {
+    if (!encodingSet_) setupEncoding("");
+    if (section.name == "TABLES") {
+      readTables(section);
+    } else if (section.name == "BLOCKS") {
+      readBlocks(section);
+    } else if (section.name == "ENTITIES") {
+      readEntities(section);
+    } else if (section.name == "OBJECTS") {
+      readObjects(section);
+    } else {
+      skipSection(section);
+    }
+  }
+  if (section.tail.begin == 0 && section.tail.end == 0) {
+    section.tail = {tags_.position(), tags_.position()};
+  }
+  section.whole.end = section.tail.end;
+  doc_->sections.push_back(std::move(section));
+}
+
+void Reader::readHeader(SectionLayout& section) {
+  std::string_view variable;
+  std::string codepage;
+  for (std::size_t i = 2; i < rec_.size(); ++i) {
+    const Tag& t = rec_[i];
+    if (t.code == 9) {
+      variable = t.value;
+      continue;
+    }
+    if (variable == "$ACADVER" && t.code == 1) {
+      image_->version = win::asciiUpper(win::trimView(t.value));
+    } else if (variable == "$DWGCODEPAGE" && t.code == 3) {
+      codepage = std::string(win::trimView(t.value));
+    } else if (variable == "$HANDSEED" && t.code == 5) {
+      handseed_ = detail::parseHandle(t.value);
+      doc_->handseed = {t.begin, t.end};
+    } else if (variable == "$HANDLING" && t.code == 70) {
+      image_->hasHandles = detail::integer(t) != 0;
+    }
+  }
+  report_.codepage = codepage;
+  setupEncoding(codepage);
+  // Handles the database hands out while reading must not take the file's own.
+  db_->setHandleSeed(handseed_);
+  // Headers written without "0 ENDSEC" run into the next section.
+  if (readRecord(sub_)) atSectionEnd(sub_, section);
+}
+
+// The scan for UTF-8 under a declared code page looks at a window of the file from its
+// first non-ASCII byte, cut at a line end so that no character is split.
+void Reader::setupEncoding(std::string_view codepage) {
+  encodingSet_ = true;
+  std::string_view window;
+  if (!image_->form.binary) {
+    std::string_view bytes = image_->bytes;
+    std::size_t first = 0;
+    while (first < bytes.size() && static_cast<unsigned char>(bytes[first]) < 0x80) ++first;
+    if (first < bytes.size()) {
+      first = bytes.rfind('\n', first);
+      first = first == std::string_view::npos ? 0 : first + 1;
+      window = bytes.substr(first, kEncodingWindow);
+      if (first + window.size() < bytes.size()) {
+        std::size_t cut = window.rfind('\n');
+        window = window.substr(0, cut == std::string_view::npos ? 0 : cut);
+      }
+    }
+  }
+  image_->encoding = detectEncoding(image_->version, codepage, window);
+}
+
+bool Reader::atSectionEnd(std::vector<Tag>& rec, SectionLayout& section) {
+  std::string_view type = rec[0].value;
+  if (type == "ENDSEC") {
+    section.tail = {rec[0].begin, rec.back().end};
+    return true;
+  }
+  if (type == "SECTION" || type == "EOF") {
+    problem(rec[0], "section " + section.name + " without ENDSEC");
+    tags_.rewind(rec[0]);
+    section.tail = {rec[0].begin, rec[0].begin};
+    return true;
+  }
+  return false;
+}
+
+void Reader::skipSection(SectionLayout& section) {
+  while (readRecord(sub_)) {
+    if (atSectionEnd(sub_, section)) return;
+  }
+}
+
+cad::SymbolTable* modelledTable(cad::Database& db, std::string_view name) {
+  if (name == "LAYER") return &db.layers();
+  if (name == "STYLE") return &db.textStyles();
+  if (name == "LTYPE") return &db.linetypes();
+  if (name == "BLOCK_RECORD") return &db.blocks();
+  return nullptr;
+}
+
+void Reader::readTables(SectionLayout& section) {
+  std::vector<Tag>& rec = rec_;
+  while (readRecord(rec)) {
+    if (atSectionEnd(rec, section)) return;
+    if (rec[0].value != "TABLE") {
+      problem(rec[0], "record " + std::string(rec[0].value) + " outside a table skipped");
+      continue;
+    }
+    TableLayout table;
+    for (const Tag& t : rec) {
+      if (t.code == 2) {
+        table.name = std::string(t.value);
+        break;
+      }
+    }
+    table.head = {rec.front().begin, rec.back().end};
+    cad::SymbolTable* modelled = modelledTable(*db_, table.name);
+    cad::SubRecord head = subRecord(rec);
+    if (head.handle != 0 && db_->reserveHandle(head.handle) != cad::Status::Ok) head.handle = 0;
+    if (modelled) modelled->record() = head;
+    readTableEntries(table, modelled);
+    section.tables.push_back(std::move(table));
+  }
+}
+
+void Reader::readTableEntries(TableLayout& table, cad::SymbolTable* modelled) {
+  std::vector<Tag>& rec = rec_;
+  while (readRecord(rec)) {
+    std::string_view type = rec[0].value;
+    if (type == "ENDTAB") {
+      table.tail = {rec.front().begin, rec.back().end};
+      return;
+    }
+    if (type == "TABLE" || type == "ENDSEC" || type == "SECTION" || type == "EOF") {
+      problem(rec[0], "table " + table.name + " without ENDTAB");
+      tags_.rewind(rec[0]);
+      table.tail = {rec[0].begin, rec[0].begin};
+      return;
+    }
+    RecordHead head;
+    std::unique_ptr<cad::TableRecord> record;
+    if (modelled && type == table.name) record = decoder_.tableRecord(rec, head);
+    else head = decoder_.head(rec);
+    const cad::Handle handle = usable(head.handle, rec[0]);
+    auto source = sourceOf(rec, head.handle);
+    cad::Result<cad::ObjectId> added = cad::Status::InvalidInput;
+    if (record) {
+      record->setSource(source);
+      added = db_->addTableRecord(std::move(record), handle);
+      if (!added.ok()) problem(rec[0], "table entry with a name in use kept as it is");
+    }
+    if (!added.ok()) {
+      auto opaque = std::make_unique<cad::OpaqueObject>(std::string(type));
+      opaque->setSource(source);
+      added = db_->addObject(std::move(opaque), handle);
+    }
+    if (!added.ok()) {
+      problem(rec[0], "table entry dropped");
+      continue;
+    }
+    table.entries.push_back(added.value().handle());
+    if (table.name == "BLOCK_RECORD") blockRecords_.insert(added.value().handle());
+  }
+  table.tail = {tags_.position(), tags_.position()};
+}
+
+cad::ObjectId Reader::ensureLayout(std::string_view name) {
+  cad::ObjectId id = db_->blocks().getIdAt(name);
+  if (!id.isNull()) return id;
+  auto added = db_->addTableRecord(std::make_unique<cad::BlockRecord>(std::string(name)));
+  if (!added.ok()) return {};
+  blockRecords_.insert(added.value().handle());
+  return added.value();
+}
+
+cad::ObjectId Reader::blockFor(const RecordHead& head) {
+  if (head.owner != 0 && blockRecords_.count(head.owner)) {
+    auto block = db_->openForRead<cad::BlockRecord>(cad::ObjectId(head.owner));
+    if (block) return block->id();
+  }
+  return ensureLayout(head.paperSpace ? cad::kPaperSpace : cad::kModelSpace);
+}
+
+void Reader::readBlocks(SectionLayout& section) {
+  std::vector<Tag>& rec = rec_;
+  while (readRecord(rec)) {
+    if (atSectionEnd(rec, section)) return;
+    if (rec[0].value == "BLOCK") {
+      readBlock(section, rec);
+    } else {
+      problem(rec[0], std::string(rec[0].value) + " outside a block moved to model space");
+      readEntity(rec, cad::ObjectId(), nullptr);
+    }
+  }
+}
+
+void Reader::readBlock(SectionLayout& section, std::vector<Tag>& rec) {
+  std::string name, description;
+  geom::Point3d base;
+  int flags = 0;
+  decoder_.block(rec, name, base, flags, description);
+  cad::ObjectId id = db_->blocks().getIdAt(name);
+  if (id.isNull()) id = ensureLayout(name);
+  cad::SubRecord begin = subRecord(rec);
+  if (begin.handle != 0 && db_->reserveHandle(begin.handle) != cad::Status::Ok) begin.handle = 0;
+  cad::SubRecord end;
+  const Tag at = rec[0];
+  while (readRecord(rec)) {
+    std::string_view type = rec[0].value;
+    if (type == "ENDBLK") {
+      end = subRecord(rec);
+      if (end.handle != 0 && db_->reserveHandle(end.handle) != cad::Status::Ok) end.handle = 0;
+      break;
+    }
+    if (type == "BLOCK" || type == "ENDSEC" || type == "SECTION" || type == "EOF") {
+      problem(rec[0], "block " + name + " without ENDBLK");
+      tags_.rewind(rec[0]);
+      break;
+    }
+    readEntity(rec, id, nullptr);
+  }
+  auto block = db_->openForWrite<cad::BlockRecord>(id);
+  if (!block) {
+    problem(at, "block " + name + " dropped");
+    return;
+  }
+  block->setBasePoint(base);
+  block->setFlags(flags);
+  block->setDescription(description);
+  block->setBlockRecords(std::move(begin), std::move(end));
+  section.order.push_back(id.handle());
+}
+
+void Reader::readEntities(SectionLayout& section) {
+  std::vector<Tag>& rec = rec_;
+  while (readRecord(rec)) {
+    if (atSectionEnd(rec, section)) return;
+    readEntity(rec, cad::ObjectId(), &section.order);
+  }
+}
+
+void Reader::readEntity(std::vector<Tag>& rec, cad::ObjectId block,
+                        std::vector<cad::Handle>* order) {
+  RecordHead head;
+  std::unique_ptr<cad::Entity> entity = decoder_.entity(rec, head);
+  entity->setSource(sourceOf(rec, head.handle));
+  const Tag at = rec[0];
+  const std::string_view type = at.value;
+  if (type == "POLYLINE" || type == "INSERT") {
+    std::vector<cad::PolylineVertex> vertices;
+    std::vector<cad::SubRecord> subs;
+    cad::SubRecord seqend;
+    bool closed = false;
+    while (!closed && readRecord(sub_)) {
+      std::string_view subType = sub_[0].value;
+      if (!isSubRecord(subType) || (type == "INSERT" && subType == "VERTEX") ||
+          (type == "POLYLINE" && subType == "ATTRIB")) {
+        tags_.rewind(sub_[0]);
+        break;
+      }
+      if (subType == "SEQEND") {
+        seqend = subRecord(sub_);
+        closed = true;
+      } else if (subType == "VERTEX" && cad::objectCast<cad::OldPolyline>(entity.get())) {
+        cad::PolylineVertex& v = vertices.emplace_back();
+        RecordHead vhead;
+        decoder_.vertex(sub_, v, vhead);
+        v.record = {usable(vhead.handle, sub_[0]), sourceOf(sub_, vhead.handle)};
+      } else {
+        subs.push_back(subRecord(sub_));
+      }
+    }
+    if (!closed && (!vertices.empty() || !subs.empty())) problem(at, type == "POLYLINE" ? "polyline without SEQEND" : "attributes without SEQEND");
+    if (auto* poly = cad::objectCast<cad::OldPolyline>(entity.get())) {
+      poly->setVertices(std::move(vertices));
+      poly->setSeqend(std::move(seqend));
+    } else if (auto* ref = cad::objectCast<cad::BlockReference>(entity.get())) {
+      ref->setAttributes(std::move(subs), std::move(seqend));
+    } else if (auto* opaque = cad::objectCast<cad::OpaqueEntity>(entity.get())) {
+      if (seqend.source) subs.push_back(std::move(seqend));
+      opaque->setSubRecords(std::move(subs));
+    }
+  }
+  if (block.isNull()) block = blockFor(head);
+  auto added = db_->appendEntity(block, std::move(entity), usable(head.handle, at));
+  if (!added.ok()) {
+    problem(at, std::string(type) + " dropped: " + std::string(cad::toString(added.status())));
+    return;
+  }
+  if (order) order->push_back(added.value().handle());
+}
+
+void Reader::readObjects(SectionLayout& section) {
+  std::vector<Tag>& rec = rec_;
+  while (readRecord(rec)) {
+    if (atSectionEnd(rec, section)) return;
+    RecordHead head = decoder_.head(rec);
+    auto object = std::make_unique<cad::OpaqueObject>(std::string(rec[0].value));
+    object->setSource(sourceOf(rec, head.handle));
+    auto added = db_->addObject(std::move(object), usable(head.handle, rec[0]));
+    if (added.ok()) section.order.push_back(added.value().handle());
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<cad::Database> readDrawingBytes(std::string bytes, ReadReport& report) {
+  report = ReadReport();
+  auto image = std::make_shared<FileImage>();
+  image->bytes = std::move(bytes);
+  return Reader(std::move(image), report).run();
+}
+
+std::unique_ptr<cad::Database> readDrawing(const std::filesystem::path& path, ReadReport& report) {
+  report = ReadReport();
+  std::ifstream in(path, std::ios::binary);
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  if (!in || ec) {
+    report.status = cad::Status::FileError;
+    report.message = "cannot open " + path.string();
+    return nullptr;
+  }
+  std::string bytes;
+  bytes.resize(size);
+  if (!in.read(bytes.data(), static_cast<std::streamsize>(size))) {
+    report.status = cad::Status::FileError;
+    report.message = "cannot read " + path.string();
+    return nullptr;
+  }
+  return readDrawingBytes(std::move(bytes), report);
+}
+
+}  // namespace dxf

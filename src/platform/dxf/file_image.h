@@ -1,0 +1,89 @@
+#pragma once
+// What the reader keeps of a file: the bytes themselves (one shared buffer), and for each
+// object the span of its record in that buffer. Writing an unchanged object copies its
+// span; nothing of what was read is ever re-encoded unless it changed.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/cad/object_id.h"
+#include "platform/cad/source_record.h"
+#include "platform/dxf/tag_writer.h"
+#include "platform/dxf/text_codec.h"
+
+namespace dxf {
+
+struct FileImage {
+  std::string bytes;
+  OutputForm form;
+  TextEncoding encoding;
+  std::string version;  // $ACADVER as read, upper case; "" when the file has no header
+  bool hasHandles = true;
+
+  std::string_view span(std::size_t begin, std::size_t end) const {
+    return std::string_view(bytes).substr(begin, end - begin);
+  }
+};
+
+// The record of one object (an entity with its sub-records is several records).
+class RecordSource final : public cad::SourceRecord {
+ public:
+  RecordSource(std::shared_ptr<const FileImage> file, std::size_t begin, std::size_t end,
+               cad::Handle fileHandle)
+      : file_(std::move(file)), begin_(begin), end_(end), fileHandle_(fileHandle) {}
+
+  const FileImage& file() const { return *file_; }
+  const std::shared_ptr<const FileImage>& fileShared() const { return file_; }
+  std::string_view bytes() const { return file_->span(begin_, end_); }
+  std::size_t begin() const { return begin_; }
+  std::size_t end() const { return end_; }
+  // The handle the record carries in the file (0 when it has none).
+  cad::Handle fileHandle() const { return fileHandle_; }
+
+ private:
+  std::shared_ptr<const FileImage> file_;
+  std::size_t begin_;
+  std::size_t end_;
+  cad::Handle fileHandle_;
+};
+
+inline const RecordSource* recordOf(const cad::SourcePtr& source) {
+  return dynamic_cast<const RecordSource*>(source.get());
+}
+
+struct Span {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  bool empty() const { return begin == end; }
+};
+
+// How the file was laid out, so that a write puts everything back where it was.
+struct TableLayout {
+  std::string name;  // LAYER, STYLE, LTYPE, BLOCK_RECORD, VPORT, ...
+  Span head;         // from "0 TABLE" up to the first entry
+  Span tail;         // "0 ENDTAB"
+  std::vector<cad::Handle> entries;  // tables the database does not model: entry handles
+};
+
+struct SectionLayout {
+  std::string name;  // HEADER, CLASSES, TABLES, BLOCKS, ENTITIES, OBJECTS, or any other
+  Span whole;        // from "0 SECTION" to the end of "0 ENDSEC"
+  Span head;         // "0 SECTION 2 name"
+  Span tail;         // "0 ENDSEC" (empty when the file lacks it)
+  std::vector<TableLayout> tables;   // TABLES
+  std::vector<cad::Handle> order;    // ENTITIES: entities; OBJECTS: objects; BLOCKS: records
+};
+
+class DocumentSource final : public cad::SourceRecord {
+ public:
+  std::shared_ptr<const FileImage> file;
+  Span prefix;  // binary sentinel or byte order mark
+  std::vector<SectionLayout> sections;
+  Span eof;       // "0 EOF" and whatever follows it
+  Span handseed;  // value tag of $HANDSEED in the header (empty when absent)
+};
+
+}  // namespace dxf

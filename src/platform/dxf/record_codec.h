@@ -1,0 +1,81 @@
+#pragma once
+// Between file records and database objects: which group codes each record type models
+// (as data, for the writer to know what to replace and what to keep), decoding a record's
+// tags into an object, and generating an object's tags.
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/cad/block_reference.h"
+#include "platform/cad/polylines.h"
+#include "platform/cad/spline.h"
+#include "platform/cad/table_records.h"
+#include "platform/cad/text.h"
+#include "platform/dxf/out_tags.h"
+#include "platform/dxf/tag_reader.h"
+#include "platform/dxf/text_codec.h"
+
+namespace dxf {
+
+// The group codes a record type models. `runs` are repeated groups (vertices, knots,
+// dash patterns) that are rewritten as one block when their shape changes. Every other
+// code of the record is kept where it was.
+struct RecordSpec {
+  std::string_view type;
+  std::vector<int> modelled;
+  std::vector<int> runs;
+  bool models(int code) const;
+  bool inRun(int code) const;
+};
+const RecordSpec* specFor(std::string_view type);
+
+struct RecordHead {
+  cad::Handle handle = 0;
+  cad::Handle owner = 0;
+  bool paperSpace = false;
+  bool hasVerticesFollow = false;  // group 66 of POLYLINE and INSERT
+};
+
+class Decoder {
+ public:
+  explicit Decoder(const TextEncoding& encoding) : encoding_(encoding) {}
+
+  // `tags` is one record, "0 TYPE" first. Unknown types give an OpaqueEntity.
+  std::unique_ptr<cad::Entity> entity(std::span<const Tag> tags, RecordHead& head);
+  void vertex(std::span<const Tag> tags, cad::PolylineVertex& vertex, RecordHead& head);
+  // LAYER, STYLE, LTYPE, BLOCK_RECORD entries; nullptr for other tables' entries.
+  std::unique_ptr<cad::TableRecord> tableRecord(std::span<const Tag> tags, RecordHead& head);
+  // Handle and owner of any record.
+  RecordHead head(std::span<const Tag> tags);
+  // BLOCK record: name, base point, flags.
+  void block(std::span<const Tag> tags, std::string& name, geom::Point3d& base, int& flags,
+             std::string& description);
+
+  std::string text(std::string_view raw);
+
+ private:
+  const TextEncoding& encoding_;
+  std::string lastRaw_, lastText_;  // layer names repeat; decode each once
+};
+
+struct EncodeContext {
+  bool r12 = false;        // no subclass markers, no owners
+  bool handles = true;     // the file carries handles
+  cad::Handle ownerOf = 0; // owner handle to write
+};
+
+// The tags of an object as a fresh writer would produce them, "0 TYPE" excluded.
+// `type` receives the record type name.
+void encodeEntity(const cad::Entity& entity, const EncodeContext& ctx, std::string& type,
+                  OutTags& out);
+void encodeVertex(const cad::PolylineVertex& v, bool is3d, const EncodeContext& ctx,
+                  cad::Handle handle, OutTags& out);
+void encodeTableRecord(const cad::TableRecord& record, const EncodeContext& ctx,
+                       std::string& type, OutTags& out);
+void encodeBlockBegin(const cad::BlockRecord& block, const EncodeContext& ctx, cad::Handle handle,
+                      OutTags& out);
+
+}  // namespace dxf
