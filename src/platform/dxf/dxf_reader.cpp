@@ -1,6 +1,10 @@
 #include "platform/dxf/dxf_reader.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <unordered_set>
 
 #include "platform/dxf/decode_util.h"
@@ -42,6 +46,7 @@ class Reader {
   void readSection(std::vector<Tag>& rec);
   void readHeader(SectionLayout& section);
   void setupEncoding(std::string_view codepage);
+  void prescanHandles();
   void readTables(SectionLayout& section);
   void readTableEntries(TableLayout& table, cad::SymbolTable* modelled);
   void readBlocks(SectionLayout& section);
@@ -123,7 +128,7 @@ std::unique_ptr<cad::Database> Reader::run() {
   image_->form.binary = tags_.isBinary();
   image_->form.lineEnd = tags_.lineEnd();
   if (tags_.isBinary()) {
-    const std::string& b = image_->bytes;
+    std::string_view b = image_->bytes;
     image_->form.wideCodes = b.size() > 23 && b[22] == 0 && b[23] == 0;
   }
   // Comments (999) before the first record stay in front of it.
@@ -184,7 +189,11 @@ void Reader::readSection(std::vector<Tag>& rec) {
     section.head = {rec[0].begin, rec[0].begin};
     readHeader(section);
   } else {
-    if (!encodingSet_) setupEncoding("");
+    if (!encodingSet_) {
+      setupEncoding("");
+      prescanHandles();
+      db_->setHandleSeed(handseed_);
+    }
     if (section.name == "TABLES") {
       readTables(section);
     } else if (section.name == "BLOCKS") {
@@ -227,6 +236,7 @@ void Reader::readHeader(SectionLayout& section) {
   report_.codepage = codepage;
   setupEncoding(codepage);
   // Handles the database hands out while reading must not take the file's own.
+  if (handseed_ == 0) prescanHandles();
   db_->setHandleSeed(handseed_);
   // Headers written without "0 ENDSEC" run into the next section.
   if (readRecord(sub_)) atSectionEnd(sub_, section);
@@ -252,6 +262,15 @@ void Reader::setupEncoding(std::string_view codepage) {
     }
   }
   image_->encoding = detectEncoding(image_->version, codepage, window);
+}
+
+// Without $HANDSEED the highest handle of the file is known only by looking at them all.
+void Reader::prescanHandles() {
+  TagReader scan(image_->bytes.substr(tags_.position()), image_->form, 1);
+  Tag t;
+  while (scan.next(t)) {
+    if (t.code == 5 || t.code == 105) handseed_ = std::max(handseed_, detail::parseHandle(t.value) + 1);
+  }
 }
 
 bool Reader::atSectionEnd(std::vector<Tag>& rec, SectionLayout& section) {
@@ -489,31 +508,56 @@ void Reader::readObjects(SectionLayout& section) {
 
 }  // namespace
 
+FileImage::~FileImage() {
+  if (mapped_) ::munmap(mapped_, mappedSize_);
+}
+
+bool FileImage::map(const std::string& path, std::string& message) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    message = "cannot open " + path;
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    message = "cannot read " + path;
+    return false;
+  }
+  const auto size = static_cast<std::size_t>(st.st_size);
+  if (size == 0) {
+    ::close(fd);
+    bytes = {};
+    return true;
+  }
+  void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+  ::close(fd);
+  if (p == MAP_FAILED) {
+    message = "cannot read " + path;
+    return false;
+  }
+  ::madvise(p, size, MADV_SEQUENTIAL);
+  mapped_ = p;
+  mappedSize_ = size;
+  bytes = std::string_view(static_cast<const char*>(p), size);
+  return true;
+}
+
 std::unique_ptr<cad::Database> readDrawingBytes(std::string bytes, ReadReport& report) {
   report = ReadReport();
   auto image = std::make_shared<FileImage>();
-  image->bytes = std::move(bytes);
+  image->own(std::move(bytes));
   return Reader(std::move(image), report).run();
 }
 
 std::unique_ptr<cad::Database> readDrawing(const std::filesystem::path& path, ReadReport& report) {
   report = ReadReport();
-  std::ifstream in(path, std::ios::binary);
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
-  if (!in || ec) {
+  auto image = std::make_shared<FileImage>();
+  if (!image->map(path.string(), report.message)) {
     report.status = cad::Status::FileError;
-    report.message = "cannot open " + path.string();
     return nullptr;
   }
-  std::string bytes;
-  bytes.resize(size);
-  if (!in.read(bytes.data(), static_cast<std::streamsize>(size))) {
-    report.status = cad::Status::FileError;
-    report.message = "cannot read " + path.string();
-    return nullptr;
-  }
-  return readDrawingBytes(std::move(bytes), report);
+  return Reader(std::move(image), report).run();
 }
 
 }  // namespace dxf

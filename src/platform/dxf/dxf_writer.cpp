@@ -1,9 +1,5 @@
 #include "platform/dxf/dxf_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -11,6 +7,7 @@
 #include "platform/dxf/group_codes.h"
 #include "platform/dxf/record_merge.h"
 #include "platform/dxf/writer_impl.h"
+#include "platform/win/atomic_file.h"
 #include "platform/win/utf8.h"
 
 namespace dxf {
@@ -45,12 +42,13 @@ void Writer::tokenise(const RecordSource& src, std::vector<Tag>& tags) const {
 }
 
 void Writer::copyRecord(const RecordSource& src, cad::Handle handle) {
-  noteHandle(handle != 0 ? handle : src.fileHandle());
   // A record without a handle stays without; one whose handle was a duplicate gets its own.
   if (!handles_ || handle == 0 || src.fileHandle() == 0 || handle == src.fileHandle()) {
+    noteHandle(src.fileHandle());
     out_.append(src.bytes());
     return;
   }
+  noteHandle(handle);
   // The record's handle was taken by another record of a damaged file: give it its own.
   tokenise(src, tags_);
   for (const Tag& t : tags_) {
@@ -97,12 +95,12 @@ void Writer::transcribe(const RecordSource& src, cad::Handle handle, cad::Handle
 
 void Writer::writeGenerated(const RecordSource* src, bool modified, cad::Handle handle,
                             std::string_view type, const OutTags& gen) {
+  if (src && sameFile(*src) && !modified) {
+    copyRecord(*src, handle);
+    return;
+  }
   noteHandle(handle);
   if (src && sameFile(*src)) {
-    if (!modified) {
-      copyRecord(*src, handle);
-      return;
-    }
     const RecordSpec* spec = specFor(type);
     if (!spec) spec = specFor("*ENTITY");
     tokenise(*src, tags_);
@@ -135,6 +133,10 @@ void Writer::writeTableRecord(const cad::Object& o, cad::Handle owner) {
   }
   // R12 has no block records; a file that carried them anyway keeps its own.
   if (r12_ && record->kind() == cad::ObjectKind::BlockRecord && !src) return;
+  if (src && sameFile(*src) && !o.isModified()) {
+    copyRecord(*src, o.id().handle());
+    return;
+  }
   EncodeContext ctx{r12_, handles_, owner};
   OutTags gen;
   std::string type;
@@ -168,14 +170,18 @@ void Writer::writeHeader(const SectionLayout& s, std::string& out) {
   out.append(bytes.substr(seed.end, s.whole.end - seed.end));
 }
 
+bool Writer::isNew(const cad::Object& o) const {
+  if (o.source()) return false;
+  // The reader adds the two spaces to files that lack them; they are not news. Neither
+  // are block records it made for blocks defined without one.
+  const auto* b = cad::objectCast<const cad::BlockRecord>(&o);
+  return !(b && (isSpace(*b) || b->blockBegin().source));
+}
+
 bool Writer::hasNew(const cad::SymbolTable& table) const {
   for (cad::ObjectId id : table.ids()) {
     const cad::Object* o = db_.peek(id);
-    // The reader adds the two spaces to files that lack them; they are not news.
-    // Neither are block records it made for blocks defined without one.
-    const auto* b = cad::objectCast<const cad::BlockRecord>(o);
-    if (b && (isSpace(*b) || b->blockBegin().source)) continue;
-    if (o && !o->isErased() && !o->source()) return true;
+    if (o && !o->isErased() && isNew(*o)) return true;
   }
   return false;
 }
@@ -199,7 +205,7 @@ void Writer::writeTable(const TableLayout& t) {
     for (cad::ObjectId id : table->ids()) {
       if (seen.count(id.handle())) continue;
       const cad::Object* o = db_.peek(id);
-      if (o && !o->isErased()) writeTableRecord(*o, owner);
+      if (o && !o->isErased() && isNew(*o)) writeTableRecord(*o, owner);
     }
   }
   if (t.tail.empty()) {
@@ -326,11 +332,20 @@ void Writer::writeEntities(const SectionLayout& s) {
     writeEntity(*e, e->owner().handle());
   };
   for (cad::Handle h : s.order) write(cad::ObjectId(h));
+  // New entities (and those moved into the spaces) go at the end of the last section.
+  if (&s != lastEntities_) return finishSection(s);
   for (cad::ObjectId space : {model, paper}) {
     const auto* b = cad::objectCast<const cad::BlockRecord>(db_.peek(space));
     if (!b) continue;
-    for (cad::ObjectId id : b->entityIds()) write(id);
+    for (cad::ObjectId id : b->entityIds()) {
+      if (!listed_.count(id.handle())) write(id);
+    }
   }
+  finishSection(s);
+}
+
+void Writer::finishSection(const SectionLayout& s) {
+  std::string_view bytes = file_->bytes;
   if (s.tail.empty()) {
     w_.text(0, "ENDSEC");
   } else {
@@ -360,6 +375,11 @@ void Writer::writeDocument() {
   out_.append(bytes.substr(doc_->prefix.begin, doc_->prefix.end - doc_->prefix.begin));
   const SectionLayout* header = nullptr;
   const std::size_t headerAt = out_.size();
+  for (const SectionLayout& s : doc_->sections) {
+    if (s.name != "ENTITIES") continue;
+    lastEntities_ = &s;
+    listed_.insert(s.order.begin(), s.order.end());
+  }
   bool tables = false, blocks = false;
   for (const SectionLayout& s : doc_->sections) {
     if (s.name == "HEADER") {
@@ -447,55 +467,13 @@ std::string renderDrawing(const cad::Database& db, WriteReport& report) {
   return out;
 }
 
-cad::Status writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                                std::string& message) {
-  std::filesystem::path folder = path.parent_path();
-  if (folder.empty()) folder = ".";
-  std::string temp = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) {
-    message = "cannot create a temporary file in " + folder.string();
-    return cad::Status::FileError;
-  }
-  struct Closer {
-    int& fd;
-    std::string& temp;
-    bool keep = false;
-    ~Closer() {
-      if (fd >= 0) ::close(fd);
-      if (!keep) ::unlink(temp.c_str());
-    }
-  } closer{fd, temp};
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) {
-      message = "cannot write " + path.string();
-      return cad::Status::FileError;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  // A replaced file keeps its permissions; a new one gets the usual ones.
-  struct stat existing {};
-  ::fchmod(fd, ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    fd = -1;
-    message = "cannot write " + path.string();
-    return cad::Status::FileError;
-  }
-  fd = -1;
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    message = "cannot replace " + path.string();
-    return cad::Status::FileError;
-  }
-  closer.keep = true;
-  return cad::Status::Ok;
-}
-
 cad::Status writeDrawing(const cad::Database& db, const std::filesystem::path& path,
                          WriteReport& report) {
   std::string bytes = renderDrawing(db, report);
-  report.status = writeFileAtomically(path, bytes, report.message);
+  if (!win::writeFileAtomically(path, bytes)) {
+    report.status = cad::Status::FileError;
+    report.message = "cannot write " + path.string();
+  }
   return report.status;
 }
 

@@ -26,8 +26,4 @@ std::string renderDrawing(const cad::Database& db, WriteReport& report);
 cad::Status writeDrawing(const cad::Database& db, const std::filesystem::path& path,
                          WriteReport& report);
 
-// Writes bytes to `path` the same safe way.
-cad::Status writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                                std::string& message);
-
 }  // namespace dxf

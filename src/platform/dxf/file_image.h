@@ -16,16 +16,36 @@
 
 namespace dxf {
 
-struct FileImage {
-  std::string bytes;
+// The file's bytes: mapped from disk when it was read from a file (no copy, pages come
+// in as the reader touches them), or owned when it was handed over in memory.
+class FileImage {
+ public:
+  FileImage() = default;
+  FileImage(const FileImage&) = delete;
+  FileImage& operator=(const FileImage&) = delete;
+  ~FileImage();
+
+  void own(std::string data) {
+    owned_ = std::move(data);
+    bytes = owned_;
+  }
+  // Maps the file; false when it cannot be opened or mapped.
+  bool map(const std::string& path, std::string& message);
+
+  std::string_view bytes;
   OutputForm form;
   TextEncoding encoding;
   std::string version;  // $ACADVER as read, upper case; "" when the file has no header
   bool hasHandles = true;
 
   std::string_view span(std::size_t begin, std::size_t end) const {
-    return std::string_view(bytes).substr(begin, end - begin);
+    return bytes.substr(begin, end - begin);
   }
+
+ private:
+  std::string owned_;
+  void* mapped_ = nullptr;
+  std::size_t mappedSize_ = 0;
 };
 
 // The record of one object (an entity with its sub-records is several records).

@@ -59,6 +59,8 @@ class Writer {
   void writeObjects(const SectionLayout& s);
   bool isSpace(const cad::BlockRecord& b) const;
   bool hasNew(const cad::SymbolTable& table) const;
+  bool isNew(const cad::Object& o) const;
+  void finishSection(const SectionLayout& s);
   cad::Handle fresh() {
     noteHandle(next_);
     return next_++;
@@ -79,6 +81,8 @@ class Writer {
   cad::Handle maxWritten_ = 0;
   std::vector<Tag> tags_;
   std::unordered_set<cad::Handle> written_;
+  std::unordered_set<cad::Handle> listed_;  // entities the file's ENTITIES sections hold
+  const SectionLayout* lastEntities_ = nullptr;
   std::vector<std::pair<std::string, int>> r12Notes_;
 };
 
