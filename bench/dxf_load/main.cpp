@@ -76,8 +76,8 @@ int main(int argc, char** argv) {
     temp = fs::temp_directory_path() / ("kestra_bench_" + std::to_string(getpid()));
     fs::create_directories(temp);
     file = (temp / "topo_large.dxf").string();
-    std::string unpack = "xz -dc '" + std::string(KESTRA_SHARED_DATA) +
-                         "/large/topo_large.dxf.xz' > '" + file + "'";
+    std::string unpack =
+        "xz -dc '" + std::string(KESTRA_SHARED_DATA) + "/large/topo_large.dxf.xz' > '" + file + "'";
     std::printf("unpacking the drawing into %s ...\n", temp.c_str());
     if (std::system(unpack.c_str()) != 0) {
       std::fprintf(stderr, "bench_dxf_load: cannot unpack the drawing\n");
@@ -113,8 +113,9 @@ int main(int argc, char** argv) {
                         ezPeak);
     double gdal = runPeer("ogrinfo -al -so '" + file + "' >/dev/null 2>&1", gdalPeak);
     if (ez > 0) {
-      std::printf("ezdxf:  %.3f s  %.0f MB/s  peak %.0f MB  -> kestra is %.1f x faster (target >= 20)\n",
-                  ez, mb / ez, ezPeak / 1024.0, ez / best);
+      std::printf(
+          "ezdxf:  %.3f s  %.0f MB/s  peak %.0f MB  -> kestra is %.1f x faster (target >= 20)\n",
+          ez, mb / ez, ezPeak / 1024.0, ez / best);
     } else {
       std::printf("ezdxf:  not available\n");
     }

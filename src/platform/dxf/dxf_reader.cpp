@@ -269,7 +269,8 @@ void Reader::prescanHandles() {
   TagReader scan(image_->bytes.substr(tags_.position()), image_->form, 1);
   Tag t;
   while (scan.next(t)) {
-    if (t.code == 5 || t.code == 105) handseed_ = std::max(handseed_, detail::parseHandle(t.value) + 1);
+    if (t.code == 5 || t.code == 105)
+      handseed_ = std::max(handseed_, detail::parseHandle(t.value) + 1);
   }
 }
 
@@ -343,8 +344,10 @@ void Reader::readTableEntries(TableLayout& table, cad::SymbolTable* modelled) {
     }
     RecordHead head;
     std::unique_ptr<cad::TableRecord> record;
-    if (modelled && type == table.name) record = decoder_.tableRecord(rec, head);
-    else head = decoder_.head(rec);
+    if (modelled && type == table.name)
+      record = decoder_.tableRecord(rec, head);
+    else
+      head = decoder_.head(rec);
     const cad::Handle handle = usable(head.handle, rec[0]);
     auto source = sourceOf(rec, head.handle);
     cad::Result<cad::ObjectId> added = cad::Status::InvalidInput;
@@ -474,7 +477,8 @@ void Reader::readEntity(std::vector<Tag>& rec, cad::ObjectId block,
         subs.push_back(subRecord(sub_));
       }
     }
-    if (!closed && (!vertices.empty() || !subs.empty())) problem(at, type == "POLYLINE" ? "polyline without SEQEND" : "attributes without SEQEND");
+    if (!closed && (!vertices.empty() || !subs.empty()))
+      problem(at, type == "POLYLINE" ? "polyline without SEQEND" : "attributes without SEQEND");
     if (auto* poly = cad::objectCast<cad::OldPolyline>(entity.get())) {
       poly->setVertices(std::move(vertices));
       poly->setSeqend(std::move(seqend));

@@ -173,9 +173,8 @@ bool Writer::writeR12Form(const cad::Entity& e, cad::Handle owner) {
   }
   if (e.kind() == K::Spline || e.kind() == K::Ellipse) {
     const bool spline = e.kind() == K::Spline;
-    std::vector<geom::Point3d> points =
-        spline ? splinePoints(static_cast<const cad::Spline&>(e))
-               : ellipsePoints(static_cast<const cad::Ellipse&>(e));
+    std::vector<geom::Point3d> points = spline ? splinePoints(static_cast<const cad::Spline&>(e))
+                                               : ellipsePoints(static_cast<const cad::Ellipse&>(e));
     bool flat = true;
     for (const auto& pt : points) flat = flat && pt.z == points.front().z;
     const double z = points.empty() ? 0.0 : points.front().z;
@@ -193,7 +192,8 @@ void Writer::writePolylineR12(const cad::Entity& e, const std::vector<geom::Poin
   (void)owner;
   auto common = [&]() {
     w_.text(8, encodeText(e.layer(), encoding_));
-    if (!win::equalsIgnoreAsciiCase(e.linetype(), "ByLayer")) w_.text(6, encodeText(e.linetype(), encoding_));
+    if (!win::equalsIgnoreAsciiCase(e.linetype(), "ByLayer"))
+      w_.text(6, encodeText(e.linetype(), encoding_));
     if (e.colour() != cad::kColourByLayer) w_.integer(62, e.colour());
   };
   w_.text(0, "POLYLINE");

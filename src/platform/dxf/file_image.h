@@ -82,9 +82,9 @@ struct Span {
 
 // How the file was laid out, so that a write puts everything back where it was.
 struct TableLayout {
-  std::string name;  // LAYER, STYLE, LTYPE, BLOCK_RECORD, VPORT, ...
-  Span head;         // from "0 TABLE" up to the first entry
-  Span tail;         // "0 ENDTAB"
+  std::string name;                  // LAYER, STYLE, LTYPE, BLOCK_RECORD, VPORT, ...
+  Span head;                         // from "0 TABLE" up to the first entry
+  Span tail;                         // "0 ENDTAB"
   std::vector<cad::Handle> entries;  // tables the database does not model: entry handles
 };
 
@@ -93,8 +93,8 @@ struct SectionLayout {
   Span whole;        // from "0 SECTION" to the end of "0 ENDSEC"
   Span head;         // "0 SECTION 2 name"
   Span tail;         // "0 ENDSEC" (empty when the file lacks it)
-  std::vector<TableLayout> tables;   // TABLES
-  std::vector<cad::Handle> order;    // ENTITIES: entities; OBJECTS: objects; BLOCKS: records
+  std::vector<TableLayout> tables;  // TABLES
+  std::vector<cad::Handle> order;   // ENTITIES: entities; OBJECTS: objects; BLOCKS: records
 };
 
 class DocumentSource final : public cad::SourceRecord {

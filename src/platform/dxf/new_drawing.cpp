@@ -92,8 +92,9 @@ void NewDrawing::tables() {
     t_.real(11, 1.0);
     t_.real(21, 1.0);
     geom::Extents3d ext = w_.db_.drawingExtents();
-    geom::Point3d c = ext.empty() ? geom::Point3d{} : geom::Point3d{(ext.min.x + ext.max.x) / 2,
-                                                                    (ext.min.y + ext.max.y) / 2, 0};
+    geom::Point3d c =
+        ext.empty() ? geom::Point3d{}
+                    : geom::Point3d{(ext.min.x + ext.max.x) / 2, (ext.min.y + ext.max.y) / 2, 0};
     t_.real(12, c.x);
     t_.real(22, c.y);
     t_.real(40, ext.empty() ? 100.0 : std::max(ext.max.y - ext.min.y, 1e-6) * 1.1);
@@ -182,8 +183,7 @@ void NewDrawing::objects() {
   t_.text(350, h(groupDict_));
   t_.text(3, "ACAD_LAYOUT");
   t_.text(350, h(layoutDict_));
-  for (auto [handle, entries] :
-       {std::pair{groupDict_, 0}, std::pair{layoutDict_, 2}}) {
+  for (auto [handle, entries] : {std::pair{groupDict_, 0}, std::pair{layoutDict_, 2}}) {
     t_.text(0, "DICTIONARY");
     t_.text(5, h(handle));
     t_.text(330, h(rootDict_));

@@ -62,9 +62,9 @@ class Decoder {
 };
 
 struct EncodeContext {
-  bool r12 = false;        // no subclass markers, no owners
-  bool handles = true;     // the file carries handles
-  cad::Handle ownerOf = 0; // owner handle to write
+  bool r12 = false;         // no subclass markers, no owners
+  bool handles = true;      // the file carries handles
+  cad::Handle ownerOf = 0;  // owner handle to write
 };
 
 // The tags of an object as a fresh writer would produce them, "0 TYPE" excluded.
@@ -73,8 +73,8 @@ void encodeEntity(const cad::Entity& entity, const EncodeContext& ctx, std::stri
                   OutTags& out);
 void encodeVertex(const cad::PolylineVertex& v, bool is3d, const EncodeContext& ctx,
                   cad::Handle handle, OutTags& out);
-void encodeTableRecord(const cad::TableRecord& record, const EncodeContext& ctx,
-                       std::string& type, OutTags& out);
+void encodeTableRecord(const cad::TableRecord& record, const EncodeContext& ctx, std::string& type,
+                       OutTags& out);
 void encodeBlockBegin(const cad::BlockRecord& block, const EncodeContext& ctx, cad::Handle handle,
                       OutTags& out);
 

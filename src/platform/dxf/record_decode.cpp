@@ -8,8 +8,9 @@
 namespace dxf {
 using namespace detail;
 
-std::unique_ptr<cad::Entity> decodeLwPolyline(std::span<const Tag> tags, CommonTags& common,
-                                              const std::function<std::string(std::string_view)>& text);
+std::unique_ptr<cad::Entity> decodeLwPolyline(
+    std::span<const Tag> tags, CommonTags& common,
+    const std::function<std::string(std::string_view)>& text);
 std::unique_ptr<cad::Entity> decodeSpline(std::span<const Tag> tags, CommonTags& common,
                                           const std::function<std::string(std::string_view)>& text);
 

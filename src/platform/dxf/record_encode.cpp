@@ -123,8 +123,7 @@ std::string handleText(cad::Handle h) {
   return buffer;
 }
 
-void encodeEntity(const cad::Entity& e, const EncodeContext& ctx, std::string& type,
-                  OutTags& out) {
+void encodeEntity(const cad::Entity& e, const EncodeContext& ctx, std::string& type, OutTags& out) {
   commonHead(e, ctx, out);
   using K = cad::ObjectKind;
   switch (e.kind()) {
@@ -235,8 +234,8 @@ void encodeVertex(const cad::PolylineVertex& v, bool is3d, const EncodeContext& 
   if (!is3d) optionalReal(out, 50, v.tangentDegrees, 0.0);
 }
 
-void encodeTableRecord(const cad::TableRecord& record, const EncodeContext& ctx,
-                       std::string& type, OutTags& out) {
+void encodeTableRecord(const cad::TableRecord& record, const EncodeContext& ctx, std::string& type,
+                       OutTags& out) {
   if (ctx.handles) out.handle(5, record.id().handle());
   if (!ctx.r12) out.handle(330, ctx.ownerOf);
   marker(ctx, out, "AcDbSymbolTableRecord");

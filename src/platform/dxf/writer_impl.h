@@ -19,8 +19,7 @@ class NewDrawing;
 
 class Writer {
  public:
-  Writer(const cad::Database& db, const DocumentSource* doc, std::string& out,
-         WriteReport& report);
+  Writer(const cad::Database& db, const DocumentSource* doc, std::string& out, WriteReport& report);
 
   void writeDocument();  // a drawing that was read
   void writeNew();       // a drawing created from nothing
@@ -46,8 +45,8 @@ class Writer {
   void writeVertices(const cad::OldPolyline& p);
   bool writeR12Form(const cad::Entity& e, cad::Handle owner);
   void writePolylineR12(const cad::Entity& e, const std::vector<geom::Point3d>& points,
-                        const std::vector<double>& bulges, bool closed, bool is3d,
-                        double elevation, cad::Handle owner);
+                        const std::vector<double>& bulges, bool closed, bool is3d, double elevation,
+                        cad::Handle owner);
   void note(const std::string& kind);
 
   void writeHeader(const SectionLayout& s, std::string& out);

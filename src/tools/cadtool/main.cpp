@@ -138,7 +138,8 @@ int info(const std::string& path, bool json) {
     std::string extents = "null";
     if (!ext.empty()) {
       extents = "[" + number(ext.min.x) + ", " + number(ext.min.y) + ", " + number(ext.min.z) +
-                ", " + number(ext.max.x) + ", " + number(ext.max.y) + ", " + number(ext.max.z) + "]";
+                ", " + number(ext.max.x) + ", " + number(ext.max.y) + ", " + number(ext.max.z) +
+                "]";
     }
     std::printf(
         "{\"version\": %s, \"binary\": %s, \"codepage\": %s, \"encoding\": %s, \"entities\": %zu, "

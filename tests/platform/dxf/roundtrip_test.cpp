@@ -100,7 +100,8 @@ TEST(Writer, ChangedEntityRewritesOnlyTheChangedTag) {
   }
   WriteReport written;
   std::string out = renderDrawing(*db, written);
-  const std::string original = testing::readWhole(fs::path(KESTRA_SHARED_DATA) / "topo/topo_small.dxf");
+  const std::string original =
+      testing::readWhole(fs::path(KESTRA_SHARED_DATA) / "topo/topo_small.dxf");
   // Everything outside the record is untouched.
   const std::size_t at = original.find(before);
   ASSERT_NE(at, std::string::npos);
@@ -127,8 +128,8 @@ TEST(Writer, NewEntitiesGetFreshHandlesOwnersAndSeed) {
   auto db = read("dxf/testsuite/ixmilia/t.r2000.dxf", report);
   ASSERT_TRUE(db);
   const cad::Handle seedBefore = db->handleSeed();
-  auto added = db->appendToModelSpace(std::make_unique<cad::Line>(geom::Point3d{0, 0, 5},
-                                                                  geom::Point3d{10, 0, 5}));
+  auto added = db->appendToModelSpace(
+      std::make_unique<cad::Line>(geom::Point3d{0, 0, 5}, geom::Point3d{10, 0, 5}));
   ASSERT_TRUE(added.ok());
   EXPECT_GE(added.value().handle(), seedBefore);
   WriteReport written;
