@@ -101,10 +101,10 @@ void Writer::writeGenerated(const RecordSource* src, bool modified, cad::Handle 
   }
   noteHandle(handle);
   if (src && sameFile(*src)) {
-    const RecordSpec* spec = specFor(type);
-    if (!spec) spec = specFor("*ENTITY");
+    const RecordLayout* layout = layoutFor(type);
+    if (!layout) layout = layoutFor("*ENTITY");
     tokenise(*src, tags_);
-    mergeRecord(tags_, src->bytes(), gen, *spec, encoding_, w_);
+    mergeRecord(tags_, src->bytes(), gen, *layout, encoding_, w_);
     return;
   }
   writeNewRecord(type, gen, encoding_, w_);

@@ -138,7 +138,7 @@ void Writer::writeVertices(const cad::OldPolyline& p) {
       if (t.code == 8) t.text = p.layer();
     }
     if (src && sameFile(*src)) {
-      mergeRecord(tags_, src->bytes(), gen, *specFor("VERTEX"), encoding_, w_);
+      mergeRecord(tags_, src->bytes(), gen, *layoutFor("VERTEX"), encoding_, w_);
     } else {
       writeNewRecord("VERTEX", gen, encoding_, w_);
     }

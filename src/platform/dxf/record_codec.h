@@ -23,14 +23,14 @@ namespace dxf {
 // The group codes a record type models. `runs` are repeated groups (vertices, knots,
 // dash patterns) that are rewritten as one block when their shape changes. Every other
 // code of the record is kept where it was.
-struct RecordSpec {
+struct RecordLayout {
   std::string_view type;
   std::vector<int> modelled;
   std::vector<int> runs;
   bool models(int code) const;
   bool inRun(int code) const;
 };
-const RecordSpec* specFor(std::string_view type);
+const RecordLayout* layoutFor(std::string_view type);
 
 struct RecordHead {
   cad::Handle handle = 0;

@@ -33,8 +33,8 @@ struct Group {
 class Merger {
  public:
   Merger(std::span<const Tag> original, std::string_view source, const OutTags& generated,
-         const RecordSpec& spec, const TextEncoding& encoding, TagWriter& out)
-      : orig_(original), source_(source), spec_(spec), encoding_(encoding), out_(out) {
+         const RecordLayout& layout, const TextEncoding& encoding, TagWriter& out)
+      : orig_(original), source_(source), layout_(layout), encoding_(encoding), out_(out) {
     groups_.emplace_back();
     for (const OutTag& t : generated.tags) {
       if (t.code == 100) groups_.emplace_back();
@@ -55,7 +55,7 @@ class Merger {
 
   std::span<const Tag> orig_;
   std::string_view source_;
-  const RecordSpec& spec_;
+  const RecordLayout& layout_;
   const TextEncoding& encoding_;
   TagWriter& out_;
   std::vector<Group> groups_;
@@ -90,14 +90,14 @@ void Merger::flushFrom(std::size_t g) {
 
 std::size_t Merger::mergeRun(std::size_t i) {
   std::size_t j = i;
-  while (j < orig_.size() && spec_.inRun(orig_[j].code)) ++j;
+  while (j < orig_.size() && layout_.inRun(orig_[j].code)) ++j;
   std::vector<const OutTag*> run;
   if (group_ < groups_.size()) {
     Group& group = groups_[group_];
     std::size_t k = 0;
-    while (k < group.tags.size() && (group.done[k] || !spec_.inRun(group.tags[k]->code))) ++k;
+    while (k < group.tags.size() && (group.done[k] || !layout_.inRun(group.tags[k]->code))) ++k;
     flushGroup(group_, k, true);
-    while (k < group.tags.size() && spec_.inRun(group.tags[k]->code)) {
+    while (k < group.tags.size() && layout_.inRun(group.tags[k]->code)) {
       run.push_back(group.tags[k]);
       group.done[k] = true;
       ++k;
@@ -186,11 +186,11 @@ void Merger::run() {
       ++i;
       continue;
     }
-    if (spec_.inRun(t.code)) {
+    if (layout_.inRun(t.code)) {
       i = mergeRun(i);
       continue;
     }
-    if (spec_.models(t.code)) {
+    if (layout_.models(t.code)) {
       mergeScalar(t);
     } else {
       out_.copy(source_, t);
@@ -228,8 +228,8 @@ void writeNewRecord(std::string_view type, const OutTags& generated, const TextE
 }
 
 void mergeRecord(std::span<const Tag> original, std::string_view source, const OutTags& generated,
-                 const RecordSpec& spec, const TextEncoding& encoding, TagWriter& out) {
-  Merger(original, source, generated, spec, encoding, out).run();
+                 const RecordLayout& layout, const TextEncoding& encoding, TagWriter& out) {
+  Merger(original, source, generated, layout, encoding, out).run();
 }
 
 }  // namespace dxf

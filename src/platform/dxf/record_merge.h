@@ -16,7 +16,7 @@ namespace dxf {
 // `original` is the record as read ("0 TYPE" first); `generated` the object's tags
 // without the type tag. Both are written through `out` in the file's form.
 void mergeRecord(std::span<const Tag> original, std::string_view source, const OutTags& generated,
-                 const RecordSpec& spec, const TextEncoding& encoding, TagWriter& out);
+                 const RecordLayout& layout, const TextEncoding& encoding, TagWriter& out);
 
 // Writes a generated tag in the file's form and encoding.
 void writeOutTag(const OutTag& tag, const TextEncoding& encoding, TagWriter& out);

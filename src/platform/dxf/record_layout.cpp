@@ -14,7 +14,7 @@ namespace {
 // every entity that has them stores under the same codes).
 #define ENTITY_CODES 5, 330, 8, 6, 62, 48, 39, 210, 220, 230
 
-const std::array<RecordSpec, 17> kSpecs = {{
+const std::array<RecordLayout, 17> kLayouts = {{
     // Any other entity: only the common properties are the database's.
     {"*ENTITY", {5, 330, 8, 6, 62, 48}, {}},
     {"LINE", {ENTITY_CODES, 10, 20, 30, 11, 21, 31}, {}},
@@ -41,17 +41,17 @@ const std::array<RecordSpec, 17> kSpecs = {{
 
 }  // namespace
 
-bool RecordSpec::models(int code) const {
+bool RecordLayout::models(int code) const {
   return std::find(modelled.begin(), modelled.end(), code) != modelled.end();
 }
 
-bool RecordSpec::inRun(int code) const {
+bool RecordLayout::inRun(int code) const {
   return std::find(runs.begin(), runs.end(), code) != runs.end();
 }
 
-const RecordSpec* specFor(std::string_view type) {
-  for (const auto& spec : kSpecs) {
-    if (spec.type == type) return &spec;
+const RecordLayout* layoutFor(std::string_view type) {
+  for (const auto& layout : kLayouts) {
+    if (layout.type == type) return &layout;
   }
   return nullptr;
 }
