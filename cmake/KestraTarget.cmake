@@ -31,6 +31,8 @@ function(kestra_test name)
   add_executable(${name} ${ARG_SOURCES})
   kestra_defaults(${name})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  # Helpers shared by the test executables live in tests/support.
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     KESTRA_SHARED_DATA="${KESTRA_SHARED_DATA}"
     KESTRA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"

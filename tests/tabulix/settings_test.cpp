@@ -4,7 +4,7 @@
 #include "platform/win/codepage.h"
 #include "platform/win/profile.h"
 #include "tabulix/tabulix_settings.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

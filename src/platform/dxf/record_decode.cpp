@@ -23,20 +23,8 @@ std::string Decoder::text(std::string_view raw) {
 
 RecordHead Decoder::head(std::span<const Tag> tags) {
   RecordHead head;
-  int depth = 0;
   bool ownerSeen = false;
-  for (std::size_t i = 1; i < tags.size(); ++i) {
-    const Tag& t = tags[i];
-    if (t.code >= 1000) break;
-    if (t.code == 102) {
-      if (!t.value.empty() && t.value.front() == '{') {
-        ++depth;
-      } else if (depth > 0) {
-        --depth;
-      }
-      continue;
-    }
-    if (depth > 0) continue;
+  forDataTags(tags, [&](const Tag& t) {
     if ((t.code == 5 || t.code == 105) && head.handle == 0) head.handle = parseHandle(t.value);
     if (t.code == 330 && !ownerSeen) {
       head.owner = parseHandle(t.value);
@@ -44,7 +32,7 @@ RecordHead Decoder::head(std::span<const Tag> tags) {
     }
     if (t.code == 67) head.paperSpace = integer(t) == 1;
     if (t.code == 66) head.hasVerticesFollow = integer(t) == 1;
-  }
+  });
   return head;
 }
 

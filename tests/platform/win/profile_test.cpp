@@ -5,7 +5,7 @@
 #include "platform/win/atomic_file.h"
 #include "platform/win/codepage.h"
 #include "platform/win/module_path.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "platform/win/atomic_file.h"
 #include "platform/win/codepage.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace {
 
