@@ -1,0 +1,46 @@
+#include "cli/profile_run.h"
+
+#include "platform/render/drawing_renderer.h"
+#include "platform/render/svg_writer.h"
+#include "platform/win/atomic_file.h"
+#include "ruvo/drawing/profile_geometry.h"
+
+namespace cli {
+
+std::string CheckDrawingSettings(const ruvo::CDocData& d) {
+  const auto scale = [](double v) { return v > 0 && v <= 1e8; };
+  if (!scale(d.XYScale) || !scale(d.XScale) || !scale(d.YScale)) {
+    return "XYScale, XScale and YScale must lie in (0, 1e8]";
+  }
+  if (!(d.txtX > 0 && d.txtX <= 1000)) return "txtX must lie in (0, 1000]";
+  if (!(d.txtY > 0 && d.txtY <= 500)) return "txtY must lie in (0, 500]";
+  if (!(d.RodWidth >= 0.1 && d.RodWidth <= 3)) return "RodWidth must lie in [0.1, 3]";
+  if (d.SideDistance < 0 || d.SideDistance > 10) return "SideDistance must lie in 0..10";
+  return {};
+}
+
+ProfileOutcome DrawAndPicture(Session& session, ruvo::CDocData& doc, const ProfileRequest& req) {
+  ProfileOutcome out;
+  if (req.frame) doc.paperPreview.SetFrameType(*req.frame);
+  ruvo::ComputeHighRange(doc);
+  session.host().script().push(host::headless::ScriptAnswer::dragTo(req.at));
+  out.result = ruvo::DrawProfile(session.host(), doc, req.frame.has_value());
+  const cad::Database& db = session.document().database();
+  for (const cad::ObjectId id : out.result.ids) out.extents.add(db.extentsOf(id).xy());
+  if (req.svg.empty() || out.result.outcome != ruvo::DrawProfileResult::Placed) return out;
+
+  geom::Extents2d window = out.extents;
+  window.add(window.min - geom::Vector2d{5, 5});
+  window.add(window.max + geom::Vector2d{5, 5});
+  render::RenderOptions options;
+  options.window = window;
+  render::SvgOptions svg;
+  svg.window = window;
+  const render::Picture picture = render::RenderModelSpace(db, options);
+  if (!win::writeFileAtomically(req.svg, render::WriteSvg(picture, svg))) {
+    out.error = "cannot write " + req.svg;
+  }
+  return out;
+}
+
+}  // namespace cli

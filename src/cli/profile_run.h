@@ -1,0 +1,32 @@
+#pragma once
+// Drawing a section's profile into a drawing opened in the headless host, for `ruvo
+// profile` and the demo: the scripted insertion point, the run, the saved drawing and the
+// picture of the profile.
+
+#include <optional>
+#include <string>
+
+#include "cli/session.h"
+#include "platform/geom/extents.h"
+#include "ruvo/drawing/draw_profile.h"
+
+namespace cli {
+
+// The drawing page's value ranges; an empty string when every setting is in range.
+std::string CheckDrawingSettings(const ruvo::CDocData& doc);
+
+struct ProfileRequest {
+  geom::Point3d at;          // where the profile's local origin goes
+  std::optional<int> frame;  // frame kind 0..9, none: without frame
+  std::string svg;           // picture of the profile's extent, when not empty
+};
+
+struct ProfileOutcome {
+  ruvo::DrawProfileResult result;
+  geom::Extents2d extents;  // of the placed profile, frame included
+  std::string error;        // why the picture could not be written
+};
+
+ProfileOutcome DrawAndPicture(Session& session, ruvo::CDocData& doc, const ProfileRequest& req);
+
+}  // namespace cli
