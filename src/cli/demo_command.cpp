@@ -7,6 +7,8 @@
 
 #include "cli/commands.h"
 #include "cli/options.h"
+#include "cli/profile_run.h"
+#include "ruvo/drawing/profile_geometry.h"
 #include "cli/session.h"
 #include "ruvo/section/data_file.h"
 #include "ruvo/section/get_data.h"
@@ -19,7 +21,8 @@ constexpr const char* kDemoHelp =
     "\n"
     "Cuts the bundled sample drawing (resources/samples/topo_small.dxf) along its section\n"
     "line (handle 11F2) with the default settings, writes the section data file\n"
-    "DIR/section.txt and prints a short summary.\n"
+    "DIR/section.txt, draws the profile in an A3 frame beside the map (DIR/profile.dxf), a\n"
+    "picture of it (DIR/profile.svg) and prints a short summary.\n"
     "Exit status: 0 done, 1 refused input, 2 usage error.\n";
 
 constexpr std::uint64_t kSampleSectionLine = 0x11F2;
@@ -32,6 +35,43 @@ int Usage(const std::string& message) {
 int Refused(const std::string& message) {
   std::fprintf(stderr, "ruvo demo: %s\n", message.c_str());
   return 1;
+}
+
+// The profile at scales that fit the sample's section into an A3 sheet, with every row and
+// both azimuth styles, placed so that its frame stands to the right of the map.
+int DemoProfile(Session& session, ruvo::CDocData& doc, const std::filesystem::path& out) {
+  for (const char* s : {"XScale=3000", "YScale=1000", "bXYEqual=0", "txtX=50", "txtY=10",
+                        "bXScale=1", "bKneePosition=1", "bDirection1=1", "bDirection2=1",
+                        "strPmName=示例剖面图"}) {
+    std::string error;
+    if (!ApplySetting(doc, s, error)) return Refused(error);
+  }
+  ruvo::ComputeHighRange(doc);
+  const ruvo::ProfileGeometry g = ruvo::MakeGeometry(doc);
+  const geom::Extents2d mapBox = session.document().database().updateExtents().xy();
+  // Frame's lower-left corner 50 units right of the map, level with its bottom.
+  constexpr double kSheetW = 420, kSheetH = 297;
+  ProfileRequest request;
+  request.frame = 2;
+  request.at = {mapBox.max.x + 50 + (kSheetW - g.W) / 2, mapBox.min.y + (kSheetH - g.H) / 2 + 32,
+                0};
+  request.svg = (out / "profile.svg").string();
+  const ProfileOutcome outcome = DrawAndPicture(session, doc, request);
+  if (outcome.result.outcome != ruvo::DrawProfileResult::Placed) {
+    return Refused("the profile was not placed");
+  }
+  if (!outcome.error.empty()) return Refused(outcome.error);
+  const std::string drawingFile = (out / "profile.dxf").string();
+  std::string error;
+  if (!session.SaveDrawingAs(drawingFile, error)) return Refused(error);
+  std::printf("demo: profile drawn at 1:3000 / 1:1000 (%zu entities, %s), elevations %g to %g\n",
+              outcome.result.ids.size(),
+              outcome.result.frame.isNull() ? "no frame" : "A3 frame", doc.dRangeBottom,
+              doc.dRangeTop);
+  std::printf("demo: drawing with the profile beside the map written to %s\n",
+              drawingFile.c_str());
+  std::printf("demo: picture of the profile written to %s\n", request.svg.c_str());
+  return 0;
 }
 
 }  // namespace
@@ -91,7 +131,7 @@ int runDemo(Args args) {
       "%d repaired\n",
       doc.pointList.size(), crossings, knees, doc.pointList.back().dDist, low, high, revised);
   std::printf("demo: section data written to %s\n", dataFile.c_str());
-  return 0;
+  return DemoProfile(*session, doc, out);
 }
 
 }  // namespace cli

@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sstream>
 
+#include "platform/dxf/dxf_reader.h"
 #include "platform/host/headless/headless_host.h"
 #include "profile_test_data.h"
 #include "ruvo/drawing/profile_geometry.h"
-#include "tools/mkframes/frame_drawing.h"
 
 namespace {
 
@@ -30,11 +29,11 @@ class DrawProfileTest : public ::testing::Test {
     host::headless::HeadlessOptions o;
     o.output = &out_;
     o.supportFolders = {std::string(KESTRA_SOURCE_DIR) + "/resources"};
-    // The frame drawing as the generator builds it, for any file that exists.
     o.files.read = [](const std::string& file) -> cad::Result<std::unique_ptr<cad::Database>> {
-      std::error_code ec;
-      if (!std::filesystem::exists(file, ec)) return cad::Status::FileError;
-      return frames::BuildFrameDrawing();
+      dxf::ReadReport report;
+      auto db = dxf::readDrawing(file, report);
+      if (!db) return cad::Status::FileError;
+      return db;
     };
     return o;
   }
