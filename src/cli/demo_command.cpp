@@ -8,8 +8,8 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "cli/profile_run.h"
-#include "ruvo/drawing/profile_geometry.h"
 #include "cli/session.h"
+#include "ruvo/drawing/profile_geometry.h"
 #include "ruvo/section/data_file.h"
 #include "ruvo/section/get_data.h"
 
@@ -37,12 +37,12 @@ int Refused(const std::string& message) {
   return 1;
 }
 
-// The profile at scales that fit the sample's section into an A3 sheet, with every row and
-// both azimuth styles, placed so that its frame stands to the right of the map.
+// The profile at scales that fit the sample's section inside an A3 frame's inner border, with every
+// row and both azimuth styles, placed so that its frame stands to the right of the map.
 int DemoProfile(Session& session, ruvo::CDocData& doc, const std::filesystem::path& out) {
-  for (const char* s : {"XScale=3000", "YScale=1000", "bXYEqual=0", "txtX=50", "txtY=10",
-                        "bXScale=1", "bKneePosition=1", "bDirection1=1", "bDirection2=1",
-                        "strPmName=示例剖面图"}) {
+  for (const char* s :
+       {"XScale=4000", "YScale=1000", "bXYEqual=0", "txtX=50", "txtY=10", "bXScale=1",
+        "bKneePosition=1", "bDirection1=1", "bDirection2=1", "strPmName=示例剖面图"}) {
     std::string error;
     if (!ApplySetting(doc, s, error)) return Refused(error);
   }
@@ -64,12 +64,10 @@ int DemoProfile(Session& session, ruvo::CDocData& doc, const std::filesystem::pa
   const std::string drawingFile = (out / "profile.dxf").string();
   std::string error;
   if (!session.SaveDrawingAs(drawingFile, error)) return Refused(error);
-  std::printf("demo: profile drawn at 1:3000 / 1:1000 (%zu entities, %s), elevations %g to %g\n",
-              outcome.result.ids.size(),
-              outcome.result.frame.isNull() ? "no frame" : "A3 frame", doc.dRangeBottom,
-              doc.dRangeTop);
-  std::printf("demo: drawing with the profile beside the map written to %s\n",
-              drawingFile.c_str());
+  std::printf("demo: profile drawn at 1:4000 / 1:1000 (%zu entities, %s), elevations %g to %g\n",
+              outcome.result.ids.size(), outcome.result.frame.isNull() ? "no frame" : "A3 frame",
+              doc.dRangeBottom, doc.dRangeTop);
+  std::printf("demo: drawing with the profile beside the map written to %s\n", drawingFile.c_str());
   std::printf("demo: picture of the profile written to %s\n", request.svg.c_str());
   return 0;
 }

@@ -9,18 +9,21 @@ namespace render {
 
 namespace {
 
-// Code points of a UTF-8 string; wide (CJK) characters count about one height, others
-// about two thirds.
-double TextWidthInHeights(const std::string& text) {
+// Width of a text in ems of the CJK typefaces the drawings use: a wide (CJK) character is
+// one em, every other character half an em, as in the Song and Hei faces of GB2312.
+double TextWidthInEms(const std::string& text) {
   double width = 0;
   for (std::size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
     const int len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    width += len >= 3 ? 1.0 : 0.7;
+    width += len >= 3 ? 1.0 : 0.5;
     i += static_cast<std::size_t>(len);
   }
   return width;
 }
+
+// Ems per capital height, for the label box estimate (the writer's default font scale).
+constexpr double kEmPerHeight = SvgOptions{}.fontScale;
 
 // Where the baseline lies above the anchor, in capital heights.
 double BaselineAbove(VAlign v) {
@@ -118,21 +121,26 @@ void WriteLabel(const Label& l, const Page& page, double fontScale, std::string&
   geom::Extents2d box;
   for (const auto& c : LabelBox(l)) box.add(c);
   if (!box.intersects(page.window)) return;
-  const char* anchor = l.h == HAlign::Left ? "start" : l.h == HAlign::Centre ? "middle" : "end";
-  const double px = l.height * page.k;
+  // The texts are anchored here, from the typeface's widths, rather than with text-anchor:
+  // some viewers shift anchored text by its unscaled width when a width factor scales it.
+  const double px = l.height * page.k, em = px * fontScale;
+  const double shift = l.h == HAlign::Left ? 0 : l.h == HAlign::Centre ? 0.5 : 1.0;
+  const double x = -shift * TextWidthInEms(l.text) * em;
   out += "<text transform=\"translate(" + Num(page.x(l.anchor.x)) + " " + Num(page.y(l.anchor.y)) +
          ")";
   if (l.rotation != 0) out += " rotate(" + Num(-l.rotation * 180 / std::numbers::pi) + ")";
   if (l.widthFactor != 1 && l.widthFactor > 0) out += " scale(" + Num(l.widthFactor) + " 1)";
-  out += "\" y=\"" + Num(-BaselineAbove(l.v) * px) + "\" font-size=\"" + Num(px * fontScale) +
-         "\" text-anchor=\"" + anchor + "\" fill=\"" + Hex(l.colour) + "\">" + Escape(l.text) +
-         "</text>\n";
+  out += "\"";
+  if (x != 0) out += " x=\"" + Num(x) + "\"";
+  out += " y=\"" + Num(-BaselineAbove(l.v) * px) + "\" font-size=\"" + Num(em) + "\" fill=\"" +
+         Hex(l.colour) + "\">" + Escape(l.text) + "</text>\n";
 }
 
 }  // namespace
 
 std::array<geom::Point2d, 4> LabelBox(const Label& l) {
-  const double w = TextWidthInHeights(l.text) * l.height * (l.widthFactor > 0 ? l.widthFactor : 1);
+  const double w =
+      TextWidthInEms(l.text) * kEmPerHeight * l.height * (l.widthFactor > 0 ? l.widthFactor : 1);
   const double x0 = l.h == HAlign::Left ? 0 : l.h == HAlign::Centre ? -w / 2 : -w;
   const double base = BaselineAbove(l.v) * l.height;
   const double y0 = base - 0.3 * l.height, y1 = base + l.height;

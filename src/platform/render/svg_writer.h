@@ -10,9 +10,12 @@
 
 namespace render {
 
+// The drawings' typeface first, then faces with its widths (wide characters one em, all
+// others half an em), which the writer anchors texts by; proportional faces last.
 inline constexpr const char* kCjkFontFamilies =
-    "SimSun, 'Songti SC', 'Noto Serif CJK SC', 'Source Han Serif SC', 'Noto Sans CJK SC', "
-    "'WenQuanYi Zen Hei', 'Microsoft YaHei', sans-serif";
+    "SimSun, NSimSun, 'Noto Sans Mono CJK SC', 'WenQuanYi Zen Hei Mono', 'Songti SC', "
+    "'Noto Serif CJK SC', 'Source Han Serif SC', 'Noto Sans CJK SC', 'WenQuanYi Zen Hei', "
+    "'Microsoft YaHei', sans-serif";
 
 struct SvgOptions {
   std::optional<geom::Extents2d> window;  // default: the picture's extents

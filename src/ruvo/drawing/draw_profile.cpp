@@ -11,17 +11,10 @@
 #include "platform/win/module_path.h"
 #include "ruvo/drawing/entity_ops.h"
 #include "ruvo/drawing/profile_entities.h"
+#include "ruvo/drawing/profile_fit.h"
 #include "ruvo/drawing/profile_layout.h"
 
 namespace ruvo {
-
-std::string FrameTooSmallMessage(int kind, double boxWidth, double boxHeight) {
-  const std::optional<int> fits = SmallestFittingFrame(kind, boxWidth, boxHeight);
-  if (fits && *fits == kind) return {};
-  if (fits) return "\n命令:图框太小，建议使用" + FrameCaption(*fits) + "\n";
-  const int largest = CPreviewPaper::Kind(kind).orientation == CPreviewPaper::kLandscape ? 8 : 9;
-  return "\n命令:图框太小，" + FrameCaption(largest) + "也放不下剖面图\n";
-}
 
 namespace {
 
@@ -71,8 +64,8 @@ DrawProfileResult DrawProfile(host::Host& host, CDocData& doc, bool withFrame,
     result.frame = doc.paperPreview.InsertFrame(host, g.W, g.H, options.frameFolder);
     if (!result.frame.isNull()) {
       result.ids.push_back(result.frame);
-      const geom::Vector2d box = ProfileBoxSize(g);
-      const std::string warning = FrameTooSmallMessage(doc.paperPreview.nFrameType, box.x, box.y);
+      const std::string warning =
+          FrameTooSmallMessage(doc.paperPreview.nFrameType, g, ProfileExtent(layout));
       if (!warning.empty()) host.commandLine().print(warning);
     }
   }

@@ -31,8 +31,4 @@ struct DrawProfileResult {
 DrawProfileResult DrawProfile(host::Host& host, CDocData& doc, bool withFrame,
                               const DrawProfileOptions& options = {});
 
-// The command-line warning when the chosen sheet is smaller than the profile's box
-// (W + 35 by H + 60); empty when it fits.
-std::string FrameTooSmallMessage(int kind, double boxWidth, double boxHeight);
-
 }  // namespace ruvo

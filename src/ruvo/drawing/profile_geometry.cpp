@@ -77,18 +77,4 @@ std::string FrameCaption(int kind) {
          (k.orientation == CPreviewPaper::kLandscape ? "图框(横向)" : "图框(纵向)");
 }
 
-std::optional<int> SmallestFittingFrame(int kind, double boxWidth, double boxHeight) {
-  const int orientation = CPreviewPaper::Kind(kind).orientation;
-  const auto fits = [&](int k) {
-    const CPreviewPaper::FrameKind& f = CPreviewPaper::Kind(k);
-    return boxWidth <= f.width && boxHeight <= f.height;
-  };
-  if (fits(kind)) return kind;
-  // Kinds run from the smallest sheet (A4) to the largest (A0), two orientations each.
-  for (int k = orientation == CPreviewPaper::kLandscape ? 0 : 1; k < 10; k += 2) {
-    if (fits(k)) return k;
-  }
-  return std::nullopt;
-}
-
 }  // namespace ruvo

@@ -3,7 +3,6 @@
 // and where distances and elevations land relative to the profile's own origin (the left
 // end of the baseline). Units are millimetres of the printed sheet.
 
-#include <optional>
 #include <string>
 
 #include "platform/geom/vec.h"
@@ -61,9 +60,5 @@ geom::Point2d FrameInsertionPoint(const ProfileGeometry& g, double paperWidth, d
 
 // The frame list's caption of a kind, e.g. "A3图框(横向)".
 std::string FrameCaption(int kind);
-
-// The smallest kind of the same orientation as `kind` whose sheet holds a box of the given
-// size; nullopt when even A0 is too small. Returns `kind` itself when it already fits.
-std::optional<int> SmallestFittingFrame(int kind, double boxWidth, double boxHeight);
 
 }  // namespace ruvo

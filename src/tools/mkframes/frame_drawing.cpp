@@ -4,13 +4,12 @@
 #include <vector>
 
 #include "ruvo/drawing/entity_ops.h"
+#include "ruvo/drawing/frame_sheet.h"
 #include "ruvo/drawing/preview_paper.h"
 
 namespace frames {
 
 namespace {
-
-constexpr double kBindingMargin = 25;
 
 struct BlockWriter {
   cad::Database& db;
@@ -46,12 +45,12 @@ void Rect(BlockWriter& w, double x0, double y0, double x1, double y1, double wid
 }
 
 // Four rows of 8 mm: 工程名称 and 图名 over the whole width, then 比例 | 日期 and 设计 | 审核.
-void TitleBlock(BlockWriter& w, double right, double bottom) {
-  const double x0 = right - kTitleWidth, row = kTitleHeight / 4;
-  const double label = 20, half = kTitleWidth / 2;
-  Rect(w, x0, bottom, right, bottom + kTitleHeight, 0.5);
+void TitleBlock(BlockWriter& w, const geom::Extents2d& box) {
+  const double x0 = box.min.x, right = box.max.x, bottom = box.min.y;
+  const double row = box.height() / 4, label = 20, half = box.width() / 2;
+  Rect(w, x0, bottom, right, box.max.y, 0.5);
   for (int i = 1; i < 4; ++i) w.Lines({{x0, bottom + i * row}, {right, bottom + i * row}});
-  w.Lines({{x0 + label, bottom}, {x0 + label, bottom + kTitleHeight}});
+  w.Lines({{x0 + label, bottom}, {x0 + label, box.max.y}});
   w.Lines({{x0 + half, bottom}, {x0 + half, bottom + 2 * row}});
   w.Lines({{x0 + half + label, bottom}, {x0 + half + label, bottom + 2 * row}});
   const auto cell = [&](double x, int r, const char* text) {
@@ -67,8 +66,6 @@ void TitleBlock(BlockWriter& w, double right, double bottom) {
 
 }  // namespace
 
-double OuterMargin(double longSide) { return longSide >= 841 ? 10 : 5; }
-
 std::unique_ptr<cad::Database> BuildFrameDrawing() {
   auto db = std::make_unique<cad::Database>();
   ruvo::EnsureTextStyle(*db);
@@ -79,10 +76,13 @@ std::unique_ptr<cad::Database> BuildFrameDrawing() {
     const auto added = db->addTableRecord(std::move(rec));
     if (!added.ok()) continue;
     BlockWriter w{*db, added.value()};
-    const double W = k.width, H = k.height, m = OuterMargin(std::max(W, H));
-    Rect(w, 0, 0, W, H);
-    Rect(w, kBindingMargin, m, W - m, H - m, 0.7);
-    TitleBlock(w, W - m, m);
+    const ruvo::FrameSheet sheet = ruvo::FrameSheetOf(kind);
+    const auto rect = [&](const geom::Extents2d& e, double width) {
+      Rect(w, e.min.x, e.min.y, e.max.x, e.max.y, width);
+    };
+    rect(sheet.sheet, 0);
+    rect(sheet.inner, 0.7);
+    TitleBlock(w, sheet.title);
   }
   return db;
 }

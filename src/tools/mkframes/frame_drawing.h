@@ -2,7 +2,8 @@
 // The frame drawing: one block per paper kind ("RUVOA4LS" ... "RUVOA0PT"), each a sheet of
 // the kind's size in millimetres with its base point at the sheet's lower-left corner, an
 // inner border (25 mm binding margin on the left; 10 mm elsewhere for A0 and A1, 5 mm for
-// A2 to A4) and a title block in the inner border's lower-right corner.
+// A2 to A4) and a title block in the inner border's lower-right corner, all where
+// ruvo::FrameSheetOf says.
 
 #include <memory>
 
@@ -10,13 +11,6 @@
 
 namespace frames {
 
-// Title block size, millimetres.
-inline constexpr double kTitleWidth = 140;
-inline constexpr double kTitleHeight = 32;
-
 std::unique_ptr<cad::Database> BuildFrameDrawing();
-
-// The margin on the top, right and bottom of a sheet whose longer side is `longSide` mm.
-double OuterMargin(double longSide);
 
 }  // namespace frames

@@ -137,7 +137,10 @@ TEST(SvgWriter, FlipsYAnchorsTextsAndEscapes) {
   EXPECT_NE(svg.find("points=\"10,110 210,10\""), std::string::npos);  // y grows downwards
   EXPECT_NE(svg.find("stroke=\"#0000ff\""), std::string::npos);
   EXPECT_NE(svg.find("translate(110 10)"), std::string::npos);
-  EXPECT_NE(svg.find("text-anchor=\"middle\""), std::string::npos);
+  // Centred by the typeface's widths: three wide characters and six narrow ones, 10.4 px
+  // per em.
+  EXPECT_NE(svg.find("x=\"-31.2\""), std::string::npos);
+  EXPECT_EQ(svg.find("text-anchor"), std::string::npos);
   EXPECT_NE(svg.find("剖面图 &lt;A&amp;B&gt;"), std::string::npos);
   EXPECT_NE(svg.find("WenQuanYi Zen Hei"), std::string::npos);
 }

@@ -108,7 +108,7 @@ TEST_F(DrawProfileTest, FrameProblemsAreReportedAndTheRunGoesOn) {
   EXPECT_TRUE(r.frame.isNull());
   EXPECT_NE(out_.str().find("命令:读取图框文件失败\n"), std::string::npos);
 
-  doc_.paperPreview.SetFrameType(0);  // A4 is too small for 335 x 210
+  doc_.paperPreview.SetFrameType(0);  // A4 is too small for W = 300, H = 150
   host_.script().push(ScriptAnswer::dragTo({0, 0, 0}));
   r = DrawProfile(host_, doc_, true, {kFrames});
   EXPECT_FALSE(r.frame.isNull());  // inserted as asked

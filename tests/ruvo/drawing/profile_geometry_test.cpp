@@ -99,7 +99,7 @@ TEST(ProfileGeometry, SideDistanceBelowFiveShiftsTheRows) {
   EXPECT_EQ(g.RowsEnd(), 2 * 7 + g.W + g.r);  // the outer edge of the right ruler
 }
 
-TEST(ProfileGeometry, FrameInsertionAndFittingSheets) {
+TEST(ProfileGeometry, FrameInsertionPointAndCaptions) {
   ProfileGeometry g;
   g.W = 300;
   g.H = 150;
@@ -110,11 +110,6 @@ TEST(ProfileGeometry, FrameInsertionAndFittingSheets) {
 
   EXPECT_EQ(FrameCaption(6), "A1图框(横向)");
   EXPECT_EQ(FrameCaption(3), "A3图框(纵向)");
-  EXPECT_EQ(SmallestFittingFrame(2, 335, 210), 2);
-  EXPECT_EQ(SmallestFittingFrame(0, 335, 210), 2);  // A4 too small: A3 landscape
-  EXPECT_EQ(SmallestFittingFrame(1, 335, 210), 5);  // portrait: 420 wide is A2
-  EXPECT_EQ(SmallestFittingFrame(0, 700, 300), 6);
-  EXPECT_EQ(SmallestFittingFrame(8, 1300, 100), std::nullopt);
 }
 
 }  // namespace
