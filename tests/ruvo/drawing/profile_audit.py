@@ -1,13 +1,59 @@
 #!/usr/bin/env python3
 """Draws the sample's profile with `ruvo profile` and checks the written drawing with
 ezdxf: no audit errors, the profile's layers, style and frame block, and everything the
-drawing held before still there."""
+drawing held before still there; then draws it in each of the ten frames and checks the
+inserted sheet and the warning for frames the profile does not fit."""
 import subprocess
 import sys
 import tempfile
 from pathlib import Path
 
 import ezdxf
+
+
+SHEETS = [("RUVOA4LS", 297, 210), ("RUVOA4PT", 210, 297), ("RUVOA3LS", 420, 297),
+          ("RUVOA3PT", 297, 420), ("RUVOA2LS", 594, 420), ("RUVOA2PT", 420, 594),
+          ("RUVOA1LS", 841, 594), ("RUVOA1PT", 594, 841), ("RUVOA0LS", 1189, 841),
+          ("RUVOA0PT", 841, 1189)]
+
+# At 1:2000 the sample's profile is 530 mm wide: inside the binding border of an A1 sheet
+# lying down or an A0 sheet standing up, not of anything smaller.
+FITS = {6: "", 8: "", 9: ""}
+ADVICE = {0: "建议使用A1图框(横向)", 2: "建议使用A1图框(横向)", 4: "建议使用A1图框(横向)",
+          1: "建议使用A0图框(纵向)", 3: "建议使用A0图框(纵向)", 5: "建议使用A0图框(纵向)",
+          7: "建议使用A0图框(纵向)"}
+
+
+def check_frames(ruvo: str, sample: str, tmp: Path) -> int:
+    problems = 0
+    for kind, (name, width, height) in enumerate(SHEETS):
+        out = tmp / f"frame{kind}.dxf"
+        cmd = [ruvo, "profile", sample, "--line", "11F2", "--at", "0,0", "--frame", str(kind),
+               "--set", "XScale=2000", "--set", "YScale=1000", "--set", "txtY=10",
+               "--set", "bXScale=1", "--set", "bDirection1=1", "-o", str(out)]
+        run = subprocess.run(cmd, capture_output=True, text=True)
+        said = run.stdout + run.stderr
+        if run.returncode != 0:
+            print(f"frame {kind}: ruvo profile failed:", said); problems += 1
+            continue
+        if kind in FITS and "图框太小" in said:
+            print(f"frame {kind}: warned although the profile fits"); problems += 1
+        if kind in ADVICE and "图框太小，" + ADVICE[kind] not in said:
+            print(f"frame {kind}: no advice", ADVICE[kind]); problems += 1
+        doc = ezdxf.readfile(out)
+        problems += len(doc.audit().errors)
+        inserts = [e for e in doc.modelspace().query("INSERT") if e.dxf.name.startswith("RUVO")]
+        if len(inserts) != 1 or inserts[0].dxf.name != name or inserts[0].dxf.layer != "RVTK":
+            print(f"frame {kind}: expected one {name} on RVTK"); problems += 1
+            continue
+        xs, ys = [], []
+        for e in doc.blocks[name].query("LWPOLYLINE"):
+            for x, y, *_ in e.get_points():
+                xs.append(x); ys.append(y)
+        if (min(xs), min(ys), max(xs), max(ys)) != (0, 0, width, height):
+            print(f"frame {kind}: sheet is not {width} x {height} from its base point")
+            problems += 1
+    return problems
 
 
 def main() -> int:
@@ -46,6 +92,7 @@ def main() -> int:
                 print("no", kind, "in the profile"); problems += 1
         if "<svg" not in svg.read_text(encoding="utf-8"):
             print("no picture"); problems += 1
+        problems += check_frames(ruvo, sample, Path(tmp))
         print(f"{len(added)} profile entities, {problems} problems")
         return 1 if problems else 0
 
