@@ -219,6 +219,16 @@ TEST(ProfileRows, SpacingRowInMetresBetweenMarkedPoints) {
   const ShapeText* full = Find(Texts(one), "100");  // the full length in metres, centred
   ASSERT_NE(full, nullptr);
   EXPECT_EQ(full->position.x, 5 + 100);
+
+  // A kneed section as cut, with knees shown: knees are not marked, so the rows keep only
+  // the two end columns, one spacing and the two end elevations.
+  CDocData kneed = MakeDoc({{0, 10}, {40, 12, PT_KNEE}, {70, 11}, {100, 13, PT_KNEE}, {150, 14}});
+  kneed.KneePnt = 1;
+  ProfileShapes rows;
+  LayoutSpacingRows(kneed, MakeGeometry(kneed), 0, rows);
+  std::vector<std::string> labels;
+  for (const ShapeText& t : Texts(rows)) labels.push_back(t.text);
+  EXPECT_EQ(labels, (std::vector<std::string>{"间距(m)", "标高(m)", "10", "14", "150"}));
 }
 
 TEST(ProfileRows, CoordinateRowColumns) {
