@@ -67,6 +67,11 @@ int DemoProfile(Session& session, ruvo::CDocData& doc, const std::filesystem::pa
   std::printf("demo: profile drawn at 1:4000 / 1:1000 (%zu entities, %s), elevations %g to %g\n",
               outcome.result.ids.size(), outcome.result.frame.isNull() ? "no frame" : "A3 frame",
               doc.dRangeBottom, doc.dRangeTop);
+  // The session is quiet; a frame too small for the profile is worth saying all the same.
+  const std::string& said = session.commandLineText();
+  if (const std::size_t at = said.find("图框太小"); at != std::string::npos) {
+    std::printf("demo: %s\n", said.substr(at, said.find('\n', at) - at).c_str());
+  }
   std::printf("demo: drawing with the profile beside the map written to %s\n", drawingFile.c_str());
   std::printf("demo: picture of the profile written to %s\n", request.svg.c_str());
   return 0;

@@ -2,7 +2,8 @@
 """Draws the sample's profile with `ruvo profile` and checks the written drawing with
 ezdxf: no audit errors, the profile's layers, style and frame block, and everything the
 drawing held before still there; then draws it in each of the ten frames and checks the
-inserted sheet and the warning for frames the profile does not fit."""
+inserted sheet and the warning for frames the profile does not fit, and that the demo's
+profile fits its frame."""
 import subprocess
 import sys
 import tempfile
@@ -56,6 +57,16 @@ def check_frames(ruvo: str, sample: str, tmp: Path) -> int:
     return problems
 
 
+def check_demo(ruvo: str, out: Path) -> int:
+    """The demo's profile stands inside its A3 frame's inner border."""
+    run = subprocess.run([ruvo, "demo", "--out", str(out)], capture_output=True, text=True)
+    if run.returncode != 0 or "A3 frame" not in run.stdout or "图框太小" in run.stdout:
+        print("demo:", run.stdout, run.stderr)
+        return 1
+    inserts = ezdxf.readfile(out / "profile.dxf").modelspace().query("INSERT[name=='RUVOA3LS']")
+    return 0 if len(inserts) == 1 else 1
+
+
 def main() -> int:
     ruvo, sample = sys.argv[1], sys.argv[2]
     with tempfile.TemporaryDirectory() as tmp:
@@ -93,6 +104,7 @@ def main() -> int:
         if "<svg" not in svg.read_text(encoding="utf-8"):
             print("no picture"); problems += 1
         problems += check_frames(ruvo, sample, Path(tmp))
+        problems += check_demo(ruvo, Path(tmp) / "demo")
         print(f"{len(added)} profile entities, {problems} problems")
         return 1 if problems else 0
 
