@@ -9,7 +9,9 @@
 namespace cli {
 namespace {
 
-host::DrawingFileIo DxfFiles() {
+// What the writer had to say (an R12 drawing given entities R12 lacks) goes to the command
+// line, so that the user learns why the saved drawing holds polylines in their place.
+host::DrawingFileIo DxfFiles(std::ostream& commandLine) {
   host::DrawingFileIo io;
   io.read = [](const std::string& file) -> cad::Result<std::unique_ptr<cad::Database>> {
     dxf::ReadReport report;
@@ -17,9 +19,11 @@ host::DrawingFileIo DxfFiles() {
     if (!db) return report.status == cad::Status::Ok ? cad::Status::FileError : report.status;
     return db;
   };
-  io.write = [](const cad::Database& db, const std::string& file) {
+  io.write = [&commandLine](const cad::Database& db, const std::string& file) {
     dxf::WriteReport report;
-    return dxf::writeDrawing(db, file, report);
+    const cad::Status status = dxf::writeDrawing(db, file, report);
+    for (const std::string& note : report.notes) commandLine << '\n' << note << '\n';
+    return status;
   };
   return io;
 }
@@ -43,7 +47,7 @@ std::streamsize TeeBuffer::xsputn(const char* s, std::streamsize n) {
 Session::Session(std::ostream* echo) : buffer_(echo), commandLine_(&buffer_) {
   host::headless::HeadlessOptions options;
   options.output = &commandLine_;
-  options.files = DxfFiles();
+  options.files = DxfFiles(commandLine_);
   host_ = std::make_unique<host::headless::HeadlessHost>(std::move(options));
 }
 

@@ -159,6 +159,56 @@ TEST(Writer, NewEntitiesGetFreshHandlesOwnersAndSeed) {
   EXPECT_TRUE(std::equal(head.begin(), head.end(), tags.begin()));
 }
 
+// Strict readers refuse a drawing without every table, the blocks of both spaces or the
+// root dictionary; a drawing made from nothing must carry them all.
+TEST(Writer, DrawingFromNothingHasWhatStrictReadersRequire) {
+  cad::Database db;
+  WriteReport written;
+  const std::string out = renderDrawing(db, written);
+  TagReader reader(out);
+  Tag t;
+  std::vector<std::pair<int, std::string>> tags;
+  while (reader.next(t)) tags.emplace_back(t.code, std::string(t.value));
+  ASSERT_FALSE(reader.failed()) << reader.error();
+  std::set<std::string> tables, records, blocks;
+  std::string section, firstObject, version;
+  std::set<std::string> rootEntries;
+  for (std::size_t i = 0; i + 1 < tags.size(); ++i) {
+    const auto& [code, value] = tags[i];
+    const auto& next = tags[i + 1];
+    if (code == 0 && value == "SECTION") section = next.second;
+    if (code == 9 && value == "$ACADVER") version = next.second;
+    if (code == 0 && value == "TABLE") tables.insert(next.second);
+    if (code == 0 && value == "BLOCK_RECORD") {
+      for (std::size_t k = i + 1; k < tags.size() && tags[k].first != 0; ++k) {
+        if (tags[k].first == 2) records.insert(tags[k].second);
+      }
+    }
+    if (section == "BLOCKS" && code == 0 && value == "BLOCK") {
+      for (std::size_t k = i + 1; k < tags.size() && tags[k].first != 0; ++k) {
+        if (tags[k].first == 2) blocks.insert(tags[k].second);
+      }
+    }
+    if (section == "OBJECTS" && code == 0 && firstObject.empty() && value != "SECTION") {
+      firstObject = value;
+      for (std::size_t k = i + 1; k < tags.size() && tags[k].first != 0; ++k) {
+        if (tags[k].first == 3) rootEntries.insert(tags[k].second);
+      }
+    }
+  }
+  EXPECT_EQ(version, "AC1015");
+  EXPECT_EQ(tables, (std::set<std::string>{"VPORT", "LTYPE", "LAYER", "STYLE", "VIEW", "UCS",
+                                           "APPID", "DIMSTYLE", "BLOCK_RECORD"}));
+  for (const char* name : {"*Model_Space", "*Paper_Space"}) {
+    EXPECT_TRUE(records.count(name)) << name;
+    EXPECT_TRUE(blocks.count(name)) << name;
+  }
+  EXPECT_EQ(firstObject, "DICTIONARY");
+  EXPECT_TRUE(rootEntries.count("ACAD_GROUP"));
+  EXPECT_TRUE(rootEntries.count("ACAD_LAYOUT"));
+  EXPECT_TRUE(written.notes.empty());
+}
+
 TEST(Writer, R12DrawingStaysR12WithNearestForms) {
   ReadReport report;
   auto db = read("dxf/testsuite/ixmilia/t.r12.dxf", report);
