@@ -61,6 +61,16 @@ void Writer::copyRecord(const RecordSource& src, cad::Handle handle) {
   }
 }
 
+namespace {
+
+// Group codes an R12 file may hold (extended data left out, see transcribe).
+bool isR12Code(int code) {
+  return code < 90 || (code >= 140 && code <= 147) || (code >= 170 && code <= 178) ||
+         (code >= 210 && code <= 239) || code == 999;
+}
+
+}  // namespace
+
 void Writer::transcribe(const RecordSource& src, cad::Handle handle, cad::Handle owner) {
   noteHandle(handle);
   tokenise(src, tags_);
@@ -76,6 +86,9 @@ void Writer::transcribe(const RecordSource& src, cad::Handle handle, cad::Handle
       if (!r12_) w_.text(330, handleText(owner));
       continue;
     }
+    // R12 has no subclass markers, application groups or object references, and the
+    // extended data of another drawing names applications this one did not register.
+    if (r12_ && !isR12Code(t.code)) continue;
     switch (valueTypeOf(t.code)) {
       case ValueType::Real:
         w_.real(t.code, realOf(t).value_or(0.0));
@@ -171,6 +184,10 @@ void Writer::writeHeader(const SectionLayout& s, std::string& out) {
 }
 
 bool Writer::isNew(const cad::Object& o) const {
+  // Records copied in from another drawing (a block inserted from a side database) are as
+  // new to this file as ones made in memory.
+  const RecordSource* src = recordOf(o.source());
+  if (src && !sameFile(*src)) return true;
   if (o.source()) return false;
   // The reader adds the two spaces to files that lack them; they are not news. Neither
   // are block records it made for blocks defined without one.
@@ -265,7 +282,8 @@ void Writer::writeBlock(const cad::BlockRecord& b) {
   const RecordSource* begin = recordOf(b.blockBegin().source);
   if (!begin && isSpace(b) && r12_) return;  // R12 has no blocks for the spaces
   // A block record the file had without a definition stays without one.
-  if (!begin && b.source() && !b.isModified()) return;
+  const RecordSource* own = recordOf(b.source());
+  if (!begin && own && sameFile(*own) && !b.isModified()) return;
   if (begin && sameFile(*begin) && !b.isModified()) {
     copyRecord(*begin, b.blockBegin().handle);
   } else {

@@ -1,8 +1,10 @@
 // Writing entities: unchanged ones by copy, changed ones by merge, new ones fresh, and
 // in R12 drawings the nearest R12 form of entities R12 does not have.
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 #include "platform/dxf/record_merge.h"
 #include "platform/dxf/writer_impl.h"
@@ -79,10 +81,119 @@ std::vector<geom::Point3d> ellipsePoints(const cad::Ellipse& e) {
   return points;
 }
 
+// Entity types an R12 file may hold.
+bool isR12Type(std::string_view type) {
+  static constexpr std::string_view kTypes[] = {
+      "LINE",   "POINT",  "CIRCLE", "ARC",       "TRACE",   "SOLID",
+      "TEXT",   "SHAPE",  "INSERT", "ATTDEF",    "ATTRIB",  "POLYLINE",
+      "VERTEX", "SEQEND", "3DFACE", "DIMENSION", "VIEWPORT"};
+  return std::find(std::begin(kTypes), std::end(kTypes), type) != std::end(kTypes);
+}
+
+// The plain text of an MTEXT value: formatting codes dropped, paragraph breaks as blanks.
+std::string plainMText(std::string_view v) {
+  std::string out;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const char c = v[i];
+    if (c == '{' || c == '}') continue;
+    if (c != '\\' || i + 1 >= v.size()) {
+      out += c;
+      continue;
+    }
+    const char code = v[++i];
+    if (code == 'P' || code == 'X' || code == '~') {
+      out += ' ';
+    } else if (code == '\\' || code == '{' || code == '}') {
+      out += code;
+    } else if (std::string_view("fFHCcATQWp").find(code) != std::string_view::npos) {
+      const std::size_t end = v.find(';', i);
+      i = end == std::string_view::npos ? v.size() : end;
+    } else if (code == 'S') {  // stacked text a^b: both parts, side by side
+      const std::size_t end = v.find(';', i);
+      const std::string_view stack =
+          v.substr(i + 1, end == std::string_view::npos ? 0 : end - i - 1);
+      for (char k : stack) out += (k == '^' || k == '#') ? '/' : k;
+      i = end == std::string_view::npos ? v.size() : end;
+    }  // \L \l \O \o \K \k and unknown codes: dropped
+  }
+  return out;
+}
+
 }  // namespace
 
+// An entity of a newer drawing that R12 does not know: MTEXT becomes a TEXT of its plain
+// text; what has no R12 form at all is left out, and the note says so.
+bool Writer::writeOpaqueR12(const cad::OpaqueEntity& e) {
+  const RecordSource* src = recordOf(e.source());
+  if (isR12Type(e.typeName()) && src) return false;  // transcribed, R12 codes only
+  if (!src || e.typeName() != "MTEXT") {
+    note(e.typeName() + " left out, R12 has no form for it");
+    return true;
+  }
+  tokenise(*src, tags_);
+  geom::Point3d at;
+  double height = 2.5, rotation = 0.0;
+  std::optional<geom::Vector3d> direction;
+  std::string text, style;
+  geom::Vector3d dir;
+  for (const Tag& t : tags_) {
+    const double r = realOf(t).value_or(0.0);
+    switch (t.code) {
+      case 10:
+        at.x = r;
+        break;
+      case 20:
+        at.y = r;
+        break;
+      case 30:
+        at.z = r;
+        break;
+      case 11:
+        dir.x = r, direction = dir;
+        break;
+      case 21:
+        dir.y = r, direction = dir;
+        break;
+      case 40:
+        height = r;
+        break;
+      case 50:
+        rotation = r;
+        break;
+      case 1:
+      case 3:
+        text += decodeText(t.value, src->file().encoding);
+        break;
+      case 7:
+        style = decodeText(t.value, src->file().encoding);
+        break;
+      default:
+        break;
+    }
+  }
+  if (direction) rotation = std::atan2(direction->y, direction->x) * 180.0 / std::numbers::pi;
+  w_.text(0, "TEXT");
+  noteHandle(e.id().handle());
+  if (handles_) w_.text(5, handleText(e.id().handle()));
+  w_.text(8, encodeText(e.layer(), encoding_));
+  if (!win::equalsIgnoreAsciiCase(e.linetype(), "ByLayer"))
+    w_.text(6, encodeText(e.linetype(), encoding_));
+  if (e.colour() != cad::kColourByLayer) w_.integer(62, e.colour());
+  w_.real(10, at.x);
+  w_.real(20, at.y);
+  w_.real(30, at.z);
+  w_.real(40, height);
+  w_.text(1, encodeText(plainMText(text), encoding_));
+  if (rotation != 0.0) w_.real(50, rotation);
+  if (!style.empty()) w_.text(7, encodeText(style, encoding_));
+  note("MTEXT written as TEXT");
+  return true;
+}
+
 void Writer::writeEntity(const cad::Entity& e, cad::Handle owner) {
-  if (r12_ && !e.source() && writeR12Form(e, owner)) return;
+  // Whatever R12 did not have and did not come from this very file takes its R12 form.
+  const RecordSource* src = recordOf(e.source());
+  if (r12_ && !(src && sameFile(*src)) && writeR12Form(e, owner)) return;
   writeEntityRecord(e, owner);
   if (const auto* poly = cad::objectCast<const cad::OldPolyline>(&e)) {
     writeVertices(*poly);
@@ -159,6 +270,7 @@ void Writer::writeVertices(const cad::OldPolyline& p) {
 
 bool Writer::writeR12Form(const cad::Entity& e, cad::Handle owner) {
   using K = cad::ObjectKind;
+  if (e.kind() == K::OpaqueEntity) return writeOpaqueR12(static_cast<const cad::OpaqueEntity&>(e));
   if (e.kind() == K::LwPolyline) {
     const auto& p = static_cast<const cad::LwPolyline&>(e);
     std::vector<geom::Point3d> points;

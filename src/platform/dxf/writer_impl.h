@@ -44,6 +44,7 @@ class Writer {
   void writeEntityRecord(const cad::Entity& e, cad::Handle owner);
   void writeVertices(const cad::OldPolyline& p);
   bool writeR12Form(const cad::Entity& e, cad::Handle owner);
+  bool writeOpaqueR12(const cad::OpaqueEntity& e);
   void writePolylineR12(const cad::Entity& e, const std::vector<geom::Point3d>& points,
                         const std::vector<double>& bulges, bool closed, bool is3d, double elevation,
                         cad::Handle owner);

@@ -48,6 +48,28 @@ TEST(EzdxfAudit, RoundTrippedDrawingsPass) {
   EXPECT_EQ(runAudit(pairs), 0);
 }
 
+// A drawing given a block from another drawing (the frame of a profile sheet): the layers
+// and nested blocks that came with it are written, and the result passes the audit.
+TEST(EzdxfAudit, DrawingWithABlockFromAnotherDrawingPasses) {
+  if (!haveEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
+  const fs::path data(KESTRA_SHARED_DATA);
+  ReadReport report, sideReport;
+  auto db = readDrawing(data / "dxf/testsuite/libredwg/example_2018.dxf", report);
+  auto side = readDrawing(data / "topo/topo_small.dxf", sideReport);
+  ASSERT_TRUE(db && side);
+  ASSERT_TRUE(db->insert("FRAME", *side).ok());
+  TempDir dir;
+  const fs::path out = dir.path / "with_frame.dxf";
+  WriteReport written;
+  ASSERT_EQ(writeDrawing(*db, out, written), cad::Status::Ok) << written.message;
+  ReadReport again;
+  auto db2 = readDrawing(out, again);
+  ASSERT_TRUE(db2) << again.message;
+  EXPECT_TRUE(db2->layers().has("\xE9\xAB\x98\xE7\xA8\x8B\xE7\x82\xB9"));  // 高程点
+  EXPECT_FALSE(db2->blocks().getIdAt("GC200").isNull());
+  EXPECT_EQ(runAudit("'" + out.string() + "'"), 0);
+}
+
 TEST(EzdxfAudit, DrawingFromNothingWithEveryKindPasses) {
   if (!haveEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
   cad::Database db;

@@ -246,6 +246,48 @@ TEST(Writer, R12DrawingStaysR12WithNearestForms) {
   EXPECT_GT(polys[1]->vertices().size(), 4u);
 }
 
+// Entities that come from another drawing (a frame block inserted into an R12 drawing)
+// are new to the R12 file as much as ones made in memory: their R12 forms, no codes R12
+// lacks, and the layers and nested blocks they use written with them.
+TEST(Writer, R12DrawingTakesBlocksFromNewerDrawingsInR12Forms) {
+  ReadReport report;
+  auto db = read("dxf/testsuite/ixmilia/t.r12.dxf", report);
+  ASSERT_TRUE(db);
+  ReadReport sideReport;
+  auto side = read("topo/topo_small.dxf", sideReport);
+  ASSERT_TRUE(side);
+  ASSERT_TRUE(db->insert("FRAME", *side).ok());
+  WriteReport written;
+  const std::string out = renderDrawing(*db, written);
+  TagReader reader(out);
+  Tag t;
+  std::set<std::string> types;
+  int newerCodes = 0;
+  while (reader.next(t)) {
+    if (t.code == 0) types.insert(std::string(t.value));
+    newerCodes += t.code == 100 || t.code == 102 || (t.code >= 300 && t.code < 999);
+  }
+  EXPECT_EQ(newerCodes, 0);
+  for (const char* absent : {"LWPOLYLINE", "SPLINE", "ELLIPSE", "MTEXT", "HATCH"}) {
+    EXPECT_FALSE(types.count(absent)) << absent;
+  }
+  std::string notes;
+  for (const auto& n : written.notes) notes += n + "\n";
+  EXPECT_NE(notes.find("110 LWPOLYLINE written as POLYLINE"), std::string::npos) << notes;
+  EXPECT_NE(notes.find("1 MTEXT written as TEXT"), std::string::npos) << notes;
+  EXPECT_NE(notes.find("1 HATCH left out"), std::string::npos) << notes;
+  ReadReport again;
+  auto db2 = readDrawingBytes(out, again);
+  ASSERT_TRUE(db2) << again.message;
+  EXPECT_EQ(again.version, "AC1009");
+  EXPECT_TRUE(db2->layers().has("\xE9\xA6\x96\xE6\x9B\xB2\xE7\xBA\xBF"));  // 首曲线
+  EXPECT_FALSE(db2->blocks().getIdAt("GC200").isNull());
+  std::size_t inFrame = 0;
+  db2->forEachEntity(db2->blocks().getIdAt("FRAME"),
+                     [&](const cad::Entity&) { return ++inFrame, true; });
+  EXPECT_EQ(inFrame, 449u);
+}
+
 TEST(Writer, TextKeepsTheFilesCodePage) {
   ReadReport report;
   auto db = read("topo/topo_small.dxf", report);
