@@ -19,6 +19,7 @@
 //   Polyline2d/3d      i + t: segment i (from vertex i to vertex i+1, the closing segment
 //                      of a closed polyline has i = count - 1), t in [0, 1]
 
+#include <span>
 #include <variant>
 #include <vector>
 
@@ -89,6 +90,18 @@ struct Polyline2d {
 struct Polyline3d {
   std::vector<Point3d> vertices;
   bool closed = false;
+};
+
+// A 2-D polyline whose vertices are stored elsewhere (a drawing entity keeps points and
+// bulges apart), so that a contour of many thousand vertices is cut without a copy. Same
+// geometry and parameters as the Polyline2d of these vertices; it must not outlive them.
+struct PolylineView2d {
+  std::span<const Point2d> points;
+  std::span<const double> bulges;  // empty when every segment is straight, else one a point
+  bool closed = false;
+  double elevation = 0.0;
+
+  double bulge(std::size_t i) const { return bulges.empty() ? 0.0 : bulges[i]; }
 };
 
 // A closed parameter interval [lo, hi].

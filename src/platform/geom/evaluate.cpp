@@ -50,6 +50,15 @@ Evaluated evalPoly(const Polyline2d& p, double param) {
   return Evaluated{withZ(r.point, p.elevation), {r.d1.x, r.d1.y, 0}};
 }
 
+Evaluated evalPoly(const PolylineView2d& p, double param) {
+  const int segs = segmentCount(p);
+  if (p.points.empty()) return Evaluated{};
+  if (segs == 0) return Evaluated{withZ(p.points[0], p.elevation), {}};
+  const auto [i, t] = splitParam(param, segs);
+  const auto r = bulgeAt(p.points[i], p.points[(i + 1) % p.points.size()], p.bulge(i), t);
+  return Evaluated{withZ(r.point, p.elevation), {r.d1.x, r.d1.y, 0}};
+}
+
 Evaluated evalPoly(const Polyline3d& p, double param) {
   const int segs = segmentCount(p);
   if (p.vertices.empty()) return Evaluated{};
@@ -121,6 +130,12 @@ int segmentCount(const Polyline3d& p) {
   return p.closed ? n : n - 1;
 }
 
+int segmentCount(const PolylineView2d& p) {
+  const int n = static_cast<int>(p.points.size());
+  if (n < 2) return 0;
+  return p.closed ? n : n - 1;
+}
+
 ParamRange paramRange(const Curve& curve) {
   return std::visit(
       Overload{
@@ -170,6 +185,7 @@ bool isClosed(const Curve& curve) {
 Point3d pointAt(const Curve& c, double param) { return eval(c, param).point; }
 Point3d pointAt(const Polyline2d& p, double param) { return evalPoly(p, param).point; }
 Point3d pointAt(const Polyline3d& p, double param) { return evalPoly(p, param).point; }
+Point3d pointAt(const PolylineView2d& p, double param) { return evalPoly(p, param).point; }
 
 Point3d startPoint(const Curve& c) { return pointAt(c, paramRange(c).lo); }
 

@@ -18,6 +18,7 @@ Point3d pointAt(const Curve& c, double param);
 // The same without wrapping a (possibly long) polyline into a Curve.
 Point3d pointAt(const Polyline2d& p, double param);
 Point3d pointAt(const Polyline3d& p, double param);
+Point3d pointAt(const PolylineView2d& p, double param);
 Point3d startPoint(const Curve& c);
 Point3d endPoint(const Curve& c);
 
@@ -28,5 +29,6 @@ Vector3d derivativeAt(const Curve& c, double param);
 // Number of segments of a polyline (a closed one has one more than an open one).
 int segmentCount(const Polyline2d& p);
 int segmentCount(const Polyline3d& p);
+int segmentCount(const PolylineView2d& p);
 
 }  // namespace geom

@@ -201,6 +201,83 @@ double endParam(int last, int segs, bool closed) {
   return closed && last == segs ? 0.0 : static_cast<double>(last);
 }
 
+// Vertex access for the polylines a cut walks segment by segment; a 3-D polyline's
+// segments are straight.
+struct Poly2dVertices {
+  const Polyline2d& p;
+  std::size_t size() const { return p.vertices.size(); }
+  Point2d point(std::size_t i) const { return p.vertices[i].point; }
+  double bulge(std::size_t i) const { return p.vertices[i].bulge; }
+};
+
+struct Poly3dVertices {
+  const Polyline3d& p;
+  std::size_t size() const { return p.vertices.size(); }
+  Point2d point(std::size_t i) const { return p.vertices[i].xy(); }
+  double bulge(std::size_t) const { return 0.0; }
+};
+
+struct ViewVertices {
+  const PolylineView2d& p;
+  std::size_t size() const { return p.points.size(); }
+  Point2d point(std::size_t i) const { return p.points[i]; }
+  double bulge(std::size_t i) const { return p.bulge(i); }
+};
+
+// The hits of segments [first, last) of b: a box and a band test reject most segments.
+template <class V>
+void collectSegments(const PreparedCurve& a, const V& b, int first, int last, HitSink& sink,
+                     Collected& c) {
+  const Extents2d abox = grown(a.box, a.tol.distance);
+  const int n = static_cast<int>(b.size());
+  const bool single = a.pieces.size() == 1;
+  auto solve = [&](const Piece& pb) { solveAgainst(a, pb, sink, c); };
+  for (int i = first; i < last; ++i) {
+    const double bulge = b.bulge(i);
+    const Point2d p0 = local(b.point(i), a.origin);
+    const Point2d p1 = local(b.point(i + 1 < n ? i + 1 : 0), a.origin);
+    if (!abox.intersects(quickBox(p0, p1, bulge))) continue;
+    if (single && clearOf(a.strips[0], p0, p1, bulge, a.tol.distance)) continue;
+    bulgePieces(p0, p1, bulge, i, i + 1.0, solve);
+  }
+}
+
+// A polyline of one vertex is that point.
+template <class V>
+void collectLoneVertex(const PreparedCurve& a, const V& b, int segs, HitSink& sink, Collected& c) {
+  if (segs != 0 || b.size() != 1) return;
+  const Point2d p = local(b.point(0), a.origin);
+  solveAgainst(a, Piece{LinePc{p, p}, 0, 0, Extents2d::of(p, p)}, sink, c);
+}
+
+template <class Poly, class V>
+Intersections cutRange(const PreparedCurve& a, const Poly& b, const V& v, SegmentRange range) {
+  const int segs = segmentCount(b);
+  const int last = std::min(segs, range.last);
+  Collected c;
+  HitSink sink;
+  collectSegments(a, v, std::max(0, range.first), last, sink, c);
+  collectLoneVertex(a, v, segs, sink, c);
+  return assemble(a, viewOf(b), c, leavesEnd(range, segs, b.closed),
+                  endParam(last, segs, b.closed));
+}
+
+// Hits at the ends of the ranges are kept: where two runs meet, both are there (the
+// segments on either side of a vertex near the prepared curve are), and the assembly
+// merges the two hits as in a whole cut.
+template <class Poly, class V>
+Intersections cutRanges(const PreparedCurve& a, const Poly& b, const V& v,
+                        std::span<const SegmentRange> ranges) {
+  const int segs = segmentCount(b);
+  Collected c;
+  HitSink sink;
+  for (const SegmentRange& r : ranges) {
+    collectSegments(a, v, std::max(0, r.first), std::min(segs, r.last), sink, c);
+  }
+  collectLoneVertex(a, v, segs, sink, c);
+  return assemble(a, viewOf(b), c, false, 0.0);
+}
+
 }  // namespace
 }  // namespace detail
 
@@ -224,6 +301,8 @@ Cutter::~Cutter() = default;
 Cutter::Cutter(Cutter&&) noexcept = default;
 Cutter& Cutter::operator=(Cutter&&) noexcept = default;
 
+const Tolerance& Cutter::tolerance() const { return prepared_->tol; }
+
 Extents2d Cutter::box() const {
   const Extents2d& b = prepared_->box;
   if (b.empty()) return b;
@@ -245,53 +324,27 @@ Intersections Cutter::cut(const Curve& b) const {
 }
 
 Intersections Cutter::cut(const Polyline2d& b, SegmentRange range) const {
-  const detail::PreparedCurve& a = *prepared_;
-  const int segs = segmentCount(b);
-  const int first = std::max(0, range.first), last = std::min(segs, range.last);
-  const Extents2d abox = detail::grown(a.box, a.tol.distance);
-  const size_t n = b.vertices.size();
-  Collected c;
-  HitSink sink;
-  auto solve = [&](const Piece& pb) { detail::solveAgainst(a, pb, sink, c); };
-  const bool single = a.pieces.size() == 1;
-  for (int i = first; i < last; ++i) {
-    const auto& v0 = b.vertices[i];
-    const Point2d p0 = detail::local(v0.point, a.origin);
-    const Point2d p1 = detail::local(b.vertices[i + 1 < int(n) ? i + 1 : 0].point, a.origin);
-    if (!abox.intersects(detail::quickBox(p0, p1, v0.bulge))) continue;
-    if (single && detail::clearOf(a.strips[0], p0, p1, v0.bulge, a.tol.distance)) continue;
-    detail::bulgePieces(p0, p1, v0.bulge, i, i + 1.0, solve);
-  }
-  if (segs == 0 && n == 1) {
-    const Point2d p = detail::local(b.vertices[0].point, a.origin);
-    solve(Piece{detail::LinePc{p, p}, 0, 0, Extents2d::of(p, p)});
-  }
-  return detail::assemble(a, detail::viewOf(b), c, detail::leavesEnd(range, segs, b.closed),
-                          detail::endParam(last, segs, b.closed));
+  return detail::cutRange(*prepared_, b, detail::Poly2dVertices{b}, range);
 }
 
 Intersections Cutter::cut(const Polyline3d& b, SegmentRange range) const {
-  const detail::PreparedCurve& a = *prepared_;
-  const int segs = segmentCount(b);
-  const int first = std::max(0, range.first), last = std::min(segs, range.last);
-  const Extents2d abox = detail::grown(a.box, a.tol.distance);
-  const size_t n = b.vertices.size();
-  Collected c;
-  HitSink sink;
-  for (int i = first; i < last; ++i) {
-    const Point2d p0 = detail::local(b.vertices[i].xy(), a.origin);
-    const Point2d p1 = detail::local(b.vertices[i + 1 < int(n) ? i + 1 : 0].xy(), a.origin);
-    const Extents2d box = Extents2d::of(p0, p1);
-    if (!abox.intersects(box)) continue;
-    if (a.pieces.size() == 1 && detail::clearOf(a.strips[0], p0, p1, 0.0, a.tol.distance)) continue;
-    detail::solveAgainst(a, Piece{detail::LinePc{p0, p1}, double(i), i + 1.0, box}, sink, c);
-  }
-  if (segs == 0 && n == 1) {
-    const Point2d p = detail::local(b.vertices[0].xy(), a.origin);
-    detail::solveAgainst(a, Piece{detail::LinePc{p, p}, 0, 0, Extents2d::of(p, p)}, sink, c);
-  }
-  return detail::assemble(a, detail::viewOf(b), c, detail::leavesEnd(range, segs, b.closed),
-                          detail::endParam(last, segs, b.closed));
+  return detail::cutRange(*prepared_, b, detail::Poly3dVertices{b}, range);
+}
+
+Intersections Cutter::cut(const PolylineView2d& b, SegmentRange range) const {
+  return detail::cutRange(*prepared_, b, detail::ViewVertices{b}, range);
+}
+
+Intersections Cutter::cut(const Polyline2d& b, std::span<const SegmentRange> ranges) const {
+  return detail::cutRanges(*prepared_, b, detail::Poly2dVertices{b}, ranges);
+}
+
+Intersections Cutter::cut(const Polyline3d& b, std::span<const SegmentRange> ranges) const {
+  return detail::cutRanges(*prepared_, b, detail::Poly3dVertices{b}, ranges);
+}
+
+Intersections Cutter::cut(const PolylineView2d& b, std::span<const SegmentRange> ranges) const {
+  return detail::cutRanges(*prepared_, b, detail::ViewVertices{b}, ranges);
 }
 
 Intersections intersect(const Curve& a, const Curve& b, const Tolerance& tol) {

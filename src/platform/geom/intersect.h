@@ -20,6 +20,7 @@
 // Overlap and the end points of each shared part are given as points and as a span.
 
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "platform/geom/curves.h"
@@ -87,9 +88,17 @@ class Cutter {
   // last segment. Within a range, shared vertices are reported once as everywhere.
   Intersections cut(const Polyline2d& b, SegmentRange range) const;
   Intersections cut(const Polyline3d& b, SegmentRange range) const;
+  Intersections cut(const PolylineView2d& b, SegmentRange range) const;
+  // Only the segments in `ranges` (ascending, not overlapping), assembled as one cut: the
+  // result is the whole cut's, bit for bit, when the ranges hold every segment that comes
+  // within the tolerance of box() (for runs a spatial index hands out).
+  Intersections cut(const Polyline2d& b, std::span<const SegmentRange> ranges) const;
+  Intersections cut(const Polyline3d& b, std::span<const SegmentRange> ranges) const;
+  Intersections cut(const PolylineView2d& b, std::span<const SegmentRange> ranges) const;
 
   // Plan box of the prepared curve in world coordinates.
   Extents2d box() const;
+  const Tolerance& tolerance() const;
 
  private:
   std::unique_ptr<detail::PreparedCurve> prepared_;
