@@ -188,7 +188,7 @@ int main(int argc, char** argv) {
     GEOSGeom_destroy_r(g.ctx, probe);
   }
 
-  std::vector<double> ours, theirs, selection;
+  std::vector<double> ours, theirs, selection, cutting, finishing;
   std::size_t selected = 0, selectedVertices = 0;
   std::size_t ourPoints = 0, theirPoints = 0;
   for (const Section& s : sections) {
@@ -203,8 +203,24 @@ int main(int argc, char** argv) {
     const auto a = Clock::now();
     getData.AcquireSection(doc, ruvo::kModeCommon);
     ours.push_back(Millis(Clock::now() - a));
-    db.erase(id);
     for (const ruvo::CDataStruct& p : doc.pointList) ourPoints += p.nType == ruvo::PT_CROSS;
+
+    // Where the acquisition's time goes: the cut, and the list work after it.
+    {
+      ruvo::CDocData phases;
+      phases.vertexList = doc.vertexList;
+      const auto c = Clock::now();
+      getData.CutSection(phases, id, ruvo::kModeCommon);
+      const auto f = Clock::now();
+      ruvo::FinishPointList(phases);
+      if (phases.pointList.size() >= 2) {
+        ruvo::RepairHeights(phases, ruvo::Edition::Current);
+        ruvo::MarkStraightKnees(phases);
+      }
+      cutting.push_back(Millis(f - c));
+      finishing.push_back(Millis(Clock::now() - f));
+    }
+    db.erase(id);
 
     // What the crossing selection alone costs, on the same boxes as the cut.
     const auto sel = Clock::now();
@@ -233,6 +249,8 @@ int main(int argc, char** argv) {
       "crossing selection alone: median %.3f ms per section, %zu objects selected "
       "with %zu polyline vertices\n",
       Median(selection), selected, selectedVertices);
+  std::printf("acquisition phases: cut median %.3f ms, finish and repair median %.3f ms\n",
+              Median(cutting), Median(finishing));
   std::printf("median per section: acquisition %.3f ms, GEOS %.3f ms, ratio %.2fx\n", mine, geos,
               mine > 0 ? geos / mine : 0.0);
   return 0;

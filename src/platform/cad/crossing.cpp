@@ -44,12 +44,8 @@ bool SelectionPolygon::crosses(const geom::Curve& c) const {
   return boundary_.cut(c).kind != geom::IntersectionKind::None;
 }
 
-bool SelectionPolygon::crosses(const geom::Polyline2d& p, int first, int last) const {
-  return boundary_.cut(p, geom::SegmentRange{first, last}).kind != geom::IntersectionKind::None;
-}
-
-bool SelectionPolygon::crosses(const geom::Polyline3d& p, int first, int last) const {
-  return boundary_.cut(p, geom::SegmentRange{first, last}).kind != geom::IntersectionKind::None;
+bool SelectionPolygon::crosses(const PlanPolyline& p, geom::SegmentRange range) const {
+  return p.cut(boundary_, range).kind != geom::IntersectionKind::None;
 }
 
 }  // namespace cad::detail

@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/cad/plan_polyline.h"
 #include "platform/geom/curves.h"
 #include "platform/geom/extents.h"
 #include "platform/geom/intersect.h"
@@ -21,9 +22,8 @@ class SelectionPolygon {
   bool contains(geom::Point2d p) const;
   // Whether the curve (projected on XY) touches or crosses the polygon's boundary.
   bool crosses(const geom::Curve& c) const;
-  // The same for the segments [first, last) of a polyline.
-  bool crosses(const geom::Polyline2d& p, int first, int last) const;
-  bool crosses(const geom::Polyline3d& p, int first, int last) const;
+  // The same for a run of a polyline's segments.
+  bool crosses(const PlanPolyline& p, geom::SegmentRange range) const;
 
  private:
   std::vector<geom::Point2d> pts_;

@@ -27,6 +27,12 @@ void addDefaults(Database& db) {
   }
 }
 
+// Whether `inner` lies inside `outer` touching none of its sides.
+bool strictlyInside(const geom::Extents3d& inner, const geom::Extents3d& outer) {
+  return inner.min.x > outer.min.x && inner.min.y > outer.min.y && inner.min.z > outer.min.z &&
+         inner.max.x < outer.max.x && inner.max.y < outer.max.y && inner.max.z < outer.max.z;
+}
+
 }  // namespace
 
 Database::Database(Contents contents) {
@@ -56,6 +62,7 @@ Result<ObjectId> Database::place(std::unique_ptr<Object> obj, Handle handle) {
   if (objects_.contains(handle)) return Status::DuplicateKey;
   obj->id_ = ObjectId(handle);
   seed_ = std::max(seed_, handle + 1);
+  modelExtentsCurrent_ = false;  // appendEntity brings them back for model space
   reserveSubRecords(*obj);
   objects_.emplace(handle, std::move(obj));
   return ObjectId(handle);
@@ -126,9 +133,14 @@ Result<ObjectId> Database::appendEntity(ObjectId block, std::unique_ptr<Entity> 
   if (rec == nullptr) return block.isNull() ? Status::NullObjectId : Status::KeyNotFound;
   Entity* raw = e.get();
   raw->owner_ = block;
+  const bool extentsHeld = modelExtentsCurrent_;
   Result<ObjectId> id = place(std::move(e), handle);
   if (!id) return id;
   rec->entities_.push_back(*id);
+  if (extentsHeld && block == modelSpaceId()) {
+    modelExtentsCurrent_ = true;
+    followExtents(*raw);
+  }
   if (index_ && isIndexed(*raw)) indexEntity(*raw);
   return id;
 }
@@ -180,7 +192,32 @@ void detail::eraseOpened(Database* db, Object* obj, bool erase) { db->setErased(
 
 void Database::closeWrite(Object& obj, std::uint64_t revisionAtOpen, bool erasedAtOpen) {
   if (obj.openForWrite_ > 0) --obj.openForWrite_;
-  if (obj.revision() != revisionAtOpen || obj.isErased() != erasedAtOpen) entityChanged(obj);
+  if (writesOpen_ > 0) --writesOpen_;
+  if (obj.revision() != revisionAtOpen || obj.isErased() != erasedAtOpen) {
+    followExtents(obj);
+    entityChanged(obj);
+  }
+}
+
+// Brings the kept model-space extents in step with a change of `obj`.
+void Database::followExtents(const Object& obj) {
+  if (!modelExtentsCurrent_) return;
+  const auto* e = objectCast<Entity>(&obj);
+  if (e == nullptr || e->owner() != modelSpaceId()) {
+    modelExtentsCurrent_ = false;
+    return;
+  }
+  const auto old = modelBoxes_.find(e->id().handle());
+  if (old != modelBoxes_.end()) {
+    if (!old->second.empty() && !strictlyInside(old->second, modelExtents_)) {
+      modelUnionStale_ = true;
+    }
+    modelBoxes_.erase(old);
+  }
+  if (e->isErased()) return;
+  const geom::Extents3d box = modelEntityBox(*e);
+  modelBoxes_.emplace(e->id().handle(), box);
+  modelExtents_.add(box);
 }
 
 void Database::setErased(Object& obj, bool erase) {
@@ -228,6 +265,7 @@ Status Database::renameTableRecord(ObjectId id, std::string newName) {
   table->ids_.push_back(id);
   table->byName_.emplace(foldName(rec->name_), id);
   rec->touch();
+  modelExtentsCurrent_ = false;  // references may name another block now
   return Status::Ok;
 }
 

@@ -23,13 +23,15 @@
 #include "platform/cad/symbol_table.h"
 #include "platform/cad/table_records.h"
 #include "platform/cad/text.h"
+#include "platform/geom/intersect.h"
 
 namespace cad {
 
 class SpatialIndex;
 namespace detail {
 class SelectionPolygon;
-}
+class PlanPolyline;
+}  // namespace detail
 
 inline constexpr std::string_view kModelSpace = "*Model_Space";
 inline constexpr std::string_view kPaperSpace = "*Paper_Space";
@@ -108,6 +110,9 @@ class Database {
   // The drawing extents as last computed (or as the reader set them from the file).
   const geom::Extents3d& drawingExtents() const { return extents_; }
   void setDrawingExtents(const geom::Extents3d& e) { extents_ = e; }
+  // Computes the extents of model space (block references through their blocks). The
+  // result is kept while the drawing only gains entities or loses some that lie inside,
+  // so that commands which end with this update do not walk every vertex each time.
   const geom::Extents3d& updateExtents();
   geom::Point3d insertionBase() const { return insBase_; }
   void setInsertionBase(geom::Point3d p) { insBase_ = p; }
@@ -119,6 +124,12 @@ class Database {
   // Entities that cross or lie inside the polygon (at least 3 points, closed implicitly),
   // in ascending handle order.
   std::vector<ObjectId> selectCrossing(std::span<const geom::Point2d> polygon) const;
+  // The plan intersections of an entity of this database, open for reading, with a
+  // prepared curve: other.cut(entity's curve), bit for bit (None for a non-curve). A long
+  // polyline of model space is cut only in the runs of segments whose index boxes come
+  // near the curve, on its own vertices, so the cost follows the crossings, not the
+  // length of the contours a section meets.
+  geom::Intersections intersectWith(const Entity& e, const geom::Cutter& other) const;
   // Entities that lie entirely inside the polygon.
   std::vector<ObjectId> selectWindow(std::span<const geom::Point2d> polygon) const;
   // The exact tests alone, without the index (for a single entity, e.g. a pick).
@@ -149,13 +160,16 @@ class Database {
   void reserveSubRecords(Object& o);
   void entityChanged(const Object& o);
   void closeWrite(Object& obj, std::uint64_t revisionAtOpen, bool erasedAtOpen);
+  void followExtents(const Object& obj);
+  void measureModelSpace();
+  geom::Extents3d modelEntityBox(const Entity& e) const;
   void setErased(Object& obj, bool erase);
   bool isIndexed(const Object& o) const;
   void indexEntity(const Entity& e) const;
   std::vector<geom::Extents2d> indexBoxes(const Entity& e) const;
   geom::Extents3d blockExtents(ObjectId block, int depth) const;
   geom::Extents3d extentsOf(const Entity& e, int depth) const;
-  bool partSelected(const Entity& e, const geom::Curve* polyline, int part,
+  bool partSelected(const Entity& e, const detail::PlanPolyline* polyline, int part,
                     const detail::SelectionPolygon& poly, bool window) const;
   bool entitySelected(const Entity& e, const detail::SelectionPolygon& poly, bool window) const;
 
@@ -168,6 +182,15 @@ class Database {
   geom::Point3d insBase_;
   mutable std::unique_ptr<SpatialIndex> index_;
   mutable std::vector<ObjectId> extentsPath_;  // blocks being measured, to stop at cycles
+  // The extents of each model-space entity and their union, kept in step with the
+  // drawing once measured: a change of a model-space entity re-measures that entity alone;
+  // any other change (a block, a table) drops them. The union is refolded from the boxes
+  // only when an entity on its border shrank or went.
+  std::unordered_map<Handle, geom::Extents3d> modelBoxes_;
+  geom::Extents3d modelExtents_;
+  bool modelExtentsCurrent_ = false;
+  bool modelUnionStale_ = false;
+  int writesOpen_ = 0;  // objects open for write now (the extents may be changing)
 };
 
 template <class T>
@@ -185,6 +208,7 @@ Opened<T> Database::openForWrite(ObjectId id, Erased erased) {
   if (s == Status::Ok) s = checkWritable(o);
   if (s != Status::Ok) return Opened<T>(s);
   ++o->openForWrite_;
+  ++writesOpen_;
   return Opened<T>(this, static_cast<T*>(o), o->revision(), o->isErased());
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/cad/crossing.h"
 #include "platform/cad/database.h"
+#include "platform/cad/plan_polyline.h"
 #include "platform/cad/spatial_index.h"
 #include "platform/geom/bounds.h"
 #include "platform/geom/evaluate.h"
@@ -18,33 +19,7 @@ constexpr int kRun = 32;
 // Block nesting deeper than this is taken as a cycle in a damaged file.
 constexpr int kMaxDepth = 32;
 
-// The world curve of a polyline entity when it is a kernel polyline (plane parallel to
-// XY, or 3-D); nullopt for everything else.
-std::optional<geom::Curve> worldPolyline(const Entity& e) {
-  if (objectCast<LwPolyline>(&e) == nullptr && objectCast<OldPolyline>(&e) == nullptr) {
-    return std::nullopt;
-  }
-  geom::Curve c = static_cast<const CurveEntity&>(e).curve();
-  if (std::holds_alternative<geom::Polyline2d>(c) || std::holds_alternative<geom::Polyline3d>(c)) {
-    return c;
-  }
-  return std::nullopt;
-}
-
-int segmentsOf(const geom::Curve& c) {
-  if (const auto* p = std::get_if<geom::Polyline2d>(&c)) return geom::segmentCount(*p);
-  return geom::segmentCount(std::get<geom::Polyline3d>(c));
-}
-
-std::size_t verticesOf(const geom::Curve& c) {
-  if (const auto* p = std::get_if<geom::Polyline2d>(&c)) return p->vertices.size();
-  return std::get<geom::Polyline3d>(c).vertices.size();
-}
-
-geom::Point2d vertexOf(const geom::Curve& c, std::size_t i) {
-  if (const auto* p = std::get_if<geom::Polyline2d>(&c)) return p->vertices[i].point;
-  return std::get<geom::Polyline3d>(c).vertices[i].xy();
-}
+using detail::PlanPolyline;
 
 int partCount(int segments) { return segments > kRun ? (segments + kRun - 1) / kRun : 1; }
 
@@ -53,13 +28,12 @@ geom::SegmentRange rangeOf(int part, int segments) {
   return {part * kRun, std::min(part * kRun + kRun, segments)};
 }
 
-geom::Extents2d rangeBox(const geom::Curve& c, geom::SegmentRange r) {
+geom::Extents2d rangeBox(const PlanPolyline& p, geom::SegmentRange r) {
   geom::Extents2d box;
-  const std::size_t n = verticesOf(c);
-  const auto* p2 = std::get_if<geom::Polyline2d>(&c);
+  const std::size_t n = p.vertexCount();
   for (int i = r.first; i < r.last; ++i) {
-    const geom::Point2d a = vertexOf(c, i), b = vertexOf(c, (i + 1) % n);
-    const double bulge = p2 != nullptr ? p2->vertices[i].bulge : 0.0;
+    const geom::Point2d a = p.vertex(i), b = p.vertex((i + 1) % n);
+    const double bulge = p.bulge(i);
     if (bulge == 0.0) {
       box.add(a), box.add(b);
     } else {
@@ -67,12 +41,6 @@ geom::Extents2d rangeBox(const geom::Curve& c, geom::SegmentRange r) {
     }
   }
   return box;
-}
-
-bool crossesRange(const detail::SelectionPolygon& poly, const geom::Curve& c,
-                  geom::SegmentRange r) {
-  if (const auto* p = std::get_if<geom::Polyline2d>(&c)) return poly.crosses(*p, r.first, r.last);
-  return poly.crosses(std::get<geom::Polyline3d>(c), r.first, r.last);
 }
 
 }  // namespace
@@ -124,8 +92,36 @@ geom::Extents3d Database::extentsOf(ObjectId id) const {
   return e == nullptr ? geom::Extents3d{} : extentsOf(*e, 0);
 }
 
+// An entity's box as the measure of model space sees it (model space on the path).
+geom::Extents3d Database::modelEntityBox(const Entity& e) const {
+  extentsPath_.push_back(modelSpaceId());
+  const geom::Extents3d box = extentsOf(e, 1);
+  extentsPath_.pop_back();
+  return box;
+}
+
+void Database::measureModelSpace() {
+  modelBoxes_.clear();
+  forEachEntity(modelSpaceId(), [&](const Entity& e) {
+    modelBoxes_.emplace(e.id().handle(), modelEntityBox(e));
+    return true;
+  });
+  modelExtentsCurrent_ = true;
+  modelUnionStale_ = true;
+}
+
 const geom::Extents3d& Database::updateExtents() {
-  extents_ = blockExtents(modelSpaceId(), 0);
+  if (writesOpen_ > 0) {  // an object may be half changed: measure, but do not keep
+    extents_ = blockExtents(modelSpaceId(), 0);
+    return extents_;
+  }
+  if (!modelExtentsCurrent_) measureModelSpace();
+  if (modelUnionStale_) {
+    modelExtents_ = {};
+    for (const auto& [handle, box] : modelBoxes_) modelExtents_.add(box);
+    modelUnionStale_ = false;
+  }
+  extents_ = modelExtents_;
   return extents_;
 }
 
@@ -136,12 +132,12 @@ bool Database::isIndexed(const Object& o) const {
 }
 
 std::vector<geom::Extents2d> Database::indexBoxes(const Entity& e) const {
-  if (const auto c = worldPolyline(e)) {
-    const int segments = segmentsOf(*c);
+  if (const auto p = PlanPolyline::of(e)) {
+    const int segments = p->segments();
     if (segments > kRun) {
       std::vector<geom::Extents2d> boxes;
       for (int part = 0; part < partCount(segments); ++part) {
-        boxes.push_back(rangeBox(*c, rangeOf(part, segments)));
+        boxes.push_back(rangeBox(*p, rangeOf(part, segments)));
       }
       return boxes;
     }
@@ -181,20 +177,72 @@ void Database::queryBox(const geom::Extents2d& box,
   index_->query(box, visit);
 }
 
+// ---- intersection
+
+namespace {
+
+// The box within which a segment can meet the prepared curve: its box grown by the
+// tolerance, and by a margin for the rounding of boxes computed in other frames (index
+// boxes in world coordinates, the prepared curve's in its own).
+geom::Extents2d reachOf(const geom::Cutter& c) {
+  geom::Extents2d box = c.box();
+  if (box.empty()) return box;
+  const double size = std::max(
+      {std::fabs(box.min.x), std::fabs(box.min.y), std::fabs(box.max.x), std::fabs(box.max.y)});
+  const double margin = 2 * c.tolerance().distance + 1e-9 * (1.0 + size);
+  return {box.min - geom::Vector2d{margin, margin}, box.max + geom::Vector2d{margin, margin}};
+}
+
+// Parts in ascending order as runs of segments; neighbouring parts make one run.
+std::vector<geom::SegmentRange> runsOf(const std::vector<int>& parts, int segments) {
+  std::vector<geom::SegmentRange> runs;
+  for (int part : parts) {
+    const geom::SegmentRange r = rangeOf(part, segments);
+    if (!runs.empty() && runs.back().last == r.first) {
+      runs.back().last = r.last;
+    } else {
+      runs.push_back(r);
+    }
+  }
+  return runs;
+}
+
+}  // namespace
+
+geom::Intersections Database::intersectWith(const Entity& e, const geom::Cutter& other) const {
+  const auto* curve = objectCast<CurveEntity>(&e);
+  if (curve == nullptr) return {};
+  const std::optional<PlanPolyline> polyline = PlanPolyline::of(e);
+  if (!polyline) return other.cut(curve->curve());
+  const int segments = polyline->segments();
+  // The index knows the runs of an entity of model space as it was last closed; one of
+  // another block, or one open for writing now, is cut whole.
+  if (segments > kRun && isIndexed(e) && find(e.id()) == &e && e.openForWrite_ == 0) {
+    if (!index_) buildIndex();
+    if (index_->partCount(e.id()) == partCount(segments)) {
+      std::vector<int> parts;
+      index_->partsTouching(e.id(), reachOf(other), parts);
+      const std::vector<geom::SegmentRange> runs = runsOf(parts, segments);
+      return polyline->cut(other, runs);
+    }
+  }
+  return polyline->cut(other, geom::SegmentRange{0, segments});
+}
+
 // ---- selection
 
 // Whether one part of an entity is selected. A part that does not cross the polygon's
 // boundary lies wholly inside or wholly outside, so one of its points decides.
-bool Database::partSelected(const Entity& e, const geom::Curve* polyline, int part,
+bool Database::partSelected(const Entity& e, const PlanPolyline* polyline, int part,
                             const detail::SelectionPolygon& poly, bool window) const {
   if (polyline != nullptr) {
-    const int segments = segmentsOf(*polyline);
+    const int segments = polyline->segments();
     const geom::SegmentRange r = rangeOf(part, segments);
-    if (verticesOf(*polyline) == 0) return false;
-    const bool inside = poly.contains(vertexOf(*polyline, r.first));
+    if (polyline->vertexCount() == 0) return false;
+    const bool inside = poly.contains(polyline->vertex(r.first));
     if (segments == 0) return inside;
     if (inside != window) return inside;
-    return window != crossesRange(poly, *polyline, r);
+    return window != poly.crosses(*polyline, r);
   }
   if (const auto* c = objectCast<CurveEntity>(&e)) {
     const geom::Curve curve = c->curve();
@@ -219,8 +267,8 @@ bool Database::partSelected(const Entity& e, const geom::Curve* polyline, int pa
 
 bool Database::entitySelected(const Entity& e, const detail::SelectionPolygon& poly,
                               bool window) const {
-  const std::optional<geom::Curve> polyline = worldPolyline(e);
-  const int parts = polyline ? partCount(segmentsOf(*polyline)) : 1;
+  const std::optional<PlanPolyline> polyline = PlanPolyline::of(e);
+  const int parts = polyline ? partCount(polyline->segments()) : 1;
   for (int p = 0; p < parts; ++p) {
     const bool hit = partSelected(e, polyline ? &*polyline : nullptr, p, poly, window);
     if (hit != window) return hit;  // crossing: any part; window: every part
@@ -252,13 +300,13 @@ std::vector<ObjectId> Database::selectCrossing(std::span<const geom::Point2d> po
     return true;
   });
   std::sort(candidates.begin(), candidates.end());
-  std::optional<geom::Curve> polyline;  // of the entity in hand, made once for its parts
+  std::optional<PlanPolyline> polyline;  // of the entity in hand, made once for its parts
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     const ObjectId id = candidates[i].first;
     if (!hits.empty() && hits.back() == id) continue;  // one part is enough
     const auto* e = objectCast<Entity>(find(id));
     if (e == nullptr) continue;
-    if (i == 0 || candidates[i - 1].first != id) polyline = worldPolyline(*e);
+    if (i == 0 || candidates[i - 1].first != id) polyline = PlanPolyline::of(*e);
     if (partSelected(*e, polyline ? &*polyline : nullptr, candidates[i].second, poly, false)) {
       hits.push_back(id);
     }

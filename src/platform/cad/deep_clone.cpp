@@ -154,6 +154,7 @@ Result<ObjectId> Database::insert(std::string_view name, const Database& source,
   }
 
   ObjectId target = existing;
+  modelExtentsCurrent_ = false;  // references to the block change with it
   if (old != nullptr) {
     // Redefinition: the old contents go; references keep the record and show the new.
     for (ObjectId id : old->entities_) objects_.erase(id.handle());

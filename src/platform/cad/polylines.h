@@ -39,6 +39,8 @@ class LwPolyline final : public CurveEntity {
   }
   LwVertex vertexAt(std::size_t i) const;
   bool hasBulges() const { return !bulges_.empty(); }
+  // One a point, or empty when every segment is straight.
+  std::span<const double> bulges() const { return bulges_; }
   bool hasWidths() const { return !widths_.empty(); }
 
   void setVertices(const std::vector<LwVertex>& vertices);

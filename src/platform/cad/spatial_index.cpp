@@ -56,12 +56,13 @@ SpatialIndex::SpatialIndex(std::vector<IndexEntry> entries) : impl_(std::make_un
   std::vector<Value> values;
   values.reserve(entries.size());
   for (const IndexEntry& e : entries) {
-    if (e.box.empty()) continue;
     const BBox b = toBox(e.box);
-    values.push_back({b, {e.id.handle(), e.part}});
     auto& list = impl_->boxes[e.id.handle()];
-    if (list.size() <= static_cast<std::size_t>(e.part)) list.resize(e.part + 1, BBox());
+    if (list.size() <= static_cast<std::size_t>(e.part)) {
+      list.resize(e.part + 1, toBox(geom::Extents2d{}));
+    }
     list[e.part] = b;
+    if (!e.box.empty()) values.push_back({b, {e.id.handle(), e.part}});
   }
   impl_->tree = Tree(values.begin(), values.end());  // packing construction
 }
@@ -93,6 +94,21 @@ void SpatialIndex::remove(ObjectId id) {
 bool SpatialIndex::contains(ObjectId id) const { return impl_->boxes.contains(id.handle()); }
 
 std::size_t SpatialIndex::size() const { return impl_->tree.size(); }
+
+int SpatialIndex::partCount(ObjectId id) const {
+  const auto it = impl_->boxes.find(id.handle());
+  return it == impl_->boxes.end() ? 0 : static_cast<int>(it->second.size());
+}
+
+void SpatialIndex::partsTouching(ObjectId id, const geom::Extents2d& box,
+                                 std::vector<int>& parts) const {
+  const auto it = impl_->boxes.find(id.handle());
+  if (it == impl_->boxes.end() || box.empty()) return;
+  const BBox b = toBox(box);
+  for (std::size_t i = 0; i < it->second.size(); ++i) {
+    if (bg::intersects(it->second[i], b)) parts.push_back(static_cast<int>(i));
+  }
+}
 
 void SpatialIndex::query(const geom::Extents2d& box,
                          const std::function<bool(ObjectId, int)>& visit) const {

@@ -34,6 +34,12 @@ class SpatialIndex {
   bool contains(ObjectId id) const;
   std::size_t size() const;  // number of boxes
 
+  // The number of parts `id` was given (0 when it is not in the index), and those of its
+  // parts whose boxes touch `box`, ascending (appended to `parts`): a long polyline's runs
+  // near something, without a tree query.
+  int partCount(ObjectId id) const;
+  void partsTouching(ObjectId id, const geom::Extents2d& box, std::vector<int>& parts) const;
+
   // Calls `visit` for every box that touches `box` until it returns false.
   void query(const geom::Extents2d& box,
              const std::function<bool(ObjectId id, int part)>& visit) const;

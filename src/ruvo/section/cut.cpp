@@ -85,7 +85,7 @@ void CGetData::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double start
     const std::optional<double> high = curve ? ObjectElevation(*curve) : std::nullopt;
     if (!high) continue;
     const std::string layer = curve->layer();
-    const geom::Intersections hits = cutter.cut(curve->curve());
+    const geom::Intersections hits = db.intersectWith(*curve, cutter);
     object.close();
     for (const geom::IntersectionPoint& q : hits.points) {
       CDataStruct point;
