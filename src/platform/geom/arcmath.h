@@ -56,12 +56,16 @@ inline Vector2d ellipseMinor(const EllipseArc& e) {
   return perp(e.majorAxis.xy()) * (nz * e.ratio);
 }
 
-// End parameter brought above the start parameter (a full turn when they coincide).
+// End parameter brought above the start parameter (a full turn when they coincide), and
+// never more than a full turn beyond it: more turns draw nothing new, and a sweep of many
+// turns would cost the solvers time without end.
 inline double ellipseEnd(const EllipseArc& e) {
   double end = e.endParam;
   if (!(end > e.startParam)) {
     const double d = normalizeAngle(e.endParam - e.startParam);
     end = e.startParam + (d == 0.0 ? kTwoPi : d);
+  } else if (end - e.startParam > kTwoPi) {
+    end = e.startParam + kTwoPi;
   }
   return end;
 }

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
+#include <numbers>
 #include <random>
 
 #include "platform/geom/evaluate.h"
@@ -455,6 +457,22 @@ TEST(Intersect, RandomLegsAgainstSplinesAndEllipsesAtSurveyCoordinates) {
     hits += ab.points.size();
   }
   EXPECT_GT(hits, 60u);
+}
+
+// An ellipse whose parameters lie many turns apart (a damaged file) is the whole ellipse
+// once: found by the fuzzer taking seconds per intersection.
+TEST(Intersect, EllipseSweepOfManyTurnsIsOneTurn) {
+  const EllipseArc manyTurns{{0, 0, 0}, {2, 0, 0}, 0.5, -1e6, 15.875, 1.0};
+  const ParamRange r = paramRange(Curve{manyTurns});
+  EXPECT_NEAR(r.hi - r.lo, 2 * std::numbers::pi, 1e-9);
+  const LineSeg across{{-5, 0, 0}, {5, 0, 0}};
+  EXPECT_EQ(intersect(Curve{across}, Curve{manyTurns}).points.size(), 2u);
+  const EllipseArc huge{{0, 0, 0}, {2, 0, 0}, 1.375, -1.0285957051385085e+304, 15.875, -16.0};
+  std::vector<Point3d> fit{{-6, 1.375, 1.375}, {3, -2, 0}, {1, 4, 0}, {-2, -3, 0}};
+  const auto started = std::chrono::steady_clock::now();
+  (void)intersect(Curve{huge}, Curve{*interpolateCubic(fit)});
+  (void)intersect(Curve{*interpolateCubic(fit)}, Curve{huge});
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), 0.5);
 }
 
 }  // namespace
