@@ -69,8 +69,13 @@ std::vector<geom::Point3d> ellipsePoints(const cad::Ellipse& e) {
   geom::Vector3d major = e.majorAxis();
   geom::Vector3d minor = cad::Ocs(e.normal()).zAxis();
   minor = geom::cross(minor, major) * e.ratio();
-  double start = e.startParam(), end = e.endParam();
-  while (end <= start) end += 2 * std::numbers::pi;
+  // One turn at most, whatever the parameters of a damaged drawing say.
+  constexpr double kTurn = 2 * std::numbers::pi;
+  const double start = e.startParam();
+  double sweep = e.endParam() - start;
+  if (!(sweep > 0.0)) sweep = std::fmod(sweep, kTurn) + kTurn;
+  if (!(sweep <= kTurn)) sweep = kTurn;
+  const double end = start + sweep;
   constexpr int kCount = 72;
   const int count = std::max(8, static_cast<int>(kCount * (end - start) / (2 * std::numbers::pi)));
   std::vector<geom::Point3d> points;

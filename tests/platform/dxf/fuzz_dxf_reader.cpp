@@ -1,6 +1,7 @@
 // libFuzzer entry: any bytes must end in a database or a status, never in a crash, a hang
 // or an allocation out of proportion to the input; what was read must write again, and
-// its geometry (extents, the spatial index, a crossing selection) must be usable.
+// its geometry (extents, the spatial index, a crossing selection) must be usable, and it
+// must go into an R12 drawing as a block.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,16 @@
 #include "platform/cad/database.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
+
+namespace {
+
+// An empty R12 drawing: what was read goes into it as a block, so that its entities take
+// their R12 forms through the writer.
+constexpr char kEmptyR12[] =
+    "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n  0\nENDSEC\n"
+    "  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n";
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   dxf::ReadReport report;
@@ -27,5 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)db->selectCrossing(window);
     (void)db->selectWindow(window);
   }
+  dxf::ReadReport r12Report;
+  auto r12 = dxf::readDrawingBytes(kEmptyR12, r12Report);
+  if (r12 && r12->insert("FUZZ", *db).ok()) (void)dxf::renderDrawing(*r12, written);
   return 0;
 }

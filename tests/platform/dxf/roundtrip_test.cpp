@@ -288,6 +288,35 @@ TEST(Writer, R12DrawingTakesBlocksFromNewerDrawingsInR12Forms) {
   EXPECT_EQ(inFrame, 449u);
 }
 
+// Ellipse parameters from a damaged drawing (turns apart, or the end far below the start)
+// give one turn of points in the R12 form, not a hang or an allocation without bound.
+TEST(Writer, R12FormOfAnEllipseIsAtMostOneTurn) {
+  ReadReport report;
+  auto db = read("dxf/testsuite/ixmilia/t.r12.dxf", report);
+  ASSERT_TRUE(db);
+  for (auto [start, end] : {std::pair{0.0, 1e12}, std::pair{1e20, 0.0}}) {
+    auto ellipse = std::make_unique<cad::Ellipse>();
+    ellipse->setMajorAxis({4, 0, 0});
+    ellipse->setRatio(0.5);
+    ellipse->setParams(start, end);
+    ASSERT_TRUE(db->appendToModelSpace(std::move(ellipse)).ok());
+  }
+  WriteReport written;
+  const std::string out = renderDrawing(*db, written);
+  ReadReport again;
+  auto db2 = readDrawingBytes(out, again);
+  ASSERT_TRUE(db2);
+  int polylines = 0;
+  db2->forEachEntity(db2->modelSpaceId(), [&](const cad::Entity& e) {
+    if (const auto* p = cad::objectCast<const cad::Polyline2d>(&e)) {
+      ++polylines;
+      EXPECT_LE(p->vertices().size(), 73u);
+    }
+    return true;
+  });
+  EXPECT_EQ(polylines, 2);
+}
+
 TEST(Writer, TextKeepsTheFilesCodePage) {
   ReadReport report;
   auto db = read("topo/topo_small.dxf", report);
