@@ -11,18 +11,20 @@ namespace {
 
 // What the writer had to say (an R12 drawing given entities R12 lacks) goes to the command
 // line, so that the user learns why the saved drawing holds polylines in their place.
-host::DrawingFileIo DxfFiles(std::ostream& commandLine) {
+host::DrawingFileIo DxfFiles(std::string* error, std::ostream* commandLine) {
   host::DrawingFileIo io;
-  io.read = [](const std::string& file) -> cad::Result<std::unique_ptr<cad::Database>> {
+  io.read = [error](const std::string& file) -> cad::Result<std::unique_ptr<cad::Database>> {
     dxf::ReadReport report;
     std::unique_ptr<cad::Database> db = dxf::readDrawing(file, report);
+    *error = report.message;
     if (!db) return report.status == cad::Status::Ok ? cad::Status::FileError : report.status;
     return db;
   };
-  io.write = [&commandLine](const cad::Database& db, const std::string& file) {
+  io.write = [error, commandLine](const cad::Database& db, const std::string& file) {
     dxf::WriteReport report;
     const cad::Status status = dxf::writeDrawing(db, file, report);
-    for (const std::string& note : report.notes) commandLine << '\n' << note << '\n';
+    for (const std::string& note : report.notes) *commandLine << '\n' << note << '\n';
+    *error = status == cad::Status::Ok ? std::string() : report.message;
     return status;
   };
   return io;
@@ -47,7 +49,7 @@ std::streamsize TeeBuffer::xsputn(const char* s, std::streamsize n) {
 Session::Session(std::ostream* echo) : buffer_(echo), commandLine_(&buffer_) {
   host::headless::HeadlessOptions options;
   options.output = &commandLine_;
-  options.files = DxfFiles(commandLine_);
+  options.files = DxfFiles(&fileError_, &commandLine_);
   host_ = std::make_unique<host::headless::HeadlessHost>(std::move(options));
 }
 
@@ -56,8 +58,9 @@ std::unique_ptr<Session> Session::Open(const std::string& drawing, std::string& 
   std::unique_ptr<Session> session(new Session(echo));
   auto opened = session->host_->documents().openDocument(drawing);
   if (!opened.ok() || opened.value == nullptr) {
+    const std::string& why = session->fileError_;
     error = "cannot read the drawing " + drawing + " (" +
-            std::string(host::statusName(opened.status)) + ")";
+            (why.empty() ? std::string(host::statusName(opened.status)) : why) + ")";
     return nullptr;
   }
   session->document_ = opened.value;
@@ -67,7 +70,8 @@ std::unique_ptr<Session> Session::Open(const std::string& drawing, std::string& 
 bool Session::SaveDrawingAs(const std::string& file, std::string& error) {
   const host::Status status = host_->documents().saveDocumentAs(*document_, file);
   if (host::ok(status)) return true;
-  error = "cannot write the drawing " + file + " (" + std::string(host::statusName(status)) + ")";
+  error = "cannot write the drawing " + file + " (" +
+          (fileError_.empty() ? std::string(host::statusName(status)) : fileError_) + ")";
   return false;
 }
 

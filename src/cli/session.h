@@ -52,6 +52,8 @@ class Session {
 
   TeeBuffer buffer_;
   std::ostream commandLine_;
+  // Why the last drawing could not be read or written, as the DXF layer said it.
+  std::string fileError_;
   std::unique_ptr<host::headless::HeadlessHost> host_;
   host::Document* document_ = nullptr;
 };

@@ -44,6 +44,12 @@ def usage_and_refusals():
     proc = run("section", os.path.join(TMP, "missing.dxf"), "--line", S1)
     check(proc.returncode == 1, "missing drawing refused")
     check(run("show", os.path.join(TMP, "missing.txt")).returncode == 1, "missing data file")
+    truncated = os.path.join(TMP, "truncated.dxf")
+    with open(DRAWING, "rb") as f, open(truncated, "wb") as out:
+        out.write(f.read(300000))
+    proc = run("section", truncated, "--line", S1)
+    check(proc.returncode == 1 and "line " in proc.stderr and proc.stderr.count("\n") == 1,
+          "a damaged drawing is refused naming the line: %r" % proc.stderr)
 
 
 def json_shape():
