@@ -3,6 +3,8 @@
 set -euo pipefail
 build=${1:-build/fuzz}
 seconds=${2:-60}
+# A fixed seed makes a run repeatable; FUZZ_SEED=0 lets libFuzzer pick one.
+seed=${FUZZ_SEED:-1}
 shopt -s nullglob
 found=0
 for target in "$build"/tests/*/fuzz_* "$build"/tests/*/*/fuzz_*; do
@@ -14,7 +16,7 @@ for target in "$build"/tests/*/fuzz_* "$build"/tests/*/*/fuzz_*; do
   seeds=()
   [[ -d "$target.seeds" ]] && seeds+=("$target.seeds")
   echo "fuzz: $name for ${seconds}s"
-  "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=0 "$corpus" "${seeds[@]}" 2>"$build/$name.log" \
+  "$target" -seed="$seed" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=0 "$corpus" "${seeds[@]}" 2>"$build/$name.log" \
     || { echo "fuzz: $name found a failure:"; tail -n 40 "$build/$name.log"; exit 1; }
 done
 [[ $found -eq 1 ]] || echo "fuzz: no fuzz targets built"

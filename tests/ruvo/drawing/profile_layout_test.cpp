@@ -216,7 +216,8 @@ TEST(ProfileRows, SpacingRowInMetresBetweenMarkedPoints) {
   CDocData ends = MakeDoc({{0, 1}, {100, 2}});
   ProfileShapes one;
   LayoutSpacingRows(ends, MakeGeometry(ends), 0, one);
-  const ShapeText* full = Find(Texts(one), "100");  // the full length in metres, centred
+  const auto oneTexts = Texts(one);
+  const ShapeText* full = Find(oneTexts, "100");  // the full length in metres, centred
   ASSERT_NE(full, nullptr);
   EXPECT_EQ(full->position.x, 5 + 100);
 
