@@ -116,13 +116,16 @@ std::string CellText(const Table& sofar, int row, const TabulixPoint& p, int col
   if (field == "与前点距离") {
     if (row == 0) return fixed(0.0, d3);
     // Subtracting the shown values above, not the exact ones, makes the column add up to
-    // the shown distance from the start.
+    // the shown distance from the start. That distance is taken as shown too: a value
+    // half-way between two shown ones would otherwise round one way in its own column
+    // and the other way here.
     double shownAbove = 0.0;
     for (int r = 1; r < row; ++r) {
       shownAbove += ruvo::LeadingReal(
           sofar.rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(column)]);
     }
-    return fixed(distanceFromStart(p, view, points) - shownAbove, d3);
+    const double shownStart = ruvo::LeadingReal(fixed(distanceFromStart(p, view, points), d3));
+    return fixed(shownStart - shownAbove, d3);
   }
   if (field == "注释") return isVertexNote(p.strNote) ? std::string() : p.strNote;
   if (field == "方位") {

@@ -72,6 +72,15 @@ TEST(Table, DecimalsAndPreviousDistancesThatAddUp) {
   for (const auto& s : column(t, 2)) sum += std::stod(s);
   EXPECT_EQ(sum, std::stod(t.rows.back()[1]));
   EXPECT_EQ(column(t, 2), (std::vector<std::string>{"0", "10", "10", "15", "5"}));
+
+  // A distance half-way between two shown values rounds the same way in both columns, so
+  // the column still adds up when the section turns back on itself.
+  std::vector<TabulixPoint> tie = {pt(0, 0, 0, 0, ruvo::PT_END, "起点"),
+                                   pt(1, 5, 0, 5, ruvo::PT_CROSS, "", "DGX"),
+                                   pt(2, 0.5, 0, 0.5, ruvo::PT_END, "终点")};
+  t = FillTable(tie, view({"与起点距离", "与前点距离"}, 0, 1));
+  EXPECT_EQ(column(t, 1), (std::vector<std::string>{"0", "5", "0"}));
+  EXPECT_EQ(column(t, 2), (std::vector<std::string>{"0", "5", "-5"}));
 }
 
 TEST(Table, ReverseOrderNumbersDistancesAndRenumbering) {
