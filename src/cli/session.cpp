@@ -13,10 +13,20 @@ namespace {
 // line, so that the user learns why the saved drawing holds polylines in their place.
 host::DrawingFileIo DxfFiles(std::string* error, std::ostream* commandLine) {
   host::DrawingFileIo io;
-  io.read = [error](const std::string& file) -> cad::Result<std::unique_ptr<cad::Database>> {
+  io.read = [error,
+             commandLine](const std::string& file) -> cad::Result<std::unique_ptr<cad::Database>> {
     dxf::ReadReport report;
     std::unique_ptr<cad::Database> db = dxf::readDrawing(file, report);
     *error = report.message;
+    // What was repaired or left out of use while reading is the user's to know: a contour
+    // kept out of the cut must not go unnoticed.
+    constexpr std::size_t kShown = 5;
+    for (std::size_t i = 0; i < report.problems.size() && i < kShown; ++i) {
+      *commandLine << '\n' << file << ": " << report.problems[i] << '\n';
+    }
+    if (report.problems.size() > kShown) {
+      *commandLine << '\n' << file << ": " << report.problems.size() - kShown << " more problems\n";
+    }
     if (!db) return report.status == cad::Status::Ok ? cad::Status::FileError : report.status;
     return db;
   };

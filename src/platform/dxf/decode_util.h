@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/cad/simple_entities.h"
+#include "platform/dxf/group_codes.h"
 #include "platform/dxf/tag_reader.h"
 
 namespace dxf::detail {
@@ -42,6 +43,29 @@ void forDataTags(std::span<const Tag> tags, F&& f) {
 }
 
 inline double real(const Tag& t, double fallback = 0.0) { return realOf(t).value_or(fallback); }
+
+// The first data tag of a record whose group code calls for a number but whose value is not
+// one (or not a finite one); null when every number reads.
+inline const Tag* firstUnreadableNumber(std::span<const Tag> tags) {
+  const Tag* bad = nullptr;
+  forDataTags(tags, [&](const Tag& t) {
+    if (bad != nullptr) return;
+    switch (valueTypeOf(t.code)) {
+      case ValueType::Real:
+        if (!realOf(t)) bad = &t;
+        break;
+      case ValueType::Int16:
+      case ValueType::Int32:
+      case ValueType::Int64:
+      case ValueType::Bool:
+        if (!integerOf(t)) bad = &t;
+        break;
+      default:
+        break;
+    }
+  });
+  return bad;
+}
 inline int integer(const Tag& t, int fallback = 0) {
   auto v = integerOf(t);
   if (!v || *v < INT_MIN || *v > INT_MAX) return fallback;

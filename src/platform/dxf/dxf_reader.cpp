@@ -37,6 +37,7 @@ class Reader {
  private:
   bool readRecord(std::vector<Tag>& rec);
   void problem(const Tag& at, const std::string& what);
+  void unreadableNumber(const Tag& at, std::string_view recordType);
   std::shared_ptr<RecordSource> sourceOf(std::span<const Tag> rec, cad::Handle fileHandle) const {
     return std::make_shared<RecordSource>(image_, rec.front().begin, rec.back().end, fileHandle);
   }
@@ -114,6 +115,15 @@ cad::Handle Reader::usable(cad::Handle h, const Tag& at) {
     return 0;
   }
   return h;
+}
+
+void Reader::unreadableNumber(const Tag& at, std::string_view recordType) {
+  std::string value(at.binary ? std::string_view("(binary)") : at.value.substr(0, 40));
+  for (char& c : value) {
+    if (c < 0x20 || c > 0x7e) c = '?';  // the message is one line of plain text
+  }
+  problem(at, std::string(recordType) + " group " + std::to_string(at.code) +
+                  " is not a number (\"" + value + "\"): kept as it is and not used");
 }
 
 cad::SubRecord Reader::subRecord(std::span<const Tag> rec) {
@@ -449,10 +459,19 @@ void Reader::readEntities(SectionLayout& section) {
 void Reader::readEntity(std::vector<Tag>& rec, cad::ObjectId block,
                         std::vector<cad::Handle>* order) {
   RecordHead head;
-  std::unique_ptr<cad::Entity> entity = decoder_.entity(rec, head);
-  entity->setSource(sourceOf(rec, head.handle));
   const Tag at = rec[0];
   const std::string_view type = at.value;
+  // A number that does not read would put the entity somewhere it is not: keep it as it
+  // was written, out of every computation.
+  std::unique_ptr<cad::Entity> entity;
+  if (const Tag* bad = detail::firstUnreadableNumber(rec)) {
+    unreadableNumber(*bad, type);
+    entity = decoder_.opaqueEntity(rec, head);
+  } else {
+    entity = decoder_.entity(rec, head);
+  }
+  entity->setSource(sourceOf(rec, head.handle));
+  bool badVertex = false;
   if (type == "POLYLINE" || type == "INSERT") {
     std::vector<cad::PolylineVertex> vertices;
     std::vector<cad::SubRecord> subs;
@@ -469,6 +488,10 @@ void Reader::readEntity(std::vector<Tag>& rec, cad::ObjectId block,
         seqend = subRecord(sub_);
         closed = true;
       } else if (subType == "VERTEX" && cad::objectCast<cad::OldPolyline>(entity.get())) {
+        if (const Tag* bad = badVertex ? nullptr : detail::firstUnreadableNumber(sub_)) {
+          unreadableNumber(*bad, subType);
+          badVertex = true;
+        }
         cad::PolylineVertex& v = vertices.emplace_back();
         RecordHead vhead;
         decoder_.vertex(sub_, v, vhead);
@@ -479,6 +502,17 @@ void Reader::readEntity(std::vector<Tag>& rec, cad::ObjectId block,
     }
     if (!closed && (!vertices.empty() || !subs.empty()))
       problem(at, type == "POLYLINE" ? "polyline without SEQEND" : "attributes without SEQEND");
+    if (badVertex) {
+      // The whole polyline goes out of use, its vertices kept as records of their own.
+      std::vector<cad::SubRecord> records;
+      records.reserve(vertices.size() + subs.size());
+      for (cad::PolylineVertex& v : vertices) records.push_back(std::move(v.record));
+      for (cad::SubRecord& r : subs) records.push_back(std::move(r));
+      subs = std::move(records);
+      vertices.clear();
+      entity = decoder_.opaqueEntity(rec, head);
+      entity->setSource(sourceOf(rec, head.handle));
+    }
     if (auto* poly = cad::objectCast<cad::OldPolyline>(entity.get())) {
       poly->setVertices(std::move(vertices));
       poly->setSeqend(std::move(seqend));

@@ -45,6 +45,9 @@ class Decoder {
 
   // `tags` is one record, "0 TYPE" first. Unknown types give an OpaqueEntity.
   std::unique_ptr<cad::Entity> entity(std::span<const Tag> tags, RecordHead& head);
+  // The record as an OpaqueEntity whatever its type: kept and written as read, never used
+  // as geometry.
+  std::unique_ptr<cad::Entity> opaqueEntity(std::span<const Tag> tags, RecordHead& head);
   void vertex(std::span<const Tag> tags, cad::PolylineVertex& vertex, RecordHead& head);
   // LAYER, STYLE, LTYPE, BLOCK_RECORD entries; nullptr for other tables' entries.
   std::unique_ptr<cad::TableRecord> tableRecord(std::span<const Tag> tags, RecordHead& head);

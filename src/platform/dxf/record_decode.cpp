@@ -254,9 +254,17 @@ std::unique_ptr<cad::Entity> Decoder::entity(std::span<const Tag> tags, RecordHe
     poly->setExtrusion(common.extrusion());
     return finish(std::move(poly));
   }
-  auto opaque = std::make_unique<cad::OpaqueEntity>(std::string(type));
-  forDataTags(tags, [&](const Tag& t) { commonTag(t); });
-  return finish(std::move(opaque));
+  return opaqueEntity(tags, head);
+}
+
+std::unique_ptr<cad::Entity> Decoder::opaqueEntity(std::span<const Tag> tags, RecordHead& head) {
+  head = this->head(tags);
+  CommonTags common;
+  auto textFn = [this](std::string_view raw) { return text(raw); };
+  auto opaque = std::make_unique<cad::OpaqueEntity>(std::string(tags[0].value));
+  forDataTags(tags, [&](const Tag& t) { common.take(t, textFn); });
+  common.applyTo(*opaque);
+  return opaque;
 }
 
 void Decoder::vertex(std::span<const Tag> tags, cad::PolylineVertex& v, RecordHead& head) {

@@ -371,5 +371,36 @@ TEST(Reader, BadInputEndsWithStatusAndLine) {
   EXPECT_EQ(poly->vertexCount(), 2u);
 }
 
+TEST(Reader, EntityWithAnUnreadableNumberIsKeptButNotUsed) {
+  // A coordinate that is not a number would otherwise read as 0 and put a contour through
+  // the origin; the entity stays in the drawing as written, out of all geometry.
+  const std::string bytes =
+      "0\nSECTION\n2\nENTITIES\n"
+      "0\nLINE\n5\n1A\n8\nDGX\n10\n1#QNAN\n20\n2\n11\n3\n21\n4\n"
+      "0\nPOLYLINE\n5\n1B\n8\nDGX\n66\n1\n10\n0\n20\n0\n30\n0\n"
+      "0\nVERTEX\n5\n1C\n8\nDGX\n10\n1\n20\n1\n30\n0\n"
+      "0\nVERTEX\n5\n1D\n8\nDGX\n10\nabc\n20\n1\n30\n0\n"
+      "0\nSEQEND\n5\n1E\n8\nDGX\n"
+      "0\nLINE\n5\n1F\n8\nDGX\n10\n5\n20\n6\n11\n7\n21\n8\n"
+      "0\nENDSEC\n0\nEOF\n";
+  ReadReport report;
+  auto db = readDrawingBytes(bytes, report);
+  ASSERT_TRUE(db);
+  ASSERT_EQ(report.problems.size(), 2u);
+  EXPECT_EQ(report.problems[0],
+            "line 11: LINE group 10 is not a number (\"1#QNAN\"): kept as it is and not used");
+  EXPECT_EQ(report.problems[1],
+            "line 51: VERTEX group 10 is not a number (\"abc\"): kept as it is and not used");
+  std::map<cad::Handle, cad::ObjectKind> kinds;
+  for (cad::ObjectId id : db->allIds()) {
+    if (const cad::Object* o = db->peek(id)) kinds[id.handle()] = o->kind();
+  }
+  EXPECT_EQ(kinds[0x1A], cad::ObjectKind::OpaqueEntity);
+  EXPECT_EQ(kinds[0x1B], cad::ObjectKind::OpaqueEntity);
+  EXPECT_EQ(kinds[0x1F], cad::ObjectKind::Line);
+  WriteReport written;
+  EXPECT_EQ(renderDrawing(*db, written), bytes);
+}
+
 }  // namespace
 }  // namespace dxf
