@@ -6,11 +6,6 @@ function(kestra_defaults target)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
     target_compile_options(${target} PRIVATE -Wno-restrict)
   endif()
-  # With the sanitizers GCC's flow analysis sees uninitialised reads in std::variant moves
-  # that are not there; the warning is only trusted in the plain builds.
-  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_FLAGS MATCHES "-fsanitize")
-    target_compile_options(${target} PRIVATE -Wno-maybe-uninitialized)
-  endif()
   if(KESTRA_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
