@@ -86,35 +86,8 @@ bool Session::SaveDrawingAs(const std::string& file, std::string& error) {
 }
 
 std::string DxfTypeName(const cad::Database& db, cad::ObjectId id) {
-  const cad::Object* object = db.peek(id);
-  if (object == nullptr) return "";
-  switch (object->kind()) {
-    case cad::ObjectKind::Line:
-      return "LINE";
-    case cad::ObjectKind::LwPolyline:
-      return "LWPOLYLINE";
-    case cad::ObjectKind::Polyline2d:
-    case cad::ObjectKind::Polyline3d:
-      return "POLYLINE";
-    case cad::ObjectKind::Arc:
-      return "ARC";
-    case cad::ObjectKind::Circle:
-      return "CIRCLE";
-    case cad::ObjectKind::Ellipse:
-      return "ELLIPSE";
-    case cad::ObjectKind::Spline:
-      return "SPLINE";
-    case cad::ObjectKind::Text:
-      return "TEXT";
-    case cad::ObjectKind::BlockReference:
-      return "INSERT";
-    case cad::ObjectKind::Point:
-      return "POINT";
-    case cad::ObjectKind::OpaqueEntity:
-      return static_cast<const cad::OpaqueEntity*>(object)->typeName();
-    default:
-      return "";
-  }
+  const auto* entity = cad::objectCast<cad::Entity>(db.peek(id));
+  return entity == nullptr ? std::string() : dxf::entityTypeName(*entity);
 }
 
 std::string HandleText(cad::ObjectId id) {

@@ -495,4 +495,35 @@ cad::Status writeDrawing(const cad::Database& db, const std::filesystem::path& p
   return report.status;
 }
 
+std::string entityTypeName(const cad::Entity& e) {
+  using K = cad::ObjectKind;
+  switch (e.kind()) {
+    case K::Line:
+      return "LINE";
+    case K::LwPolyline:
+      return "LWPOLYLINE";
+    case K::Polyline2d:
+    case K::Polyline3d:
+      return "POLYLINE";
+    case K::Arc:
+      return "ARC";
+    case K::Circle:
+      return "CIRCLE";
+    case K::Ellipse:
+      return "ELLIPSE";
+    case K::Spline:
+      return "SPLINE";
+    case K::Text:
+      return "TEXT";
+    case K::BlockReference:
+      return "INSERT";
+    case K::Point:
+      return "POINT";
+    case K::OpaqueEntity:
+      return static_cast<const cad::OpaqueEntity&>(e).typeName();
+    default:
+      return "";
+  }
+}
+
 }  // namespace dxf

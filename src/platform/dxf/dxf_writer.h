@@ -26,4 +26,8 @@ std::string renderDrawing(const cad::Database& db, WriteReport& report);
 cad::Status writeDrawing(const cad::Database& db, const std::filesystem::path& path,
                          WriteReport& report);
 
+// The DXF record type of an entity ("LINE", "LWPOLYLINE", "POLYLINE" for both old-style
+// polylines, ...; an opaque entity's own type).
+std::string entityTypeName(const cad::Entity& e);
+
 }  // namespace dxf

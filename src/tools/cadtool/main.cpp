@@ -73,33 +73,9 @@ std::string number(double v) {
 }
 
 std::string kindName(const cad::Entity& e) {
-  using K = cad::ObjectKind;
-  switch (e.kind()) {
-    case K::Line:
-      return "LINE";
-    case K::LwPolyline:
-      return "LWPOLYLINE";
-    case K::Polyline2d:
-      return "POLYLINE (2D)";
-    case K::Polyline3d:
-      return "POLYLINE (3D)";
-    case K::Arc:
-      return "ARC";
-    case K::Circle:
-      return "CIRCLE";
-    case K::Ellipse:
-      return "ELLIPSE";
-    case K::Spline:
-      return "SPLINE";
-    case K::Text:
-      return "TEXT";
-    case K::BlockReference:
-      return "INSERT";
-    case K::Point:
-      return "POINT";
-    default:
-      return static_cast<const cad::OpaqueEntity&>(e).typeName();
-  }
+  if (e.kind() == cad::ObjectKind::Polyline2d) return "POLYLINE (2D)";
+  if (e.kind() == cad::ObjectKind::Polyline3d) return "POLYLINE (3D)";
+  return dxf::entityTypeName(e);
 }
 
 std::unique_ptr<cad::Database> load(const std::string& path, dxf::ReadReport& report) {
