@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/win/utf8.h"
 #include "ruvo/section/records.h"
 #include "ruvo/section/text_format.h"
 
@@ -83,29 +84,7 @@ std::string JsonNumber(double value) {
   return ec == std::errc() ? std::string(text, end) : "null";
 }
 
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  for (char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (ch == '"' || ch == '\\') {
-      out += '\\';
-      out += ch;
-    } else if (ch == '\n') {
-      out += "\\n";
-    } else if (ch == '\r') {
-      out += "\\r";
-    } else if (ch == '\t') {
-      out += "\\t";
-    } else if (c < 0x20) {
-      char esc[8];
-      std::snprintf(esc, sizeof esc, "\\u%04x", c);
-      out += esc;
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\"";
-}
+std::string JsonString(std::string_view text) { return win::jsonString(text); }
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "platform/win/utf8.h"
 
+#include <cstdio>
+
 namespace win {
 
 namespace {
@@ -201,6 +203,30 @@ std::string sanitizeUtf8(std::string_view text) {
   out.reserve(text.size() + 8);
   for (std::size_t pos = 0; pos < text.size();) appendUtf8(out, decodeNext(text, pos));
   return out;
+}
+
+std::string jsonString(std::string_view text) {
+  std::string out = "\"";
+  for (char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (ch == '"' || ch == '\\') {
+      out += '\\';
+      out += ch;
+    } else if (ch == '\n') {
+      out += "\\n";
+    } else if (ch == '\r') {
+      out += "\\r";
+    } else if (ch == '\t') {
+      out += "\\t";
+    } else if (c < 0x20) {
+      char esc[8];
+      std::snprintf(esc, sizeof esc, "\\u%04x", c);
+      out += esc;
+    } else {
+      out += ch;
+    }
+  }
+  return out + "\"";
 }
 
 }  // namespace win

@@ -47,4 +47,8 @@ std::string fromUtf16(std::u16string_view utf16);
 // Replaces invalid bytes with U+FFFD so that the result is valid UTF-8.
 std::string sanitizeUtf8(std::string_view text);
 
+// The text as a JSON string literal: quotes, backslashes and control characters escaped,
+// everything else (UTF-8 included) as it is.
+std::string jsonString(std::string_view text);
+
 }  // namespace win

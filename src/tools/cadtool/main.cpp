@@ -10,6 +10,7 @@
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
 #include "platform/dxf/out_tags.h"
+#include "platform/win/utf8.h"
 
 namespace {
 
@@ -32,38 +33,6 @@ const char* const kHelp =
 int usage(const std::string& message) {
   std::fprintf(stderr, "cadtool: %s (see cadtool --help)\n", message.c_str());
   return kUsage;
-}
-
-std::string jsonString(std::string_view s) {
-  std::string out = "\"";
-  for (char c : s) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-          out += buffer;
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
 }
 
 std::string number(double v) {
@@ -102,13 +71,13 @@ int info(const std::string& path, bool json) {
     auto map = [](const std::map<std::string, std::size_t>& m) {
       std::string out = "{";
       for (const auto& [k, v] : m) {
-        out += (out.size() > 1 ? ", " : "") + jsonString(k) + ": " + std::to_string(v);
+        out += (out.size() > 1 ? ", " : "") + win::jsonString(k) + ": " + std::to_string(v);
       }
       return out + "}";
     };
     std::string problems = "[";
     for (const auto& p : report.problems) {
-      problems += (problems.size() > 1 ? ", " : "") + jsonString(p);
+      problems += (problems.size() > 1 ? ", " : "") + win::jsonString(p);
     }
     problems += "]";
     std::string extents = "null";
@@ -120,8 +89,8 @@ int info(const std::string& path, bool json) {
     std::printf(
         "{\"version\": %s, \"binary\": %s, \"codepage\": %s, \"encoding\": %s, \"entities\": %zu, "
         "\"by_kind\": %s, \"by_layer\": %s, \"extents\": %s, \"problems\": %s}\n",
-        jsonString(report.version).c_str(), report.binary ? "true" : "false",
-        jsonString(report.codepage).c_str(), jsonString(report.encoding).c_str(), total,
+        win::jsonString(report.version).c_str(), report.binary ? "true" : "false",
+        win::jsonString(report.codepage).c_str(), win::jsonString(report.encoding).c_str(), total,
         map(byKind).c_str(), map(byLayer).c_str(), extents.c_str(), problems.c_str());
     return kOk;
   }
@@ -187,7 +156,7 @@ int select(const std::string& path, const std::string& window, bool json) {
   if (json) {
     std::string out = "[";
     for (cad::ObjectId id : ids) {
-      out += (out.size() > 1 ? ", " : "") + jsonString(dxf::handleText(id.handle()));
+      out += (out.size() > 1 ? ", " : "") + win::jsonString(dxf::handleText(id.handle()));
     }
     std::printf("%s]\n", out.c_str());
     return kOk;
