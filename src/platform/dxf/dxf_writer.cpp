@@ -265,11 +265,7 @@ void Writer::writeTables(const SectionLayout& s) {
   if (!layer && hasNew(db_.layers())) writeGeneratedTable("LAYER", db_.layers());
   if (!style && hasNew(db_.textStyles())) writeGeneratedTable("STYLE", db_.textStyles());
   if (!r12_ && !blocks && hasNew(db_.blocks())) writeGeneratedTable("BLOCK_RECORD", db_.blocks());
-  if (s.tail.empty()) {
-    w_.text(0, "ENDSEC");
-  } else {
-    out_.append(bytes.substr(s.tail.begin, s.tail.end - s.tail.begin));
-  }
+  finishSection(s);
 }
 
 bool Writer::isSpace(const cad::BlockRecord& b) const {
@@ -331,11 +327,7 @@ void Writer::writeBlocks(const SectionLayout& s) {
     // A space that had no block in the file keeps having none.
     if (b && !(isSpace(*b) && !b->blockBegin().source)) write(id);
   }
-  if (s.tail.empty()) {
-    w_.text(0, "ENDSEC");
-  } else {
-    out_.append(bytes.substr(s.tail.begin, s.tail.end - s.tail.begin));
-  }
+  finishSection(s);
 }
 
 void Writer::writeEntities(const SectionLayout& s) {
@@ -381,11 +373,7 @@ void Writer::writeObjects(const SectionLayout& s) {
       if (sameFile(*src)) copyRecord(*src, h);
     }
   }
-  if (s.tail.empty()) {
-    w_.text(0, "ENDSEC");
-  } else {
-    out_.append(bytes.substr(s.tail.begin, s.tail.end - s.tail.begin));
-  }
+  finishSection(s);
 }
 
 void Writer::writeDocument() {
