@@ -8,8 +8,12 @@ PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config make
   # libraries
   libboost-dev libgtest-dev libgmock-dev libbenchmark-dev libgeos-dev
+  libcli11-dev nlohmann-json3-dev
+  # the desktop host and the windows (Qt 6 Widgets, XML, Test), screenshots under Xvfb
+  qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth
   # independent checks, benchmarks and the demo's picture
   python3 python3-ezdxf python3-shapely python3-numpy gdal-bin librsvg2-bin xz-utils
+  poppler-utils
   # Chinese glyphs for the rendered profile pictures
   fonts-wqy-zenhei
   # formatting
