@@ -70,3 +70,17 @@ function(kestra_fuzz name)
     endforeach()
   endif()
 endfunction()
+
+# kestra_program(target): a program of the product. It is built into ${KESTRA_BIN_DIR}
+# beside the plug-in modules and the files they read, and finds those files beside its own
+# file. Installed, that folder becomes lib/kestra (kept whole) and bin gets a link to the
+# program, so that a program started from bin still finds its files beside its real self.
+function(kestra_program target)
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${KESTRA_BIN_DIR}")
+  install(TARGETS ${target} RUNTIME DESTINATION lib/kestra)
+  install(CODE "
+    set(bin \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
+    file(MAKE_DIRECTORY \"\${bin}\")
+    message(STATUS \"Linking: \${bin}/${target}\")
+    file(CREATE_LINK \"../lib/kestra/${target}\" \"\${bin}/${target}\" SYMBOLIC)")
+endfunction()
