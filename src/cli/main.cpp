@@ -20,14 +20,15 @@ constexpr Command kCommands[] = {
     {"section", cli::runSection, "cut a drawing along a section line and list the points"},
     {"show", cli::runShow, "print a section data file"},
     {"profile", cli::runProfile, "draw the section profile into the drawing"},
-    {"render", cli::runRender, "render a drawing (or a window of it) to SVG"},
+    {"render", cli::runRender, "render a drawing (or a window of it) to SVG or PDF"},
+    {"stations", cli::runStations, "cross-sections at stations along a centreline, on sheets"},
     {"demo", cli::runDemo, "run the main job on the bundled sample drawing"},
 };
 
 void printUsage(std::FILE* out) {
   std::fputs("usage: ruvo COMMAND [OPTIONS]   (ruvo COMMAND --help for its options)\n\n", out);
   for (const auto& c : kCommands) {
-    std::fprintf(out, "  %-9.*s %.*s\n", static_cast<int>(c.name.size()), c.name.data(),
+    std::fprintf(out, "  %-10.*s %.*s\n", static_cast<int>(c.name.size()), c.name.data(),
                  static_cast<int>(c.summary.size()), c.summary.data());
   }
 }

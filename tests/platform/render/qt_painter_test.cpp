@@ -5,7 +5,10 @@
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <cstdio>
 #include <memory>
+
+#include "platform/render/pdf_writer.h"
 
 namespace {
 
@@ -125,6 +128,58 @@ TEST_F(QtPainter, FitWindowKeepsOneScaleAndCentres) {
   const QTransform t = FitWindow(geom::Extents2d::of({0, 0}, {10, 10}), QRectF(0, 0, 200, 100));
   EXPECT_EQ(t.map(QPointF(0, 0)), QPointF(50, 100));
   EXPECT_EQ(t.map(QPointF(10, 10)), QPointF(150, 0));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(QtPainter, PdfPagesTakeTheirSheetSizesAndEmbedTheFace) {
+  Picture pic;
+  Path frame;
+  frame.points = {{0, 0}, {420, 0}, {420, 297}, {0, 297}};
+  frame.closed = true;
+  pic.items.push_back(frame);
+  Label l;
+  l.anchor = {100, 100};
+  l.text = "断面 K0+020";
+  l.height = 5;
+  pic.items.push_back(l);
+  const std::vector<PdfPage> pages = {
+      {geom::Extents2d::of({0, 0}, {420, 297}), 420, 297},
+      {geom::Extents2d::of({0, 0}, {594, 841}), 594, 841},
+  };
+  const std::string pdf = WritePdf(pic, pages);
+  ASSERT_TRUE(pdf.starts_with("%PDF-"));
+  std::vector<std::pair<double, double>> boxes;
+  for (std::size_t at = pdf.find("/MediaBox"); at != std::string::npos;
+       at = pdf.find("/MediaBox", at + 1)) {
+    double x0, y0, w, h;
+    ASSERT_EQ(std::sscanf(pdf.c_str() + at, "/MediaBox [%lf %lf %lf %lf", &x0, &y0, &w, &h), 4);
+    boxes.emplace_back(w * 25.4 / 72, h * 25.4 / 72);
+  }
+  ASSERT_EQ(boxes.size(), 2u);
+  // sheet sizes in millimetres (the writer keeps whole points: within 0.2 mm)
+  EXPECT_NEAR(boxes[0].first, 420, 0.2);
+  EXPECT_NEAR(boxes[0].second, 297, 0.2);
+  EXPECT_NEAR(boxes[1].first, 594, 0.2);
+  EXPECT_NEAR(boxes[1].second, 841, 0.2);
+  // the CJK face travels with the document, as TrueType text (selectable), not outlines
+  EXPECT_NE(pdf.find("/FontFile2"), std::string::npos);
+  EXPECT_NE(pdf.find("WenQuanYi"), std::string::npos);
+  EXPECT_NE(pdf.find("/ToUnicode"), std::string::npos);
+
+  EXPECT_TRUE(WritePdf(pic, {}).empty());
+}
+
+TEST(PdfPageForWindow, TrueScaleWhenItFitsElseShrunkOntoA3) {
+  const PdfPage small = PageForWindow(geom::Extents2d::of({100, 100}, {300, 200}));
+  EXPECT_DOUBLE_EQ(small.widthMm, 220);
+  EXPECT_DOUBLE_EQ(small.heightMm, 120);
+  EXPECT_DOUBLE_EQ(small.window.min.x, 90);
+  const PdfPage big = PageForWindow(geom::Extents2d::of({0, 0}, {1000, 5000}));
+  EXPECT_DOUBLE_EQ(big.widthMm, 297);
+  EXPECT_DOUBLE_EQ(big.heightMm, 420);
 }
 
 }  // namespace
