@@ -7,8 +7,12 @@ UndoHistory::UndoHistory(cad::Database& db) : db_(db) { db_.addReactor(this); }
 UndoHistory::~UndoHistory() { db_.removeReactor(this); }
 
 void UndoHistory::begin(std::string name) {
-  if (depth_++ > 0) return;
+  if (depth_ > 0) {
+    ++depth_;
+    return;
+  }
   closeLoose();
+  ++depth_;
   open_.name = std::move(name);
 }
 
