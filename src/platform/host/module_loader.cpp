@@ -3,8 +3,12 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <system_error>
+
+#include "platform/host/command_line.h"
+#include "platform/host/host.h"
 
 namespace host {
 
@@ -133,9 +137,22 @@ ModuleResult ModuleLoader::unloadModule(ModuleId id) {
   return ModuleResult{Status::Normal, id, {}};
 }
 
+// The one place host code calls into a module: nothing a module throws gets past it.
 int ModuleLoader::send(Loaded& module, ModuleMessage message) {
   ModulePacket packet{&host_, module.info.id, module.info.fileName.c_str()};
-  return module.entry(static_cast<int>(message), &packet);
+  // Copied: the module may unload itself (and so free `module`) before it throws.
+  std::string fileName = module.info.fileName;
+  std::string failure;
+  try {
+    return module.entry(static_cast<int>(message), &packet);
+  } catch (const std::exception& e) {
+    failure = e.what();
+  } catch (...) {
+    failure = "unknown exception";
+  }
+  host_.commandLine().print("\n" + fileName + " failed on module message " +
+                            std::to_string(static_cast<int>(message)) + ": " + failure + "\n");
+  return kModuleReplyError;
 }
 
 void ModuleLoader::close(std::unique_ptr<Loaded>& module) {

@@ -27,6 +27,7 @@ HeadlessHost::HeadlessHost(HeadlessOptions options)
     : commandLine_(outputOf(options)),
       variables_(display_),
       ui_(script_, commandLine_),
+      commands_(&commandLine_),
       modules_(*this, [this] { return documents_.documentCount(); }),
       documents_(options.files, DocumentHooks{[this](ModuleMessage m) { modules_.broadcast(m); },
                                               [this] { return modules_.allMdiAware(); }}),
