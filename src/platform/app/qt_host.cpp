@@ -149,6 +149,7 @@ QtHost::QtHost(QtHostParts parts)
       display_(parts.currentView),
       variables_(parts.currentView),
       ui_(parts.window, parts.focusView),
+      commands_(&commandLine_),
       modules_(*this, [this] { return documents_.documentCount(); }),
       documents_(parts.files,
                  host::DocumentHooks{[this](host::ModuleMessage m) { modules_.broadcast(m); },
