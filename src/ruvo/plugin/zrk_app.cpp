@@ -132,7 +132,12 @@ void CZRKApp::OpenPalette() {
   // The older edition reads the stored width without applying it.
   if (edition_ == Edition::Legacy) ReadPaletteWidth(registry());
   createPalette();
+  const int width = set_->width();
   set_->dock(ui::DockSide::Left);
+  // A dock bar takes the narrowest width its windows allow; the palette starts at its own.
+  if (auto* window = qobject_cast<QMainWindow*>(set_->parentWidget());
+      window && !set_->isFloating())
+    window->resizeDocks({set_.data()}, {width}, Qt::Horizontal);
   if (edition_ == Edition::Current) {
     LoadPalettePosition(*set_, palettePositionFile());
     if (frame != nullptr) {

@@ -481,6 +481,19 @@ class ModuleTest : public QObject {
     QCOMPARE(bytesOf(out), bytesOf(in));
   }
 
+  // A picture of the docked palette for a person to look at: KESTRA_PALETTE_PNG=FILE.
+  void pictureOfTheDockedPalette() {
+    const QByteArray file = qgetenv("KESTRA_PALETTE_PNG");
+    if (file.isEmpty()) QSKIP("KESTRA_PALETTE_PNG not set");
+    Session s;
+    QVERIFY(s.load(Edition::Current));
+    s.newDrawing();
+    s.type("ruvo");
+    s.window.resize(1000, 700);
+    QCoreApplication::processEvents();
+    QVERIFY(s.window.grab().save(QString::fromLocal8Bit(file)));
+  }
+
   void autoLoadRegistrationIsWhatTheHostReads() {
     ruvo::AutoLoadTarget target{host::headless::kRegistryProductRootKey, "Default",
                                 moduleFile(Edition::Current)};
