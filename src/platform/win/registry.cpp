@@ -65,7 +65,54 @@ std::string fileStamp(const std::filesystem::path& file) {
 
 }  // namespace
 
+// The state of an open batch: the lock held across its calls, the nesting depth, and
+// whether the cached hive holds changes the file does not have yet.
+struct Registry::Batch {
+  explicit Batch(const std::filesystem::path& file) : lock(file) {}
+  FileLock lock;
+  int depth = 1;
+  bool dirty = false;
+};
+
 Registry::Registry(std::filesystem::path hiveFile) : file_(std::move(hiveFile)) {}
+
+Registry::~Registry() {
+  if (batch_) {
+    batch_->depth = 1;
+    endBatch();
+  }
+}
+
+bool Registry::beginBatch() {
+  std::lock_guard guard(mutex_);
+  if (batch_) {
+    ++batch_->depth;
+    return true;
+  }
+  std::error_code ec;
+  if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
+  auto batch = std::make_unique<Batch>(file_);
+  // Without the lock the calls of the batch simply run one by one, as they would without it.
+  if (!batch->lock.locked()) return false;
+  load(/*fresh=*/true);
+  batch_ = std::move(batch);
+  return true;
+}
+
+RegStatus Registry::endBatch() {
+  std::lock_guard guard(mutex_);
+  if (!batch_) return RegStatus::Success;
+  if (--batch_->depth > 0) return RegStatus::Success;
+  std::unique_ptr<Batch> batch = std::move(batch_);
+  if (!batch->dirty) return RegStatus::Success;
+  if (!writeFileAtomically(file_, cache_.toText(kRoot))) {
+    // The cache must not claim what the file lacks.
+    load(/*fresh=*/true);
+    return RegStatus::AccessDenied;
+  }
+  cacheStamp_ = fileStamp(file_);
+  return RegStatus::Success;
+}
 
 std::filesystem::path Registry::defaultHivePath() {
   std::filesystem::path base;
@@ -96,11 +143,20 @@ const Hive& Registry::load(bool fresh) {
 
 RegStatus Registry::read(const std::function<RegStatus(const Hive&)>& fn) {
   std::lock_guard guard(mutex_);
+  if (batch_) return fn(cache_);  // nobody else can change the file while the lock is held
   return fn(load());
 }
 
 RegStatus Registry::modify(const std::function<RegStatus(Hive&)>& fn) {
   std::lock_guard guard(mutex_);
+  if (batch_) {
+    Hive hive = cache_;
+    const RegStatus status = fn(hive);
+    if (status != RegStatus::Success) return status;
+    cache_ = std::move(hive);
+    batch_->dirty = true;
+    return RegStatus::Success;
+  }
   std::error_code ec;
   if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
   FileLock lock(file_);
@@ -116,6 +172,7 @@ RegStatus Registry::modify(const std::function<RegStatus(Hive&)>& fn) {
 
 Hive Registry::snapshot() {
   std::lock_guard guard(mutex_);
+  if (batch_) return cache_;
   return load();
 }
 

@@ -218,3 +218,42 @@ TEST_F(RegistryTest, DefaultHiveFollowsXdgConfigHome) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RegistryTest, BatchWritesTheFileOnceWhenTheOutermostBatchEnds) {
+  win::Registry reg(hive);
+  {
+    win::RegistryBatch outer(reg);
+    win::RegKey key;
+    ASSERT_EQ(reg.createKey("Software\\Batch", key), RegStatus::Success);
+    {
+      win::RegistryBatch inner(reg);
+      EXPECT_EQ(key.setDword("one", 1), RegStatus::Success);
+    }
+    EXPECT_EQ(key.setString("two", "二"), RegStatus::Success);
+    // Its own calls see the changes; the file does not have them yet.
+    EXPECT_EQ(key.queryDword("one"), 1u);
+    EXPECT_EQ(key.queryString("two"), "二");
+    EXPECT_FALSE(std::filesystem::exists(hive));
+  }
+  win::Registry other(hive);
+  win::RegKey key;
+  ASSERT_EQ(other.openKey("Software\\Batch", key), RegStatus::Success);
+  EXPECT_EQ(key.queryDword("one"), 1u);
+  EXPECT_EQ(key.queryString("two"), "二");
+
+  // A batch that changes nothing leaves the file alone; a failed call inside changes nothing.
+  const auto before = std::filesystem::last_write_time(hive);
+  {
+    win::RegistryBatch batch(reg);
+    win::RegKey missing, same;
+    EXPECT_EQ(reg.openKey("Software\\Missing", missing), RegStatus::FileNotFound);
+    ASSERT_EQ(reg.openKey("Software\\Batch", same), RegStatus::Success);
+    EXPECT_EQ(same.deleteValue("three"), RegStatus::FileNotFound);
+    EXPECT_EQ(batch.commit(), RegStatus::Success);
+  }
+  EXPECT_EQ(std::filesystem::last_write_time(hive), before);
+}
+
+}  // namespace
