@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTest>
 
+#include "data_dlg_test.h"
 #include "draw_dlg_test.h"
 
 int main(int argc, char** argv) {
@@ -11,5 +12,7 @@ int main(int argc, char** argv) {
   int failed = 0;
   DrawPageTest draw;
   failed += QTest::qExec(&draw, argc, argv);
+  DataPageTest data;
+  failed += QTest::qExec(&data, argc, argv);
   return failed == 0 ? 0 : 1;
 }
