@@ -293,7 +293,8 @@ void CDataDlg::OnSpin(QLineEdit* edit, int delta) {
 
 void CDataDlg::FillPointList() {
   filling_ = true;
-  list_->setRowCount(0);  // also forgets the rows' marks
+  list_->setUpdatesEnabled(false);  // one repaint for the whole fill
+  list_->setRowCount(0);            // also forgets the rows' marks
   const CDocData* doc = context_.currentDocData();
   if (doc != nullptr && !doc->pointList.empty()) {
     int listed = 0;
@@ -323,6 +324,7 @@ void CDataDlg::FillPointList() {
     }
   }
   AutoSizeColumns();
+  list_->setUpdatesEnabled(true);
   filling_ = false;
 }
 
