@@ -2,7 +2,10 @@
 // through it page by page with painting, against the same rows put into a QStandardItemModel
 // shown by a QTableView (Qt's own model and view, filled the ordinary way).
 //
-// usage: bench_data_page_fill [--points N] [--runs R]
+// The section is made up (N points) unless a drawing is given: then it is cut along the
+// diagonal of the drawing's extents, as a user's long line across it.
+//
+// usage: bench_data_page_fill [--points N] [--runs R] [--drawing FILE.dxf]
 
 #include <QApplication>
 #include <QScrollBar>
@@ -11,17 +14,21 @@
 #include <QTableWidget>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/session.h"
 #include "platform/host/headless/headless_host.h"
 #include "ruvo/drawing/number_text.h"
 #include "ruvo/pages/data_dlg.h"
 #include "ruvo/pages/page_context.h"
 #include "ruvo/section/doc_data.h"
+#include "ruvo/section/get_data.h"
 
 namespace {
 
@@ -90,17 +97,37 @@ double ScrollThrough(QAbstractItemView& view) {
   return Millis(Clock::now() - start) / frames;
 }
 
+// The points of a line from corner to corner of the drawing's extents.
+bool CutAcross(const std::string& drawing, ruvo::CDocData& doc) {
+  std::string error;
+  auto session = cli::Session::Open(drawing, error, nullptr);
+  if (!session) {
+    std::fprintf(stderr, "bench_data_page_fill: %s\n", error.c_str());
+    return false;
+  }
+  cad::Database& db = session->document().database();
+  const geom::Extents2d box = db.updateExtents().xy();
+  auto line = std::make_unique<cad::LwPolyline>();
+  line->addVertex({box.min});
+  line->addVertex({box.max});
+  const cad::ObjectId id = db.appendToModelSpace(std::move(line)).value();
+  session->host().script().push(host::headless::ScriptAnswer::pickHandle(id.handle()));
+  return ruvo::CGetData(session->host()).AcquireSection(doc, ruvo::kModeCommon);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   int points = 10000, runs = 5;
+  std::string drawing;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--help")) {
-      std::printf("usage: bench_data_page_fill [--points N] [--runs R]\n");
+      std::printf("usage: bench_data_page_fill [--points N] [--runs R] [--drawing FILE.dxf]\n");
       return 0;
     }
     if (!std::strcmp(argv[i], "--points") && i + 1 < argc) points = std::atoi(argv[++i]);
     if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) runs = std::atoi(argv[++i]);
+    if (!std::strcmp(argv[i], "--drawing") && i + 1 < argc) drawing = argv[++i];
   }
   if (points < 2 || runs < 1) {
     std::fprintf(stderr, "bench_data_page_fill: --points needs at least 2, --runs at least 1\n");
@@ -110,7 +137,14 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
 
   BenchContext ctx;
-  MakeSection(ctx.doc, points);
+  if (drawing.empty()) {
+    MakeSection(ctx.doc, points);
+  } else if (!CutAcross(drawing, ctx.doc)) {
+    std::fprintf(stderr, "bench_data_page_fill: no section across %s\n", drawing.c_str());
+    return 1;
+  } else {
+    points = static_cast<int>(ctx.doc.pointList.size());
+  }
   ruvo::CDataDlg page(ctx);
   page.resize(290, 480);
   page.show();
