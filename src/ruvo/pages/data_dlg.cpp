@@ -238,6 +238,7 @@ void CDataDlg::PushToControls() {
 }
 
 bool CDataDlg::CommitControls() {
+  if (prompting_) return false;
   Values next = v_;
   struct Field {
     const char* name;
@@ -249,8 +250,12 @@ bool CDataDlg::CommitControls() {
   for (const Field& f : kNumbers) {
     const std::optional<double> v = ParseNumber(edits_[QString::fromLatin1(f.name)]->text());
     if (!v) {
-      context_.host().userInterface().messageBox("请输入一个数字。", "剖面");
+      // The box takes the focus from the edit: it shows the kept value before the box
+      // appears, so that leaving it cannot prompt a second time.
       PushToControls();
+      prompting_ = true;
+      context_.host().userInterface().messageBox("请输入一个数字。", "剖面");
+      prompting_ = false;
       return false;
     }
     next.*f.member = *v;

@@ -92,6 +92,7 @@ class CDataDlg final : public QWidget {
   QComboBox* displayMode_ = nullptr;
   QPushButton* addPoint_ = nullptr;
   bool filling_ = false;
+  bool prompting_ = false;
 };
 
 }  // namespace ruvo

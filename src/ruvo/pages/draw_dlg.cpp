@@ -446,7 +446,18 @@ void CDrawDlg::PushToControls() {
   pushing_ = false;
 }
 
+void CDrawDlg::Refuse(const char* prompt) {
+  // The controls show the kept values before the box appears: the box takes the focus from
+  // the edit, and a second commit of the same bad text would prompt again.
+  PushToControls();
+  if (prompting_) return;
+  prompting_ = true;
+  context_.host().userInterface().messageBox(prompt, "剖面");
+  prompting_ = false;
+}
+
 bool CDrawDlg::CommitControls() {
+  if (prompting_) return false;
   Values next = v_;
   struct NumberField {
     const char* name;
@@ -462,21 +473,18 @@ bool CDrawDlg::CommitControls() {
     QLineEdit* e = edits_[QString::fromLatin1(f.name)];
     const std::optional<double> value = ParseNumber(e->text());
     if (!value) {
-      context_.host().userInterface().messageBox("请输入一个数字。", "剖面");
-      PushToControls();
+      Refuse("请输入一个数字。");
       return false;
     }
     next.*f.member = *value;
   }
   const std::optional<int> side = ParseInt(edits_[QStringLiteral("SideDistance")]->text());
   if (!side) {
-    context_.host().userInterface().messageBox("请输入一个整数。", "剖面");
-    PushToControls();
+    Refuse("请输入一个整数。");
     return false;
   }
   if (*side < 0 || *side > 10) {
-    context_.host().userInterface().messageBox("请输入一个介于 0 和 10 之间的整数。", "剖面");
-    PushToControls();
+    Refuse("请输入一个介于 0 和 10 之间的整数。");
     return false;
   }
   next.SideDistance = *side;

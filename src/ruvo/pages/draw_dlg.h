@@ -66,6 +66,7 @@ class CDrawDlg final : public QWidget {
   // Reads every control into the page's values; a text that is no number (or a side
   // distance outside 0..10) is refused with a prompt, and the values stay as they were.
   bool CommitControls();
+  void Refuse(const char* prompt);
   void UpdateEnabling();
   void ShowRange(const CDocData& doc);
   void RecomputeRange(CDocData& doc);
@@ -101,6 +102,7 @@ class CDrawDlg final : public QWidget {
   int pageHeight_ = 610;
   int scrollPos_ = 0;
   bool pushing_ = false;
+  bool prompting_ = false;
 };
 
 }  // namespace ruvo
