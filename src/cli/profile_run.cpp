@@ -37,7 +37,11 @@ ProfileOutcome DrawAndPicture(Session& session, ruvo::CDocData& doc, const Profi
   render::SvgOptions svg;
   svg.window = window;
   const render::Picture picture = render::RenderModelSpace(db, options);
-  if (!win::writeFileAtomically(req.svg, render::WriteSvg(picture, svg))) {
+  std::string why;
+  const auto document = render::WriteSvg(picture, svg, why);
+  if (!document) {
+    out.error = req.svg + ": " + why;
+  } else if (!win::writeFileAtomically(req.svg, *document)) {
     out.error = "cannot write " + req.svg;
   }
   return out;

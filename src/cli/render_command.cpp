@@ -77,7 +77,13 @@ int runRender(Args args) {
   }
   render::RenderReport report;
   const render::Picture picture = render::RenderModelSpace(*db, options, &report);
-  if (!win::writeFileAtomically(out, render::WriteSvg(picture, svg))) {
+  std::string why;
+  const auto document = render::WriteSvg(picture, svg, why);
+  if (!document) {
+    std::fprintf(stderr, "ruvo render: %s: %s\n", out.c_str(), why.c_str());
+    return 1;
+  }
+  if (!win::writeFileAtomically(out, *document)) {
     std::fprintf(stderr, "ruvo render: cannot write %s\n", out.c_str());
     return 1;
   }
