@@ -52,6 +52,13 @@ class Registry {
   // A copy of the newest hive (for listings and tests).
   Hive snapshot();
 
+  // Why the hive file did not read cleanly ("FILE line 7: not understood"), if it did not.
+  // Such a file is never written over: what did read is used, changes are refused with
+  // AccessDenied, and the file stays as the user left it.
+  std::optional<std::string> readProblem();
+  // Where the one warning per problem goes; standard error unless set.
+  static void setWarningSink(std::function<void(const std::string&)> sink);
+
  private:
   friend class RegKey;
   RegStatus read(const std::function<RegStatus(const Hive&)>& fn);
@@ -62,6 +69,8 @@ class Registry {
   std::mutex mutex_;
   Hive cache_;
   std::string cacheStamp_;  // identity of the file the cache was read from
+  std::string problem_;     // why the cached file is not to be written over
+  std::string warned_;      // the problem last reported
 };
 
 // An open key, like an HKEY: closed when destroyed; move-only.
