@@ -492,11 +492,17 @@ std::string renderDrawing(const cad::Database& db, WriteReport& report) {
   std::string out;
   const auto* doc = dynamic_cast<const DocumentSource*>(db.source().get());
   if (doc) out.reserve(doc->file->bytes.size() + (doc->file->bytes.size() >> 4));
+  const std::size_t nonFiniteBefore = nonFiniteRealsWritten();
   detail::Writer writer(db, doc, out, report);
   if (doc) {
     writer.writeDocument();
   } else {
     writer.writeNew();
+  }
+  if (nonFiniteRealsWritten() != nonFiniteBefore) {
+    report.status = cad::Status::InvalidInput;
+    report.message = "the drawing holds a number that is not finite (nan or inf); not written";
+    out.clear();
   }
   return out;
 }
@@ -504,9 +510,11 @@ std::string renderDrawing(const cad::Database& db, WriteReport& report) {
 cad::Status writeDrawing(const cad::Database& db, const std::filesystem::path& path,
                          WriteReport& report) {
   std::string bytes = renderDrawing(db, report);
-  if (!win::writeFileAtomically(path, bytes)) {
+  if (report.status != cad::Status::Ok) return report.status;
+  std::string why;
+  if (!win::writeFileAtomically(path, bytes, &why)) {
     report.status = cad::Status::FileError;
-    report.message = "cannot write " + path.string();
+    report.message = "cannot write " + path.string() + ": " + why;
   }
   return report.status;
 }
