@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <fstream>
+#include <set>
 #include <iterator>
 #include <vector>
 
@@ -61,6 +62,55 @@ bool writeFileAtomically(const std::filesystem::path& file, std::string_view byt
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
+  }
+  return true;
+}
+
+bool writeFilesAtomically(std::span<const FileImage> files, std::filesystem::path* failed) {
+  std::vector<std::string> temps;
+  std::set<std::filesystem::path> folders;
+  auto fail = [&](const std::filesystem::path& file) {
+    for (const std::string& t : temps) ::unlink(t.c_str());
+    if (failed) *failed = file;
+    return false;
+  };
+  for (const FileImage& f : files) {
+    const std::filesystem::path folder =
+        f.file.has_parent_path() ? f.file.parent_path() : std::filesystem::path(".");
+    folders.insert(folder);
+    std::string base = ".";
+    base.append(f.file.filename().string());
+    base.append(".XXXXXX");
+    const std::string pattern = (folder / base).string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) return fail(f.file);
+    temps.emplace_back(name.data());
+    struct stat old {};
+    const mode_t mode = ::stat(f.file.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, f.bytes);
+    ok = (::close(fd) == 0) && ok;
+    if (!ok) return fail(f.file);
+  }
+  for (const std::filesystem::path& folder : folders) {
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    const bool synced = dir >= 0 && ::syncfs(dir) == 0;
+    if (dir >= 0) ::close(dir);
+    if (!synced) return fail(folder);
+  }
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (::rename(temps[i].c_str(), files[i].file.c_str()) != 0) {
+      temps.erase(temps.begin(), temps.begin() + static_cast<std::ptrdiff_t>(i));
+      return fail(files[i].file);
+    }
+  }
+  for (const std::filesystem::path& folder : folders) {
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+      ::fsync(dir);
+      ::close(dir);
+    }
   }
   return true;
 }
