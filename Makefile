@@ -11,7 +11,10 @@ build: deps
 	@cmake --preset $(PRESET) >/dev/null
 	@cmake --build --preset $(PRESET)
 
-demo: build
+# The demo builds only the two programs it runs (and the files beside them).
+demo: deps
+	@cmake --preset $(PRESET) >/dev/null
+	@cmake --build --preset $(PRESET) --target ruvo tabulix
 	@bash scripts/demo.sh $(BUILD)
 
 test: build

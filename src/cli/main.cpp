@@ -1,10 +1,12 @@
 // ruvo: the plug-in's section and drawing engine on the command line, over the headless host.
 
 #include <cstdio>
+#include <iostream>
 #include <string_view>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/program.h"
 
 namespace {
 
@@ -31,9 +33,7 @@ void printUsage(std::FILE* out) {
   }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   std::vector<std::string_view> args(argv + 1, argv + argc);
   if (args.empty()) {
     printUsage(stderr);
@@ -49,4 +49,11 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "ruvo: unknown command '%.*s' (ruvo --help lists them)\n",
                static_cast<int>(args[0].size()), args[0].data());
   return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return cli::Guarded(
+      "ruvo", [&] { return Run(argc, argv); }, std::cerr);
 }

@@ -147,10 +147,10 @@ int runProfile(Args args) {
   if (doc.pointList.size() < 2) return Refused("the section has fewer than two points");
 
   const ProfileOutcome outcome = DrawAndPicture(*session, doc, a.request);
+  if (!outcome.error.empty()) return Refused(outcome.error);
   if (outcome.result.outcome != ruvo::DrawProfileResult::Placed) {
     return Refused("the profile was not placed");
   }
-  if (!outcome.error.empty()) return Refused(outcome.error);
   if (!a.out.empty() && !session->SaveDrawingAs(a.out, error)) return Refused(error);
   const auto& e = outcome.extents;
   std::printf("profile: %zu points, %zu entities placed at %g,%g; extent %.1f,%.1f to %.1f,%.1f\n",

@@ -1,9 +1,12 @@
 #include "cli/profile_run.h"
 
+#include "cli/program.h"
 #include "platform/render/drawing_renderer.h"
 #include "platform/render/svg_writer.h"
 #include "platform/win/atomic_file.h"
+#include "ruvo/drawing/profile_fit.h"
 #include "ruvo/drawing/profile_geometry.h"
+#include "ruvo/drawing/profile_layout.h"
 
 namespace cli {
 
@@ -19,12 +22,37 @@ std::string CheckDrawingSettings(const ruvo::CDocData& d) {
   return {};
 }
 
+std::string FrameProblem(ruvo::CDocData& doc, int kind, std::string& frameFolder) {
+  const auto frames = ResourceFile("TK.dxf");
+  if (!frames) return "the frame drawing TK.dxf is in none of " + ResourceFolders();
+  frameFolder = frames->parent_path().string();
+  doc.paperPreview.SetFrameType(kind);
+  ruvo::ComputeHighRange(doc);
+  const ruvo::ProfileLayout layout = ruvo::LayoutProfile(doc);
+  const geom::Extents2d extent = ruvo::ProfileExtent(layout);
+  if (ruvo::FitsFrame(kind, layout.geometry, extent)) return {};
+  const auto fits = ruvo::SmallestFittingFrame(kind, layout.geometry, extent);
+  return "the profile does not fit the frame " + ruvo::FrameCaption(kind) +
+         (fits ? "; the smallest that holds it is " + ruvo::FrameCaption(*fits) + " (--frame " +
+                     std::to_string(*fits) + ")"
+               : "; not even the largest sheet holds it (lower the scales)");
+}
+
 ProfileOutcome DrawAndPicture(Session& session, ruvo::CDocData& doc, const ProfileRequest& req) {
   ProfileOutcome out;
-  if (req.frame) doc.paperPreview.SetFrameType(*req.frame);
+  ruvo::DrawProfileOptions options;
+  if (req.frame) {
+    out.error = FrameProblem(doc, *req.frame, options.frameFolder);
+    if (!out.error.empty()) return out;
+  }
   ruvo::ComputeHighRange(doc);
   session.host().script().push(host::headless::ScriptAnswer::dragTo(req.at));
-  out.result = ruvo::DrawProfile(session.host(), doc, req.frame.has_value());
+  out.result = ruvo::DrawProfile(session.host(), doc, req.frame.has_value(), options);
+  if (req.frame && out.result.outcome == ruvo::DrawProfileResult::Placed &&
+      out.result.frame.isNull()) {
+    out.error = "the frame could not be read from " + options.frameFolder + "/TK.dxf";
+    return out;
+  }
   const cad::Database& db = session.document().database();
   for (const cad::ObjectId id : out.result.ids) out.extents.add(db.extentsOf(id).xy());
   if (req.svg.empty() || out.result.outcome != ruvo::DrawProfileResult::Placed) return out;
@@ -32,11 +60,11 @@ ProfileOutcome DrawAndPicture(Session& session, ruvo::CDocData& doc, const Profi
   geom::Extents2d window = out.extents;
   window.add(window.min - geom::Vector2d{5, 5});
   window.add(window.max + geom::Vector2d{5, 5});
-  render::RenderOptions options;
-  options.window = window;
+  render::RenderOptions view;
+  view.window = window;
   render::SvgOptions svg;
   svg.window = window;
-  const render::Picture picture = render::RenderModelSpace(db, options);
+  const render::Picture picture = render::RenderModelSpace(db, view);
   if (!win::writeFileAtomically(req.svg, render::WriteSvg(picture, svg))) {
     out.error = "cannot write " + req.svg;
   }

@@ -1,7 +1,9 @@
 #include "platform/host/command_table.h"
 
 #include <algorithm>
+#include <exception>
 
+#include "platform/host/command_line.h"
 #include "platform/host/text_util.h"
 
 namespace host {
@@ -84,10 +86,27 @@ Status CommandTable::runCommand(std::string_view name) {
   if (!running_.empty() && (entry->info.flags & kCommandTransparent) == 0) return Status::Rejected;
   // Copy what the command needs: it may add or remove commands while it runs.
   auto function = entry->function;
-  running_.push_back(entry->info.globalName);
-  (*function)();
-  running_.pop_back();
-  return Status::Normal;
+  std::string globalName = entry->info.globalName;
+  running_.push_back(globalName);
+  // The stack must be popped however the command ends, or every later command is refused.
+  struct Pop {
+    std::vector<std::string>& running;
+    ~Pop() { running.pop_back(); }
+  } pop{running_};
+  std::string failure;
+  try {
+    (*function)();
+    return Status::Normal;
+  } catch (const std::exception& e) {
+    failure = e.what();
+  } catch (...) {
+    failure = "unknown exception";
+  }
+  if (messages_ != nullptr) {
+    messages_->print("\nThe command \"" + std::string(bareGlobal(globalName)) +
+                     "\" failed: " + failure + "\n");
+  }
+  return Status::Error;
 }
 
 bool CommandTable::hasCommand(std::string_view name) const { return find(name) != nullptr; }

@@ -7,8 +7,15 @@
 
 namespace host {
 
+class CommandLine;
+
 class CommandTable final : public CommandStack {
  public:
+  // A command that ends with an exception is reported on `messages` (when given) and
+  // answers Error; the exception never reaches the caller, since a host's event loop
+  // cannot let one through.
+  explicit CommandTable(CommandLine* messages = nullptr) : messages_(messages) {}
+
   Status addCommand(std::string_view group, std::string_view globalName, std::string_view localName,
                     int flags, CommandFunction function) override;
   Status removeCommand(std::string_view group, std::string_view globalName) override;
@@ -28,6 +35,7 @@ class CommandTable final : public CommandStack {
 
   std::vector<Entry> entries_;  // in the order added; later entries shadow earlier ones
   std::vector<std::string> running_;
+  CommandLine* messages_ = nullptr;
 };
 
 }  // namespace host

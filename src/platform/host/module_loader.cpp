@@ -3,8 +3,12 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <system_error>
+
+#include "platform/host/command_line.h"
+#include "platform/host/host.h"
 
 namespace host {
 
@@ -43,6 +47,11 @@ ModuleResult ModuleLoader::refuse(Status status, std::string reason) {
   return ModuleResult{status, ModuleId{}, std::move(reason)};
 }
 
+bool ModuleLoader::trusts(std::string_view fileName) const {
+  const std::string path = normalisedPath(fileName);
+  return trusted_.trusts(path) || (trustedSource_ && TrustedFolders(trustedSource_()).trusts(path));
+}
+
 ModuleResult ModuleLoader::loadModule(std::string_view fileName, LoadOptions options) {
   std::string path = normalisedPath(fileName);
   std::error_code ec;
@@ -52,8 +61,7 @@ ModuleResult ModuleLoader::loadModule(std::string_view fileName, LoadOptions opt
   if (findByFileName(path) != nullptr) {
     return refuse(Status::AlreadyExists, path + " is already loaded");
   }
-  if (!options.allowUntrustedFolder && !trusted_.trusts(path) &&
-      !(trustedSource_ && TrustedFolders(trustedSource_()).trusts(path))) {
+  if (!options.allowUntrustedFolder && !trusts(path)) {
     return refuse(Status::Refused, path + " is not in a trusted folder (TRUSTEDPATHS)");
   }
   dlerror();
@@ -129,9 +137,22 @@ ModuleResult ModuleLoader::unloadModule(ModuleId id) {
   return ModuleResult{Status::Normal, id, {}};
 }
 
+// The one place host code calls into a module: nothing a module throws gets past it.
 int ModuleLoader::send(Loaded& module, ModuleMessage message) {
   ModulePacket packet{&host_, module.info.id, module.info.fileName.c_str()};
-  return module.entry(static_cast<int>(message), &packet);
+  // Copied: the module may unload itself (and so free `module`) before it throws.
+  std::string fileName = module.info.fileName;
+  std::string failure;
+  try {
+    return module.entry(static_cast<int>(message), &packet);
+  } catch (const std::exception& e) {
+    failure = e.what();
+  } catch (...) {
+    failure = "unknown exception";
+  }
+  host_.commandLine().print("\n" + fileName + " failed on module message " +
+                            std::to_string(static_cast<int>(message)) + ": " + failure + "\n");
+  return kModuleReplyError;
 }
 
 void ModuleLoader::close(std::unique_ptr<Loaded>& module) {

@@ -10,6 +10,7 @@
 #include "platform/host/host_services.h"
 #include "platform/win/module_path.h"
 #include "ruvo/drawing/entity_ops.h"
+#include "ruvo/drawing/frame_insert.h"
 #include "ruvo/drawing/profile_entities.h"
 #include "ruvo/drawing/profile_fit.h"
 #include "ruvo/drawing/profile_layout.h"
@@ -61,7 +62,7 @@ DrawProfileResult DrawProfile(host::Host& host, CDocData& doc, bool withFrame,
   const ProfileGeometry& g = layout.geometry;
   CreateShapes(db, layout.graph, linFile, result.ids);
   if (withFrame) {
-    result.frame = doc.paperPreview.InsertFrame(host, g.W, g.H, options.frameFolder);
+    result.frame = InsertFrame(host, doc.paperPreview, g.W, g.H, options.frameFolder);
     if (!result.frame.isNull()) {
       result.ids.push_back(result.frame);
       const std::string warning =

@@ -2,10 +2,12 @@
 
 #include <charconv>
 #include <cstdio>
+#include <iostream>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "cli/program.h"
 #include "platform/cad/database.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
@@ -165,9 +167,7 @@ int select(const std::string& path, const std::string& window, bool json) {
   return kOk;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   for (const auto& a : args) {
     if (a == "--help" || a == "-h") {
@@ -205,4 +205,11 @@ int main(int argc, char** argv) {
     return select(drawing, crossing, json);
   }
   return usage("unknown command '" + command + "'");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return cli::Guarded(
+      "cadtool", [&] { return run(argc, argv); }, std::cerr);
 }

@@ -99,5 +99,20 @@ TEST_F(CommandTableTest, ACommandMayRemoveItselfAndOthersWhileRunning) {
   EXPECT_TRUE(table.commands().empty());
 }
 
+TEST_F(CommandTableTest, AThrowingNestedCommandLeavesTheOuterOneActive) {
+  Status nested = Status::Normal;
+  std::string activeAfter;
+  table.addCommand("G", "_BAD", "bad", kCommandTransparent, [] { throw 7; });
+  table.addCommand("G", "_OUTER", "outer", kCommandModal, [&] {
+    nested = table.runCommand("'bad");
+    activeAfter = table.activeCommand();
+  });
+  EXPECT_EQ(table.runCommand("outer"), Status::Normal);
+  EXPECT_EQ(nested, Status::Error);
+  EXPECT_EQ(activeAfter, "_OUTER");
+  EXPECT_EQ(table.runCommand("bad"), Status::Error);
+  EXPECT_EQ(table.activeCommand(), "");
+}
+
 }  // namespace
 }  // namespace host

@@ -144,6 +144,32 @@ TEST_F(ModuleTest, FailedInitialisationLeavesNothingLoaded) {
   EXPECT_FALSE(host().commands().hasCommand("ktest"));
 }
 
+TEST_F(ModuleTest, ACommandThatThrowsIsReportedAndTheNextCommandRuns) {
+  load("current");
+  take();
+  EXPECT_EQ(host().typeCommand("ktestthrow"), Status::Error);
+  std::string out = take();
+  EXPECT_NE(out.find("The command \"KTESTTHROW\" failed: index out of range"), std::string::npos)
+      << out;
+  EXPECT_EQ(host().commands().activeCommand(), "");
+  // A modal command runs again, so the stack holds nothing of the failed one.
+  mode("throw-other");
+  EXPECT_EQ(host().typeCommand("ktestthrow"), Status::Error);
+  EXPECT_NE(take().find("failed: unknown exception"), std::string::npos);
+  EXPECT_EQ(host().typeCommand("ktest"), Status::Normal);
+  EXPECT_EQ(moduleLines(take()), (Lines{"command ktest record -1"}));
+}
+
+TEST_F(ModuleTest, AModuleThatThrowsWhileInitialisingIsNotKept) {
+  mode("throw-init");
+  ModuleResult r = host().modules().loadModule(module("current"));
+  EXPECT_EQ(r.status, Status::Error);
+  EXPECT_NE(take().find("failed on module message 1: no licence file"), std::string::npos);
+  EXPECT_TRUE(host().modules().modules().empty());
+  mode("");
+  EXPECT_EQ(host().modules().loadModule(module("current")).status, Status::Normal);
+}
+
 TEST_F(ModuleTest, ALockedModuleStaysAndARefusingOneToo) {
   mode("locked");
   ModuleId id = load("current");

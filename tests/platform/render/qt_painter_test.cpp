@@ -24,6 +24,9 @@ class QtPainter : public ::testing::Test {
     static char* argv[] = {name, nullptr};
     app_ = std::make_unique<QGuiApplication>(argc, argv);
   }
+  // Qt's own statics are gone by the time static destructors run; the application has to
+  // go first.
+  static void TearDownTestSuite() { app_.reset(); }
   // World 0..20 x 0..10 onto a 200 x 100 image: 10 pixels a unit, y turned down.
   static QImage PaintOn(const Picture& picture, bool dark = false) {
     QImage image(200, 100, QImage::Format_RGB32);

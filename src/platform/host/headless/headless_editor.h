@@ -41,8 +41,6 @@ class HeadlessEditor final : public Editor {
   // asked again while the options forbid it.
   std::optional<ScriptAnswer> nextAnswer(std::string_view prompt);
   void mismatch(const ScriptAnswer& answer, std::string_view request);
-  bool visible(const cad::Database& db, cad::ObjectId id) const;
-  Status select(std::span<const geom::Point2d> polygon, bool window, SelectionSet& out);
 
   InputScript& script_;
   CommandLine& commandLine_;

@@ -2,12 +2,15 @@
 // module message and reports every step on the host's command line, so a test can read the
 // order of events from the transcript. The host system variable "KTESTMODE" changes its
 // behaviour: "fail" (initialisation fails), "locked" (never unlocks itself), "single" (not
-// MDI-aware), "refuse-unload" (answers the unload message with an error).
+// MDI-aware), "refuse-unload" (answers the unload message with an error), "throw-init"
+// (initialisation throws). Its command "ktestthrow" always throws: a std::exception, or an
+// int in the mode "throw-other".
 //
 // KTEST_EDITION: 0 current edition, 1 legacy edition, 2 legacy edition of an interface
 // revision the host does not accept, 3 built for another host interface version.
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "../popup_menu_sequence.h"
@@ -77,6 +80,7 @@ constexpr const char* kGroup = "KTEST";
 
 int initialise() {
   if (mode() == "fail") return host::kModuleReplyError;
+  if (mode() == "throw-init") throw std::runtime_error("no licence file");
   // Made anew at each initialisation: a library that stays mapped after an unload must
   // not keep a manager of a host that is gone.
   g_data = std::make_unique<host::DocumentDataManager<Record>>(g_host->documents());
@@ -90,6 +94,11 @@ int initialise() {
   cmds.addCommand(kGroup, "_KTESTLOCK", "ktestlock", host::kCommandTransparent, [] {
     host::DocumentLock lock(g_host->documents());
     say("command ktestlock " + std::string(host::statusName(lock.status())));
+  });
+  cmds.addCommand(kGroup, "_KTESTTHROW", "ktestthrow", host::kCommandModal, [] {
+    say("command ktestthrow");
+    if (mode() == "throw-other") throw 42;
+    throw std::runtime_error("index out of range");
   });
   g_reactor = std::make_unique<Reactor>(g_host->documents());
   std::string trace;
@@ -105,6 +114,7 @@ int initialise() {
 int unload() {
   g_host->commands().removeCommand(kGroup, "_KTEST");
   g_host->commands().removeCommand(kGroup, "_KTESTLOCK");
+  g_host->commands().removeCommand(kGroup, "_KTESTTHROW");
   g_reactor.reset();
   if (mode() == "refuse-unload") return host::kModuleReplyError;
   return host::kModuleReplyOk;
