@@ -9,9 +9,9 @@
 
 #include <chrono>
 #include <cmath>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -175,7 +175,8 @@ int main(int argc, char** argv) {
   // GEOS: every contour segment near a cross-section, each its own line string in the tree
   Geos g;
   Corridor corridor(db.updateExtents().xy(), 100);
-  for (const ruvo::Station& s : stations) corridor.Mark(geom::Extents2d::of(s.left.xy(), s.right.xy()));
+  for (const ruvo::Station& s : stations)
+    corridor.Mark(geom::Extents2d::of(s.left.xy(), s.right.xy()));
   std::size_t segments = 0;
   db.forEachEntity(db.modelSpaceId(), [&](const cad::Entity& e) {
     const auto* p = cad::objectCast<cad::LwPolyline>(&e);
@@ -193,7 +194,8 @@ int main(int argc, char** argv) {
   });
   {  // the tree builds on its first query, outside the timing
     GEOSGeometry* probe = g.Segment(stations[0].left.xy(), stations[0].right.xy());
-    GEOSSTRtree_query_r(g.ctx, g.tree, probe, [](void*, void*) {}, nullptr);
+    GEOSSTRtree_query_r(
+        g.ctx, g.tree, probe, [](void*, void*) {}, nullptr);
     GEOSGeom_destroy_r(g.ctx, probe);
   }
 
@@ -227,10 +229,11 @@ int main(int argc, char** argv) {
               stations.size(), static_cast<unsigned long long>(handle),
               alignment.length() * options.unitMetres, segments);
   std::printf("crossings: stations %zu (after thinning), GEOS %zu\n", ourPoints, theirPoints);
-  std::printf("cut: stations %.3f s, GEOS %.3f s, ratio %.2fx (processor time %.3f s, %.3f s, "
-              "ratio %.2fx)\n",
-              ours, theirs, ours > 0 ? theirs / ours : 0.0, oursCpu, theirsCpu,
-              oursCpu > 0 ? theirsCpu / oursCpu : 0.0);
+  std::printf(
+      "cut: stations %.3f s, GEOS %.3f s, ratio %.2fx (processor time %.3f s, %.3f s, "
+      "ratio %.2fx)\n",
+      ours, theirs, ours > 0 ? theirs / ours : 0.0, oursCpu, theirsCpu,
+      oursCpu > 0 ? theirsCpu / oursCpu : 0.0);
   std::printf("writing %zu data files and the CSV: %.3f s (processor time %.3f s)\n",
               sections.size(), writing, writingCpu);
   std::printf("targets: cut <= 1 s %s, >= 5x GEOS %s, writing <= 1 s %s\n",

@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/options.h"
+#include "cli/program.h"
 #include "cli/session.h"
 #include "platform/cad/symbol_table.h"
 #include "platform/win/registry.h"
@@ -210,6 +211,7 @@ int runStations(Args args) {
   sheetOptions.unitMetres = a.options.unitMetres;
   sheetOptions.hScale = doc.XScale;
   sheetOptions.vScale = doc.YScale;
+  if (const auto tk = ResourceFile("TK.dxf")) sheetOptions.frameFile = *tk;
   ruvo::SheetLayout layout;
   if (a.frame >= 0) {
     layout = ruvo::LayOutSheets(sections, sheetOptions, error);

@@ -6,8 +6,8 @@
 
 #include <cerrno>
 #include <fstream>
-#include <set>
 #include <iterator>
+#include <set>
 #include <vector>
 
 namespace win {

@@ -27,6 +27,7 @@ struct FileImage {
 // temporary file first, the file system is flushed once, then each is renamed over its
 // target. False, with `failed` naming the file, when any cannot be written; until the
 // renames every target is untouched.
-bool writeFilesAtomically(std::span<const FileImage> files, std::filesystem::path* failed = nullptr);
+bool writeFilesAtomically(std::span<const FileImage> files,
+                          std::filesystem::path* failed = nullptr);
 
 }  // namespace win

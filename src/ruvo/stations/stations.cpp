@@ -348,7 +348,8 @@ bool WriteStationFiles(std::vector<CrossSection>& sections, const std::filesyste
   std::vector<win::FileImage> files;
   files.reserve(sections.size() + 1);
   for (CrossSection& s : sections)
-    files.push_back({folder / (s.station.name + ".txt"), FormatSectionData(s.data, Edition::Current)});
+    files.push_back(
+        {folder / (s.station.name + ".txt"), FormatSectionData(s.data, Edition::Current)});
   files.push_back({folder / "stations.csv", FormatStationsCsv(sections, unitMetres)});
   std::filesystem::path failed;
   if (!win::writeFilesAtomically(files, &failed)) {
