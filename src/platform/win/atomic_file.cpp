@@ -13,6 +13,9 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <vector>
 
 namespace win {
@@ -294,6 +297,73 @@ bool writeFileAtomically(const std::filesystem::path& requested, std::string_vie
   // Make the rename itself durable; failure here does not undo a completed write.
   Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.get() >= 0) ::fsync(dir.get());
+  return true;
+}
+
+bool writeFilesAtomically(std::span<const FileImage> files, std::filesystem::path* failed) {
+  // Links are followed and devices or FIFOs written through exactly as for one file; only
+  // plain files (or new ones) share the one flush.
+  std::vector<FileImage> plain;
+  for (const FileImage& f : files) {
+    const std::optional<std::filesystem::path> resolved = followLinks(f.file);
+    struct stat st {};
+    const bool exists = resolved && ::stat(resolved->c_str(), &st) == 0;
+    if (!resolved || (exists && !S_ISREG(st.st_mode))) {
+      if (!writeFileAtomically(f.file, f.bytes)) {
+        if (failed) *failed = f.file;
+        return false;
+      }
+      continue;
+    }
+    plain.push_back({*resolved, f.bytes});
+  }
+  std::vector<std::string> temps;
+  std::set<std::filesystem::path> folders;
+  auto fail = [&](const std::filesystem::path& file) {
+    for (const std::string& t : temps) ::unlink(t.c_str());
+    if (failed) *failed = file;
+    return false;
+  };
+  installHandlers();
+  for (const FileImage& f : plain) {
+    const std::filesystem::path folder =
+        f.file.has_parent_path() ? f.file.parent_path() : std::filesystem::path(".");
+    if (folders.insert(folder).second) removeStaleTemporaries(folder);
+    std::string base = ".";
+    base.append(f.file.filename().string());
+    base.append(kTempMark);
+    base.append(kTempRandom, 'X');
+    const std::string pattern = (folder / base).string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) return fail(f.file);
+    temps.emplace_back(name.data());
+    struct stat old {};
+    const mode_t mode = ::stat(f.file.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, f.bytes);
+    ok = (::close(fd) == 0) && ok;
+    if (!ok) return fail(f.file);
+  }
+  for (const std::filesystem::path& folder : folders) {
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    const bool synced = dir >= 0 && ::syncfs(dir) == 0;
+    if (dir >= 0) ::close(dir);
+    if (!synced) return fail(folder);
+  }
+  for (std::size_t i = 0; i < plain.size(); ++i) {
+    if (::rename(temps[i].c_str(), plain[i].file.c_str()) != 0) {
+      temps.erase(temps.begin(), temps.begin() + static_cast<std::ptrdiff_t>(i));
+      return fail(plain[i].file);
+    }
+  }
+  for (const std::filesystem::path& folder : folders) {
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+      ::fsync(dir);
+      ::close(dir);
+    }
+  }
   return true;
 }
 

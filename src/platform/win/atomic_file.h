@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -38,5 +39,18 @@ inline constexpr int kStaleTemporarySeconds = 24 * 60 * 60;
 
 // True when `name` is the name of one of this writer's temporary files.
 bool isTemporaryFileName(std::string_view name);
+
+struct FileImage {
+  std::filesystem::path file;
+  std::string bytes;
+};
+
+// The same for many files at once, with one flush to disk for all of them (a flush per
+// file costs far more than the writing of a thousand small files): every file goes to a
+// temporary file first, the file system is flushed once, then each is renamed over its
+// target. False, with `failed` naming the file, when any cannot be written; until the
+// renames every target is untouched.
+bool writeFilesAtomically(std::span<const FileImage> files,
+                          std::filesystem::path* failed = nullptr);
 
 }  // namespace win
