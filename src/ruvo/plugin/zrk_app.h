@@ -71,10 +71,10 @@ class CZRKApp final : public PageContext {
   CDocData* currentDocData() override { return CurrentDocData(); }
   std::filesystem::path moduleFolder() const override;
   Edition edition() const override { return edition_; }
-  const std::string& moduleFileName() const { return moduleFileName_; }
+  std::string moduleFileName() const override { return moduleFileName_; }
 
  private:
-  win::Registry& registry();
+  win::Registry& registry() override;
   std::filesystem::path palettePositionFile();
   void addCommands();
   void removeCommands();
