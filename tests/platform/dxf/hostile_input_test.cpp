@@ -126,5 +126,40 @@ TEST(HostileDrawing, NonFiniteWindowIsAUsageError) {
   EXPECT_EQ(cadtool("select '" + drawing + "' --crossing 0,0,1,1").rc, 0);
 }
 
+std::string seed(const char* name) {
+  return testing::readWhole(std::filesystem::path(KESTRA_SOURCE_DIR) / "tests/platform/dxf/seeds" /
+                            name);
+}
+
+// Forty blocks each inserting the next one twice: measuring, selecting and drawing must not
+// double their work per level, and the nesting past the limit is reported.
+TEST(HostileDrawing, BlockFanOutIsMeasuredOnceAndReported) {
+  ReadReport report;
+  auto db = readDrawingBytes(seed("block_fanout.dxf"), report);
+  ASSERT_TRUE(db) << report.message;
+  ASSERT_FALSE(report.problems.empty());
+  EXPECT_NE(report.problems[0].find("nested deeper than 32"), std::string::npos);
+  const geom::Extents2d box = db->updateExtents().xy();
+  EXPECT_EQ(box.max.x, 32);  // 0 .. 32: only the levels that are measured
+  const std::vector<geom::Point2d> window{{-1, -1}, {2, -1}, {2, 2}, {-1, 2}};
+  EXPECT_EQ(db->selectCrossing(window).size(), 2u);
+}
+
+// Cycles, missing blocks and absurd arrays are problems of the read, never silent.
+TEST(HostileDrawing, RecursiveAndMissingBlocksAreReported) {
+  ReadReport report;
+  auto db = readDrawingBytes(seed("recursive_blocks_huge_numbers.dxf"), report);
+  ASSERT_TRUE(db) << report.message;
+  std::string all;
+  for (const auto& p : report.problems) all += p + "\n";
+  EXPECT_NE(all.find("missing block NOPE"), std::string::npos) << all;
+  EXPECT_NE(all.find("block B inserts A, which contains it"), std::string::npos) << all;
+  EXPECT_NE(all.find("block C inserts C"), std::string::npos) << all;
+  EXPECT_NE(all.find("32767 x 32767 copies"), std::string::npos) << all;
+  (void)db->updateExtents();
+  WriteReport written;
+  EXPECT_FALSE(renderDrawing(*db, written).empty());
+}
+
 }  // namespace
 }  // namespace dxf
