@@ -299,6 +299,12 @@ void Reader::setupEncoding(std::string_view codepage) {
     }
   }
   image_->encoding = detectEncoding(image_->version, codepage, window);
+  if (!image_->encoding.note.empty()) {
+    Tag start;
+    start.line = 1;
+    start.binary = image_->form.binary;
+    problem(start, image_->encoding.note);
+  }
 }
 
 // Without $HANDSEED the highest handle of the file is known only by looking at them all.

@@ -163,25 +163,47 @@ std::string iconvName(std::string_view dwgCodepage) {
   return "CP1252";
 }
 
+bool knownDwgCodepage(std::string_view dwgCodepage) {
+  const std::string upper = win::asciiUpper(win::trimView(dwgCodepage));
+  for (const auto& entry : kCodepages) {
+    if (entry.dxf == upper) return true;
+  }
+  return false;
+}
+
 TextEncoding detectEncoding(std::string_view acadVersion, std::string_view dwgCodepage,
                             std::string_view scanText) {
   TextEncoding encoding;
   encoding.declared = std::string(dwgCodepage);
   encoding.codepage = iconvName(dwgCodepage);
-  // AC1021 and later are UTF-8 whatever the code page says.
-  std::string version = win::asciiUpper(win::trimView(acadVersion));
-  if (version.size() == 6 && version.compare(0, 2, "AC") == 0 && version >= "AC1021") {
-    encoding.utf8 = true;
-    return encoding;
+  const bool known = knownDwgCodepage(dwgCodepage);
+  if (!known && !win::trimView(dwgCodepage).empty()) {
+    encoding.note = "unknown code page " + win::sanitizeUtf8(win::trimView(dwgCodepage)) +
+                    "; text read as CP1252";
   }
-  if (encoding.codepage == "UTF-8") {
+  // AC1021 and later are UTF-8 whatever the code page says, and so is a declared UTF-8;
+  // but text that is not valid UTF-8 was written by something that ignored that, in the
+  // declared code page or else the system's, and read as UTF-8 every such character would
+  // turn into the same replacement character.
+  std::string version = win::asciiUpper(win::trimView(acadVersion));
+  const bool utf8Version =
+      version.size() == 6 && version.compare(0, 2, "AC") == 0 && version >= "AC1021";
+  if (utf8Version || encoding.codepage == "UTF-8") {
     encoding.utf8 = true;
+    if (!scanText.empty() && !win::isValidUtf8(scanText)) {
+      encoding.utf8 = false;
+      // ANSI_1252 is what most writers put when they put anything; it says little.
+      const bool telling = known && encoding.codepage != "UTF-8" && encoding.codepage != "CP1252";
+      encoding.codepage = telling ? encoding.codepage : std::string(kSystemCodepage);
+      encoding.note = "text is not valid UTF-8; read as " + encoding.codepage;
+    }
     return encoding;
   }
   // Text that is valid UTF-8 and not plain ASCII was written as UTF-8, whatever the
   // header claims: code page text of any length practically never forms valid UTF-8.
   if (!scanText.empty() && !pureAscii(scanText) && win::isValidUtf8(scanText)) {
     encoding.utf8 = true;
+    encoding.note.clear();
   }
   return encoding;
 }

@@ -6,11 +6,13 @@
 
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "platform/cad/table_records.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
+#include "platform/win/codepage.h"
 #include "support/temp_dir.h"
 #include "test_files.h"
 
@@ -159,6 +161,60 @@ TEST(HostileDrawing, RecursiveAndMissingBlocksAreReported) {
   (void)db->updateExtents();
   WriteReport written;
   EXPECT_FALSE(renderDrawing(*db, written).empty());
+}
+
+}  // namespace
+}  // namespace dxf
+
+namespace dxf {
+namespace {
+
+std::string r2007WithLayers(std::string_view codepage, const std::vector<std::string>& names) {
+  std::string text =
+      "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1021\n  9\n$DWGCODEPAGE\n  3\n" +
+      std::string(codepage) + "\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n";
+  for (const std::string& name : names) {
+    text += "  0\nLINE\n  8\n" + name + "\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n";
+  }
+  return text + "  0\nENDSEC\n  0\nEOF\n";
+}
+
+std::set<std::string> entityLayers(const cad::Database& db) {
+  std::set<std::string> layers;
+  db.forEachEntity(db.modelSpaceId(), [&](const cad::Entity& e) {
+    layers.insert(e.layer());
+    return true;
+  });
+  return layers;
+}
+
+// GBK text in a drawing that claims UTF-8: read in the code page, with a note, so that
+// three layers do not merge into one of replacement characters.
+TEST(HostileDrawing, TextThatIsNotUtf8IsReadInTheCodePage) {
+  const std::vector<std::string> gbk = {win::utf8ToGbk("断面线"), win::utf8ToGbk("首曲线"),
+                                        win::utf8ToGbk("计曲线")};
+  ReadReport report;
+  auto db = readDrawingBytes(r2007WithLayers("ANSI_1252", gbk), report);
+  ASSERT_TRUE(db) << report.message;
+  EXPECT_EQ(entityLayers(*db), (std::set<std::string>{"断面线", "首曲线", "计曲线"}));
+  ASSERT_FALSE(report.problems.empty());
+  EXPECT_NE(report.problems[0].find("not valid UTF-8; read as GB18030"), std::string::npos);
+
+  db = readDrawingBytes(r2007WithLayers("ANSI_936", gbk), report);
+  ASSERT_TRUE(db);
+  EXPECT_EQ(entityLayers(*db).size(), 3u);
+
+  // Valid UTF-8 stays UTF-8, without a note; an unknown code page is a note.
+  db = readDrawingBytes(r2007WithLayers("ANSI_936", {"断面线"}), report);
+  ASSERT_TRUE(db);
+  EXPECT_EQ(entityLayers(*db), (std::set<std::string>{"断面线"}));
+  EXPECT_TRUE(report.problems.empty());
+  std::string r12 = r2007WithLayers("ANSI_9999", {"A"});
+  r12.replace(r12.find("AC1021"), 6, "AC1009");
+  db = readDrawingBytes(r12, report);
+  ASSERT_TRUE(db);
+  ASSERT_FALSE(report.problems.empty());
+  EXPECT_NE(report.problems[0].find("unknown code page ANSI_9999"), std::string::npos);
 }
 
 }  // namespace
