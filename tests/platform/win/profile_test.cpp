@@ -92,3 +92,25 @@ TEST(ModulePath, FindsTheTestProgramItself) {
 }
 
 }  // namespace
+
+namespace {
+
+// A whole section in one reading, as the key-by-key reads give it: first of duplicate keys
+// (in any case), values trimmed and unquoted, other sections and comments left out.
+TEST(Profile, SectionReadsInOnePassAsKeyByKey) {
+  testing_support::TempDir dir;
+  const auto ini = dir / "t.ini";
+  ASSERT_TRUE(win::writeFileAtomically(
+      ini,
+      win::utf8ToGbk(
+          "[A]\r\nx=1\r\n[CODE]\r\nL = '公路' \r\n; note\r\nS=水渠\r\nl=again\r\n[B]\r\ny=2\r\n")));
+  const auto pairs = win::getProfileSection(ini, "code");
+  ASSERT_EQ(pairs.size(), 2u);
+  EXPECT_EQ(pairs[0], (std::pair<std::string, std::string>{"L", "公路"}));
+  EXPECT_EQ(pairs[1], (std::pair<std::string, std::string>{"S", "水渠"}));
+  for (const auto& [key, value] : pairs)
+    EXPECT_EQ(win::getProfileString(ini, "CODE", key, ""), value);
+  EXPECT_TRUE(win::getProfileSection(ini, "missing").empty());
+}
+
+}  // namespace
