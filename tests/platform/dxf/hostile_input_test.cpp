@@ -219,3 +219,26 @@ TEST(HostileDrawing, TextThatIsNotUtf8IsReadInTheCodePage) {
 
 }  // namespace
 }  // namespace dxf
+
+namespace dxf {
+namespace {
+
+// The drawing writer goes through the one atomic writer: a link keeps being a link, a
+// device is written through, a folder is refused with the reason.
+TEST(HostileDrawing, WriterFollowsLinksAndWritesDevicesThrough) {
+  ReadReport report;
+  auto db = readDrawingBytes(kLines, report);
+  ASSERT_TRUE(db);
+  TempDir dir;
+  std::filesystem::create_symlink("target.dxf", dir / "link.dxf");
+  WriteReport written;
+  EXPECT_EQ(writeDrawing(*db, dir / "link.dxf", written), cad::Status::Ok) << written.message;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.dxf"));
+  EXPECT_TRUE(readDrawing(dir / "target.dxf", report)) << report.message;
+  EXPECT_EQ(writeDrawing(*db, "/dev/null", written), cad::Status::Ok);
+  EXPECT_NE(writeDrawing(*db, dir.path(), written), cad::Status::Ok);
+  EXPECT_NE(written.message.find("is a folder"), std::string::npos) << written.message;
+}
+
+}  // namespace
+}  // namespace dxf

@@ -5,6 +5,7 @@
 #include "platform/win/atomic_file.h"
 #include "platform/win/codepage.h"
 #include "platform/win/module_path.h"
+#include "platform/win/registry.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -111,6 +112,27 @@ TEST(Profile, SectionReadsInOnePassAsKeyByKey) {
   for (const auto& [key, value] : pairs)
     EXPECT_EQ(win::getProfileString(ini, "CODE", key, ""), value);
   EXPECT_TRUE(win::getProfileSection(ini, "missing").empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Settings files go through the one atomic writer too: a linked INI or hive stays linked.
+TEST(Profile, LinkedSettingsFilesStayLinked) {
+  testing_support::TempDir dir;
+  std::filesystem::create_symlink("real.ini", dir / "link.ini");
+  ASSERT_TRUE(win::writeProfileString(dir / "link.ini", "S", "k", "v"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
+  EXPECT_EQ(win::getProfileString(dir / "real.ini", "S", "k", ""), "v");
+  EXPECT_FALSE(win::writeProfileString(dir.path(), "S", "k", "v"));
+
+  std::filesystem::create_symlink("real.reg", dir / "link.reg");
+  win::Registry reg(dir / "link.reg");
+  win::RegKey key;
+  ASSERT_EQ(reg.createKey("K", key), win::RegStatus::Success);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.reg"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir / "real.reg"));
 }
 
 }  // namespace

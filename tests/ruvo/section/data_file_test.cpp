@@ -304,3 +304,19 @@ TEST(DataFile, CommasGetTheirStandInAndTheSaveSaysSo) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DataFile, SaveFollowsLinksAndWritesDevicesThrough) {
+  TempDir dir;
+  CDocData doc = sampleDoc();
+  std::filesystem::create_symlink("real.txt", dir / "link.txt");
+  ASSERT_TRUE(SaveSectionFile(doc, dir / "link.txt", Edition::Current).ok());
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.txt"));
+  SectionFileContent out;
+  EXPECT_TRUE(ReadSectionFile(dir / "real.txt", out).ok());
+  EXPECT_TRUE(SaveSectionFile(doc, "/dev/null", Edition::Current).ok());
+  EXPECT_FALSE(SaveSectionFile(doc, "/dev/full", Edition::Current).ok());
+}
+
+}  // namespace
