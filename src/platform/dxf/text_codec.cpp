@@ -97,11 +97,14 @@ std::string_view mifCodepage(char n) {
 }
 
 // Resolves the escapes in text that is already UTF-8.
+bool hasEscapes(std::string_view text) {
+  return text.find("\\U+") != std::string_view::npos ||
+         text.find("\\M+") != std::string_view::npos ||
+         text.find("\\u+") != std::string_view::npos || text.find("\\m+") != std::string_view::npos;
+}
+
 std::string resolveEscapes(std::string_view text) {
-  if (text.find("\\U+") == std::string_view::npos && text.find("\\M+") == std::string_view::npos &&
-      text.find("\\u+") == std::string_view::npos && text.find("\\m+") == std::string_view::npos) {
-    return std::string(text);
-  }
+  if (!hasEscapes(text)) return std::string(text);
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
@@ -210,8 +213,11 @@ TextEncoding detectEncoding(std::string_view acadVersion, std::string_view dwgCo
 
 std::string decodeText(std::string_view raw, const TextEncoding& encoding) {
   if (pureAscii(raw)) return resolveEscapes(raw);
-  if (encoding.utf8) return resolveEscapes(win::sanitizeUtf8(raw));
-  return resolveEscapes(win::toUtf8(raw, encoding.codepage));
+  // A converted text without escapes is the result itself: no second copy of a value that
+  // may be hundreds of megabytes.
+  std::string text = encoding.utf8 ? win::sanitizeUtf8(raw) : win::toUtf8(raw, encoding.codepage);
+  if (!hasEscapes(text)) return text;
+  return resolveEscapes(text);
 }
 
 std::string encodeText(std::string_view utf8, const TextEncoding& encoding) {
