@@ -42,8 +42,8 @@ void LoadSettings(const std::filesystem::path& ini, TabulixSettings& s) {
 
 std::vector<CodePair> LoadCodeTable(const std::filesystem::path& ini) {
   std::vector<CodePair> table;
-  for (const std::string& code : win::getProfileKeyNames(ini, "CODE")) {
-    const std::string value = win::getProfileString(ini, "CODE", code, "");
+  // One reading of the file for all keys: one per key made thousands of keys quadratic.
+  for (const auto& [code, value] : win::getProfileSection(ini, "CODE")) {
     table.emplace_back(code, stripQuotes(win::leftChars(value, kRemarkChars)));
   }
   return table;

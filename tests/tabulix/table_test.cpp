@@ -215,3 +215,19 @@ TEST(Table, ExportWritesTheShownTexts) {
 }
 
 }  // namespace
+
+namespace {
+
+// The export goes through the one atomic writer: links stay links, devices are written.
+TEST(Table, ExportFollowsLinksAndWritesDevicesThrough) {
+  TempDir dir;
+  Table t = FillTable(sample(), view({"编号", "注释", "图层"}, 3, 0));
+  std::filesystem::create_symlink("real.csv", dir / "link.csv");
+  ASSERT_EQ(ExportTable(t, dir / "link.csv"), ExportStatus::Written);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.csv"));
+  EXPECT_TRUE(win::readFileBytes(dir / "real.csv"));
+  EXPECT_EQ(ExportTable(t, "/dev/null"), ExportStatus::Written);
+  EXPECT_EQ(ExportTable(t, dir.path()), ExportStatus::CannotWrite);
+}
+
+}  // namespace

@@ -226,6 +226,10 @@ class Database {
   geom::Point3d insBase_;
   mutable std::unique_ptr<SpatialIndex> index_;
   mutable std::vector<ObjectId> extentsPath_;  // blocks being measured, to stop at cycles
+  // Each block's box, measured once per outermost measurement: a block inserted twice by
+  // each of forty nested blocks would otherwise be measured 2^40 times.
+  mutable std::unordered_map<Handle, geom::Extents3d> blockBoxes_;
+  mutable int blockMeasures_ = 0;  // blocks being measured now
   // The extents of each model-space entity and their union, kept in step with the
   // drawing once measured: a change of a model-space entity re-measures that entity alone;
   // any other change (a block, a table) drops them. The union is refolded from the boxes

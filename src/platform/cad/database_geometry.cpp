@@ -55,12 +55,21 @@ geom::Extents3d Database::blockExtents(ObjectId block, int depth) const {
   if (std::find(extentsPath_.begin(), extentsPath_.end(), block) != extentsPath_.end()) {
     return box;
   }
+  // The boxes are kept for the outermost measurement only, so no change of the drawing can
+  // leave a stale one behind.
+  if (blockMeasures_ == 0) blockBoxes_.clear();
+  if (const auto known = blockBoxes_.find(block.handle()); known != blockBoxes_.end()) {
+    return known->second;
+  }
   extentsPath_.push_back(block);
+  ++blockMeasures_;
   for (ObjectId id : rec->entities_) {
     const auto* e = objectCast<Entity>(find(id));
     if (e != nullptr && !e->isErased()) box.add(extentsOf(*e, depth + 1));
   }
+  --blockMeasures_;
   extentsPath_.pop_back();
+  blockBoxes_.emplace(block.handle(), box);
   return box;
 }
 

@@ -62,6 +62,9 @@ class Reader {
   void readEntity(std::vector<Tag>& rec, cad::ObjectId block, std::vector<cad::Handle>* order);
   cad::ObjectId ensureLayout(std::string_view name);
   cad::ObjectId blockFor(const RecordHead& head);
+  void auditBlockReferences();
+  int blockDepth(cad::ObjectId block, std::unordered_map<cad::Handle, int>& depth, int level);
+  Tag tagAt(const cad::Entity& e) const;
 
   std::shared_ptr<FileImage> image_;
   ReadReport& report_;
@@ -204,6 +207,7 @@ std::unique_ptr<cad::Database> Reader::run() {
   }
   ensureLayout(cad::kModelSpace);
   ensureLayout(cad::kPaperSpace);
+  auditBlockReferences();
   db_->setHandleSeed(handseed_);
   db_->setSource(doc_);
   db_->clearModifiedFlags();
@@ -295,6 +299,12 @@ void Reader::setupEncoding(std::string_view codepage) {
     }
   }
   image_->encoding = detectEncoding(image_->version, codepage, window);
+  if (!image_->encoding.note.empty()) {
+    Tag start;
+    start.line = 1;
+    start.binary = image_->form.binary;
+    problem(start, image_->encoding.note);
+  }
 }
 
 // Without $HANDSEED the highest handle of the file is known only by looking at them all.
@@ -419,6 +429,90 @@ cad::ObjectId Reader::blockFor(const RecordHead& head) {
     if (block) return block->id();
   }
   return ensureLayout(head.paperSpace ? cad::kPaperSpace : cad::kModelSpace);
+}
+
+// Where an entity's record starts, for messages.
+Tag Reader::tagAt(const cad::Entity& e) const {
+  Tag at;
+  at.binary = image_->form.binary;
+  if (const RecordSource* src = recordOf(e.source())) {
+    at.begin = src->begin();
+    if (!at.binary) {
+      const std::string_view bytes = image_->bytes.substr(0, src->begin());
+      at.line = 1 + static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+    }
+  }
+  return at;
+}
+
+// References that cannot be drawn as they stand are the user's to know: a block that
+// inserts itself (directly or through others), a reference to a block that does not exist,
+// nesting deeper than any drawing needs, and array references of absurd size.
+void Reader::auditBlockReferences() {
+  constexpr std::int64_t kMaxArray = 100000;
+  std::unordered_map<cad::Handle, int> depth;  // -1 while on the path: a cycle
+  for (cad::ObjectId blockId : db_->blocks().ids()) {
+    const auto* block = cad::objectCast<cad::BlockRecord>(db_->peek(blockId));
+    if (!block) continue;
+    for (cad::ObjectId id : block->entityIds()) {
+      const auto* e = cad::objectCast<cad::Entity>(db_->peek(id));
+      const auto* ref = cad::objectCast<cad::BlockReference>(e);
+      const auto* opaque = cad::objectCast<cad::OpaqueEntity>(e);
+      if (!ref && !(opaque && opaque->typeName() == "INSERT")) continue;
+      if (ref && db_->blocks().getIdAt(ref->blockName()).isNull()) {
+        problem(tagAt(*ref), "INSERT of the missing block " + ref->blockName());
+      }
+      if (const RecordSource* src = recordOf(e->source())) {
+        std::int64_t columns = 1, rows = 1;
+        TagReader tags(src->bytes(), image_->form, tagAt(*e).line);
+        Tag t;
+        while (tags.next(t) && !(t.code == 0 && t.begin > 0)) {
+          if (t.code == 70) columns = std::max<std::int64_t>(1, integerOf(t).value_or(1));
+          if (t.code == 71) rows = std::max<std::int64_t>(1, integerOf(t).value_or(1));
+        }
+        if (columns * rows > kMaxArray) {
+          problem(tagAt(*e), "MINSERT of " + std::to_string(columns) + " x " +
+                                 std::to_string(rows) + " copies is not expanded");
+        }
+      }
+    }
+  }
+  for (cad::ObjectId blockId : db_->blocks().ids()) blockDepth(blockId, depth, 0);
+}
+
+// Nesting depth below `block`, each cycle and each block nested too deep reported once.
+int Reader::blockDepth(cad::ObjectId block, std::unordered_map<cad::Handle, int>& depth,
+                       int level) {
+  constexpr int kMaxNesting = 32;
+  if (const auto known = depth.find(block.handle()); known != depth.end()) {
+    return known->second < 0 ? kMaxNesting + 1 : known->second;
+  }
+  // Far past the limit nothing more is learnt, and the stack stays small.
+  if (level > 4 * kMaxNesting) return kMaxNesting + 1;
+  const auto* rec = cad::objectCast<cad::BlockRecord>(db_->peek(block));
+  if (!rec) return 0;
+  depth[block.handle()] = -1;
+  int deepest = 0;
+  for (cad::ObjectId id : rec->entityIds()) {
+    const auto* ref = cad::objectCast<cad::BlockReference>(db_->peek(id));
+    if (!ref) continue;
+    const cad::ObjectId inner = db_->blocks().getIdAt(ref->blockName());
+    if (inner.isNull()) continue;
+    const auto state = depth.find(inner.handle());
+    if (state != depth.end() && state->second < 0) {
+      problem(tagAt(*ref), "block " + rec->name() + " inserts " + ref->blockName() +
+                               ", which contains it: the reference is a cycle");
+      continue;
+    }
+    const int below = blockDepth(inner, depth, level + 1);
+    if (below == kMaxNesting) {
+      problem(tagAt(*ref), "blocks nested deeper than " + std::to_string(kMaxNesting) +
+                               " levels below " + rec->name() + " are not drawn");
+    }
+    deepest = std::max(deepest, std::min(below + 1, kMaxNesting + 1));
+  }
+  depth[block.handle()] = deepest;
+  return deepest;
 }
 
 void Reader::readBlocks(SectionLayout& section) {

@@ -97,11 +97,14 @@ std::string_view mifCodepage(char n) {
 }
 
 // Resolves the escapes in text that is already UTF-8.
+bool hasEscapes(std::string_view text) {
+  return text.find("\\U+") != std::string_view::npos ||
+         text.find("\\M+") != std::string_view::npos ||
+         text.find("\\u+") != std::string_view::npos || text.find("\\m+") != std::string_view::npos;
+}
+
 std::string resolveEscapes(std::string_view text) {
-  if (text.find("\\U+") == std::string_view::npos && text.find("\\M+") == std::string_view::npos &&
-      text.find("\\u+") == std::string_view::npos && text.find("\\m+") == std::string_view::npos) {
-    return std::string(text);
-  }
+  if (!hasEscapes(text)) return std::string(text);
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
@@ -163,33 +166,58 @@ std::string iconvName(std::string_view dwgCodepage) {
   return "CP1252";
 }
 
+bool knownDwgCodepage(std::string_view dwgCodepage) {
+  const std::string upper = win::asciiUpper(win::trimView(dwgCodepage));
+  for (const auto& entry : kCodepages) {
+    if (entry.dxf == upper) return true;
+  }
+  return false;
+}
+
 TextEncoding detectEncoding(std::string_view acadVersion, std::string_view dwgCodepage,
                             std::string_view scanText) {
   TextEncoding encoding;
   encoding.declared = std::string(dwgCodepage);
   encoding.codepage = iconvName(dwgCodepage);
-  // AC1021 and later are UTF-8 whatever the code page says.
-  std::string version = win::asciiUpper(win::trimView(acadVersion));
-  if (version.size() == 6 && version.compare(0, 2, "AC") == 0 && version >= "AC1021") {
-    encoding.utf8 = true;
-    return encoding;
+  const bool known = knownDwgCodepage(dwgCodepage);
+  if (!known && !win::trimView(dwgCodepage).empty()) {
+    encoding.note = "unknown code page " + win::sanitizeUtf8(win::trimView(dwgCodepage)) +
+                    "; text read as CP1252";
   }
-  if (encoding.codepage == "UTF-8") {
+  // AC1021 and later are UTF-8 whatever the code page says, and so is a declared UTF-8;
+  // but text that is not valid UTF-8 was written by something that ignored that, in the
+  // declared code page or else the system's, and read as UTF-8 every such character would
+  // turn into the same replacement character.
+  std::string version = win::asciiUpper(win::trimView(acadVersion));
+  const bool utf8Version =
+      version.size() == 6 && version.compare(0, 2, "AC") == 0 && version >= "AC1021";
+  if (utf8Version || encoding.codepage == "UTF-8") {
     encoding.utf8 = true;
+    if (!scanText.empty() && !win::isValidUtf8(scanText)) {
+      encoding.utf8 = false;
+      // ANSI_1252 is what most writers put when they put anything; it says little.
+      const bool telling = known && encoding.codepage != "UTF-8" && encoding.codepage != "CP1252";
+      encoding.codepage = telling ? encoding.codepage : std::string(kSystemCodepage);
+      encoding.note = "text is not valid UTF-8; read as " + encoding.codepage;
+    }
     return encoding;
   }
   // Text that is valid UTF-8 and not plain ASCII was written as UTF-8, whatever the
   // header claims: code page text of any length practically never forms valid UTF-8.
   if (!scanText.empty() && !pureAscii(scanText) && win::isValidUtf8(scanText)) {
     encoding.utf8 = true;
+    encoding.note.clear();
   }
   return encoding;
 }
 
 std::string decodeText(std::string_view raw, const TextEncoding& encoding) {
   if (pureAscii(raw)) return resolveEscapes(raw);
-  if (encoding.utf8) return resolveEscapes(win::sanitizeUtf8(raw));
-  return resolveEscapes(win::toUtf8(raw, encoding.codepage));
+  // A converted text without escapes is the result itself: no second copy of a value that
+  // may be hundreds of megabytes.
+  std::string text = encoding.utf8 ? win::sanitizeUtf8(raw) : win::toUtf8(raw, encoding.codepage);
+  if (!hasEscapes(text)) return text;
+  return resolveEscapes(text);
 }
 
 std::string encodeText(std::string_view utf8, const TextEncoding& encoding) {

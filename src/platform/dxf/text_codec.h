@@ -12,7 +12,12 @@ struct TextEncoding {
   bool utf8 = false;
   std::string codepage = "CP1252";  // iconv name, used when !utf8
   std::string declared;             // $DWGCODEPAGE as the file gives it ("" when absent)
+  std::string note;                 // a guess the reader made, for the user ("" when none)
 };
+
+// The code page of the systems the drawings come from, for text that declares none it
+// keeps to (GB18030 reads GBK and every other Chinese Windows code page text).
+inline constexpr std::string_view kSystemCodepage = "GB18030";
 
 // iconv name of a $DWGCODEPAGE value ("ANSI_936" -> "GB18030"); CP1252 for unknown names.
 std::string iconvName(std::string_view dwgCodepage);

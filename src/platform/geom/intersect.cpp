@@ -162,13 +162,24 @@ Intersections assemble(const PreparedCurve& a, const CurveB& b, Collected& c, bo
                distance(s.second.ip.xy, h.ip.xy) <= tol ||
                (h.ip.paramA >= s.first.ip.paramA && h.ip.paramA <= s.second.ip.paramA);
     if (onSpan) continue;
-    bool merged = false;
-    for (Hit& k : kept) {
-      if (!sameSpot(k, h, tol, epsA, epsB, periodA, periodB)) continue;
+    // Only hits within epsA of h along the first curve can be the same spot: those at the
+    // back of `kept` (in order of paramA up to epsA, since a merge moves an entry by less),
+    // and for a closed first curve those one period away at its front. Looking at all of
+    // them made a contour crossing the section line N times cost N squared.
+    const auto merge = [&](Hit& k) {
+      if (!sameSpot(k, h, tol, epsA, epsB, periodA, periodB)) return false;
       // Keep the one that sits on a stored end point.
       if (!(k.endA || k.endB) && (h.endA || h.endB)) k = h;
-      merged = true;
-      break;
+      return true;
+    };
+    bool merged = false;
+    for (std::size_t j = kept.size(); j-- > 0 && !merged;) {
+      if (kept[j].ip.paramA < h.ip.paramA - 2 * epsA) break;
+      merged = merge(kept[j]);
+    }
+    for (std::size_t j = 0; periodA > 0 && !merged && j < kept.size(); ++j) {
+      if (kept[j].ip.paramA > h.ip.paramA - periodA + 2 * epsA) break;
+      merged = merge(kept[j]);
     }
     if (!merged) kept.push_back(h);
   }

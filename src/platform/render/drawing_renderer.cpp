@@ -15,6 +15,9 @@ namespace render {
 namespace {
 
 constexpr int kMaxDepth = 16;
+// Entities drawn through block references, all together: blocks that each insert the next
+// one twice double the work per level, and past this the picture would outgrow memory.
+constexpr std::size_t kMaxExpanded = 1'000'000;
 constexpr double kDegree = std::numbers::pi / 180;
 
 // What an entity inherits from the block reference it is drawn through.
@@ -78,6 +81,7 @@ class Renderer {
   double tolerance_;
   Picture& out_;
   RenderReport* report_;
+  std::size_t expanded_ = 0;
 };
 
 void Renderer::Curve(const cad::Entity& e, const geom::Curve& c, const Context& ctx, double width) {
@@ -211,7 +215,10 @@ geom::Matrix3d BlockMatrix(const cad::BlockReference& r, geom::Point3d base) {
 }
 
 void Renderer::Insert(const cad::BlockReference& r, const Context& ctx) {
-  if (ctx.depth >= kMaxDepth) return;
+  if (ctx.depth >= kMaxDepth) {
+    Skip("block references (nested too deep)");
+    return;
+  }
   const auto block = db_.openForRead<cad::BlockRecord>(db_.blocks().getIdAt(r.blockName()));
   if (!block) return;
   Context inner;
@@ -223,6 +230,10 @@ void Renderer::Insert(const cad::BlockReference& r, const Context& ctx) {
   inner.depth = ctx.depth + 1;
   const cad::ObjectId id = block->id();
   db_.forEachEntity(id, [&](const cad::Entity& e) {
+    if (++expanded_ > kMaxExpanded) {
+      Skip("block entities (past the limit of expansion)");
+      return true;
+    }
     Entity(e, inner);
     return true;
   });

@@ -1,6 +1,7 @@
 #include "platform/win/profile.h"
 
 #include <cstdlib>
+#include <unordered_set>
 
 #include "platform/win/atomic_file.h"
 #include "platform/win/codepage.h"
@@ -179,19 +180,33 @@ int getProfileInt(const std::filesystem::path& file, std::string_view section, s
   return negative ? -static_cast<int>(bits) : static_cast<int>(bits);
 }
 
-std::vector<std::string> getProfileKeyNames(const std::filesystem::path& file,
-                                            std::string_view section) {
+std::vector<std::pair<std::string, std::string>> getProfileSection(
+    const std::filesystem::path& file, std::string_view section) {
   const IniText ini = loadIni(file);
   const SectionRange range = findSection(ini, section);
-  std::vector<std::string> names;
-  if (range.header == std::string::npos) return names;
+  std::vector<std::pair<std::string, std::string>> pairs;
+  if (range.header == std::string::npos) return pairs;
+  // Names compared by their upper-cased form in a hash set: a section of many thousand keys
+  // must not cost the square of their number.
+  std::unordered_set<std::string> seen;
   for (std::size_t i = range.header + 1; i < range.end; ++i) {
     const auto kv = keyLine(ini.lines[i]);
     if (!kv || kv->name.empty()) continue;
-    bool seen = false;
-    for (const std::string& n : names) seen = seen || equalsIgnoreAsciiCase(n, kv->name);
-    if (!seen) names.emplace_back(kv->name);
+    if (!seen.insert(asciiUpper(kv->name)).second) continue;
+    std::string_view value = kv->value;
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+      value = value.substr(1, value.size() - 2);
+    }
+    pairs.emplace_back(std::string(kv->name), std::string(value));
   }
+  return pairs;
+}
+
+std::vector<std::string> getProfileKeyNames(const std::filesystem::path& file,
+                                            std::string_view section) {
+  std::vector<std::string> names;
+  for (auto& [name, value] : getProfileSection(file, section)) names.push_back(std::move(name));
   return names;
 }
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace win {
@@ -29,6 +30,11 @@ int getProfileInt(const std::filesystem::path& file, std::string_view section, s
 // Key names of a section in file order (every name, however many and however long).
 std::vector<std::string> getProfileKeyNames(const std::filesystem::path& file,
                                             std::string_view section);
+
+// Key names and values of a section in file order, as getProfileString gives them (the
+// first of duplicate keys), in one reading of the file.
+std::vector<std::pair<std::string, std::string>> getProfileSection(
+    const std::filesystem::path& file, std::string_view section);
 
 // Section names in file order.
 std::vector<std::string> getProfileSectionNames(const std::filesystem::path& file);

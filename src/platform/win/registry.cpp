@@ -160,7 +160,8 @@ const Hive& Registry::load(bool fresh) {
     } else {
       cache_ = Hive();
       struct stat st {};
-      if (::lstat(file_.c_str(), &st) == 0 || errno != ENOENT) {
+      if (::stat(file_.c_str(), &st) == 0 ||
+          errno != ENOENT) {  // a dangling link is a missing file
         problem_ = file_.string() + " " + why + "; settings are not read from it or saved to it";
       }
     }

@@ -260,7 +260,27 @@ DataFileResult Reader::run() {
   return r;
 }
 
-std::string cleanText(const std::string& s) { return stripBlanks(s); }
+// The comma separates the fields; a text keeps its meaning with the full-width comma in its
+// place instead of losing what follows or running into the next word.
+std::string withCommaStandIn(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (const char c : s) {
+    if (c == ',') {
+      out += kCommaStandIn;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string cleanText(const std::string& s) { return stripBlanks(withCommaStandIn(s)); }
+
+bool needsStandIn(std::string_view s, bool blanksToo) {
+  return s.find(',') != std::string_view::npos ||
+         (blanksToo && s.find_first_of(" \t") != std::string_view::npos);
+}
 
 }  // namespace
 
@@ -307,7 +327,7 @@ DataFileResult LoadSectionFile(CDocData& doc, const std::filesystem::path& file)
 
 std::string FormatSectionData(CDocData& doc, Edition edition) {
   const int xy = edition == Edition::Legacy ? 3 : 6;
-  std::string title = doc.strPmName;
+  std::string title = withCommaStandIn(doc.strPmName);
   std::erase_if(title, [](char c) { return c == '\r' || c == '\n'; });
   std::string text = "ZRK3.8\n";
   text += FormatFixed(doc.XYScale, 3) + ',' + FormatFixed(doc.XScale, 3) + ',' +
@@ -364,6 +384,15 @@ DataFileResult SaveSectionFile(CDocData& doc, const std::filesystem::path& file,
     r.message = std::string(kMsgSaveFailed);
     r.notes.push_back("\n命令:" + what + " holds a number too large or not finite; not saved\n");
     return r;
+  }
+  bool changed = needsStandIn(doc.strPmName, false);
+  for (const CDataStruct& p : doc.pointList) {
+    changed = changed || needsStandIn(p.strNote, true) || needsStandIn(p.strLayer, true);
+  }
+  if (changed) {
+    r.notes.push_back(
+        "\n命令:数据文件用逗号分隔各项：名称、备注和图层中的逗号已写作全角逗号“，”，"
+        "备注和图层中的空格已去掉\n");
   }
   if (!win::writeFileAtomically(file, FormatSectionData(doc, edition))) {
     r.status = DataFileStatus::CannotWrite;

@@ -61,8 +61,13 @@ DataFileResult LoadSectionFile(CDocData& doc, const std::filesystem::path& file)
 // "point 3"; empty when all of it can be written.
 std::string UnwritableNumber(const CDocData& doc);
 
-// The file's bytes for the document, always version "ZRK3.8". Blanks, commas and line
-// breaks are removed from every remark and layer name first, in the document too.
+// Stands in for a comma of a title, remark or layer name: the comma separates the fields.
+inline constexpr std::string_view kCommaStandIn = "\xEF\xBC\x8C";  // U+FF0C FULLWIDTH COMMA
+
+// The file's bytes for the document, always version "ZRK3.8". Blanks and line breaks are
+// removed from every remark and layer name first and commas replaced by kCommaStandIn, in
+// the document too; the title's commas are replaced in the file only. SaveSectionFile says
+// so in a note when it happened.
 std::string FormatSectionData(CDocData& doc, Edition edition);
 DataFileResult SaveSectionFile(CDocData& doc, const std::filesystem::path& file, Edition edition);
 

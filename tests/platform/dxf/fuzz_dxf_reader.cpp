@@ -1,7 +1,8 @@
 // libFuzzer entry: any bytes must end in a database or a status, never in a crash, a hang
 // or an allocation out of proportion to the input; what was read must write again, and
 // its geometry (extents, the spatial index, a crossing selection) must be usable, and it
-// must go into an R12 drawing as a block.
+// must go into an R12 drawing as a block, and its picture must go into an SVG document or
+// be refused with a reason (huge coordinates, blocks that fan out or recurse).
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,8 @@
 #include "platform/cad/database.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
+#include "platform/render/drawing_renderer.h"
+#include "platform/render/svg_writer.h"
 
 namespace {
 
@@ -37,6 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         {cx + hx, cy + hy}, {cx - hx, cy + hy}, {cx - hx, cy - hy}, {cx + hx, cy - hy}};
     (void)db->selectCrossing(window);
     (void)db->selectWindow(window);
+    render::SvgOptions svg;
+    svg.window = geom::Extents2d::of({cx - hx, cy - hy}, {cx + hx, cy + hy});
+    svg.size = 200;
+    std::string why;
+    const auto document = render::WriteSvg(render::RenderModelSpace(*db), svg, why);
+    if (!document && why.empty()) __builtin_trap();  // a refusal always says why
   }
   dxf::ReadReport r12Report;
   auto r12 = dxf::readDrawingBytes(kEmptyR12, r12Report);

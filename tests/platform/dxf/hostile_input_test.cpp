@@ -6,11 +6,13 @@
 
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "platform/cad/table_records.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
+#include "platform/win/codepage.h"
 #include "support/temp_dir.h"
 #include "test_files.h"
 
@@ -124,6 +126,118 @@ TEST(HostileDrawing, NonFiniteWindowIsAUsageError) {
     EXPECT_EQ(run.rc, 2) << window << ": " << run.out;
   }
   EXPECT_EQ(cadtool("select '" + drawing + "' --crossing 0,0,1,1").rc, 0);
+}
+
+std::string seed(const char* name) {
+  return testing::readWhole(std::filesystem::path(KESTRA_SOURCE_DIR) / "tests/platform/dxf/seeds" /
+                            name);
+}
+
+// Forty blocks each inserting the next one twice: measuring, selecting and drawing must not
+// double their work per level, and the nesting past the limit is reported.
+TEST(HostileDrawing, BlockFanOutIsMeasuredOnceAndReported) {
+  ReadReport report;
+  auto db = readDrawingBytes(seed("block_fanout.dxf"), report);
+  ASSERT_TRUE(db) << report.message;
+  ASSERT_FALSE(report.problems.empty());
+  EXPECT_NE(report.problems[0].find("nested deeper than 32"), std::string::npos);
+  const geom::Extents2d box = db->updateExtents().xy();
+  EXPECT_EQ(box.max.x, 32);  // 0 .. 32: only the levels that are measured
+  const std::vector<geom::Point2d> window{{-1, -1}, {2, -1}, {2, 2}, {-1, 2}};
+  EXPECT_EQ(db->selectCrossing(window).size(), 2u);
+}
+
+// Cycles, missing blocks and absurd arrays are problems of the read, never silent.
+TEST(HostileDrawing, RecursiveAndMissingBlocksAreReported) {
+  ReadReport report;
+  auto db = readDrawingBytes(seed("recursive_blocks_huge_numbers.dxf"), report);
+  ASSERT_TRUE(db) << report.message;
+  std::string all;
+  for (const auto& p : report.problems) all += p + "\n";
+  EXPECT_NE(all.find("missing block NOPE"), std::string::npos) << all;
+  EXPECT_NE(all.find("block B inserts A, which contains it"), std::string::npos) << all;
+  EXPECT_NE(all.find("block C inserts C"), std::string::npos) << all;
+  EXPECT_NE(all.find("32767 x 32767 copies"), std::string::npos) << all;
+  (void)db->updateExtents();
+  WriteReport written;
+  EXPECT_FALSE(renderDrawing(*db, written).empty());
+}
+
+}  // namespace
+}  // namespace dxf
+
+namespace dxf {
+namespace {
+
+std::string r2007WithLayers(std::string_view codepage, const std::vector<std::string>& names) {
+  std::string text =
+      "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1021\n  9\n$DWGCODEPAGE\n  3\n" +
+      std::string(codepage) + "\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n";
+  for (const std::string& name : names) {
+    text += "  0\nLINE\n  8\n" + name + "\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n";
+  }
+  return text + "  0\nENDSEC\n  0\nEOF\n";
+}
+
+std::set<std::string> entityLayers(const cad::Database& db) {
+  std::set<std::string> layers;
+  db.forEachEntity(db.modelSpaceId(), [&](const cad::Entity& e) {
+    layers.insert(e.layer());
+    return true;
+  });
+  return layers;
+}
+
+// GBK text in a drawing that claims UTF-8: read in the code page, with a note, so that
+// three layers do not merge into one of replacement characters.
+TEST(HostileDrawing, TextThatIsNotUtf8IsReadInTheCodePage) {
+  const std::vector<std::string> gbk = {win::utf8ToGbk("断面线"), win::utf8ToGbk("首曲线"),
+                                        win::utf8ToGbk("计曲线")};
+  ReadReport report;
+  auto db = readDrawingBytes(r2007WithLayers("ANSI_1252", gbk), report);
+  ASSERT_TRUE(db) << report.message;
+  EXPECT_EQ(entityLayers(*db), (std::set<std::string>{"断面线", "首曲线", "计曲线"}));
+  ASSERT_FALSE(report.problems.empty());
+  EXPECT_NE(report.problems[0].find("not valid UTF-8; read as GB18030"), std::string::npos);
+
+  db = readDrawingBytes(r2007WithLayers("ANSI_936", gbk), report);
+  ASSERT_TRUE(db);
+  EXPECT_EQ(entityLayers(*db).size(), 3u);
+
+  // Valid UTF-8 stays UTF-8, without a note; an unknown code page is a note.
+  db = readDrawingBytes(r2007WithLayers("ANSI_936", {"断面线"}), report);
+  ASSERT_TRUE(db);
+  EXPECT_EQ(entityLayers(*db), (std::set<std::string>{"断面线"}));
+  EXPECT_TRUE(report.problems.empty());
+  std::string r12 = r2007WithLayers("ANSI_9999", {"A"});
+  r12.replace(r12.find("AC1021"), 6, "AC1009");
+  db = readDrawingBytes(r12, report);
+  ASSERT_TRUE(db);
+  ASSERT_FALSE(report.problems.empty());
+  EXPECT_NE(report.problems[0].find("unknown code page ANSI_9999"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace dxf
+
+namespace dxf {
+namespace {
+
+// The drawing writer goes through the one atomic writer: a link keeps being a link, a
+// device is written through, a folder is refused with the reason.
+TEST(HostileDrawing, WriterFollowsLinksAndWritesDevicesThrough) {
+  ReadReport report;
+  auto db = readDrawingBytes(kLines, report);
+  ASSERT_TRUE(db);
+  TempDir dir;
+  std::filesystem::create_symlink("target.dxf", dir / "link.dxf");
+  WriteReport written;
+  EXPECT_EQ(writeDrawing(*db, dir / "link.dxf", written), cad::Status::Ok) << written.message;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.dxf"));
+  EXPECT_TRUE(readDrawing(dir / "target.dxf", report)) << report.message;
+  EXPECT_EQ(writeDrawing(*db, "/dev/null", written), cad::Status::Ok);
+  EXPECT_NE(writeDrawing(*db, dir.path(), written), cad::Status::Ok);
+  EXPECT_NE(written.message.find("is a folder"), std::string::npos) << written.message;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "platform/win/atomic_file.h"
 #include "platform/win/codepage.h"
 #include "platform/win/module_path.h"
+#include "platform/win/registry.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -89,6 +90,49 @@ TEST(ModulePath, FindsTheTestProgramItself) {
   EXPECT_EQ(win::moduleFolder(&marker), win::folderOf(*name));
   EXPECT_EQ(win::folderOf("C:\\plug\\ruvo.grx"), "C:\\plug");
   EXPECT_EQ(win::folderOf("plain"), "");
+}
+
+}  // namespace
+
+namespace {
+
+// A whole section in one reading, as the key-by-key reads give it: first of duplicate keys
+// (in any case), values trimmed and unquoted, other sections and comments left out.
+TEST(Profile, SectionReadsInOnePassAsKeyByKey) {
+  testing_support::TempDir dir;
+  const auto ini = dir / "t.ini";
+  ASSERT_TRUE(win::writeFileAtomically(
+      ini,
+      win::utf8ToGbk(
+          "[A]\r\nx=1\r\n[CODE]\r\nL = '公路' \r\n; note\r\nS=水渠\r\nl=again\r\n[B]\r\ny=2\r\n")));
+  const auto pairs = win::getProfileSection(ini, "code");
+  ASSERT_EQ(pairs.size(), 2u);
+  EXPECT_EQ(pairs[0], (std::pair<std::string, std::string>{"L", "公路"}));
+  EXPECT_EQ(pairs[1], (std::pair<std::string, std::string>{"S", "水渠"}));
+  for (const auto& [key, value] : pairs)
+    EXPECT_EQ(win::getProfileString(ini, "CODE", key, ""), value);
+  EXPECT_TRUE(win::getProfileSection(ini, "missing").empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Settings files go through the one atomic writer too: a linked INI or hive stays linked.
+TEST(Profile, LinkedSettingsFilesStayLinked) {
+  testing_support::TempDir dir;
+  std::filesystem::create_symlink("real.ini", dir / "link.ini");
+  ASSERT_TRUE(win::writeProfileString(dir / "link.ini", "S", "k", "v"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
+  EXPECT_EQ(win::getProfileString(dir / "real.ini", "S", "k", ""), "v");
+  EXPECT_FALSE(win::writeProfileString(dir.path(), "S", "k", "v"));
+
+  std::filesystem::create_symlink("real.reg", dir / "link.reg");
+  win::Registry reg(dir / "link.reg");
+  win::RegKey key;
+  ASSERT_EQ(reg.createKey("K", key), win::RegStatus::Success);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.reg"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir / "real.reg"));
 }
 
 }  // namespace

@@ -52,14 +52,14 @@ TEST(DataFile, WritesTheExactLayoutInGbkWithCrLf) {
   const std::string expected =
       "ZRK3.8\r\n1000.000,500.000,500.000,1号剖面,\r\n3\r\n"
       "0,100.500000,200.250000,12.500,0.000,0,起点 ,1,3, ,0,\r\n"
-      "1,110.123457,200.000000,13.000,10.001,0,路边沟 ,0,0,等高线 ,1,\r\n"
+      "1,110.123457,200.000000,13.000,10.001,0,路边，沟 ,0,0,等高线 ,1,\r\n"
       "2,120.000000,201.000000,0.000,20.040,0,终点 ,1,3, ,0,\r\n"
       "2\r\n0,0.000000,0.000000,0.000,0.000,\r\n1,120.000000,201.000000,20.040,0.414,\r\n";
   EXPECT_EQ(win::gbkToUtf8(bytes.substr(0, bytes.rfind('\n') + 1)), expected);
   EXPECT_EQ(bytes.find("\xC6\xF0\xB5\xE3"), bytes.find(win::utf8ToGbk("起点")));
   EXPECT_EQ(bytes.back() == '\n', false);  // the closing notice has no line break
   // The document keeps the cleaned texts.
-  EXPECT_EQ(doc.pointList[1].strNote, "路边沟");
+  EXPECT_EQ(doc.pointList[1].strNote, "路边，沟");
   EXPECT_EQ(doc.pointList[1].strLayer, "等高线");
 
   const std::string legacy = win::gbkToUtf8(FormatSectionData(doc, Edition::Legacy));
@@ -83,7 +83,7 @@ TEST(DataFile, SaveAndLoadRoundTrip) {
   EXPECT_EQ(p.ptPos.x, 110.123457);
   EXPECT_EQ(p.ptPos.z, 0.0);
   EXPECT_EQ(p.idObject, 0u);
-  EXPECT_EQ(p.strNote, "路边沟");
+  EXPECT_EQ(p.strNote, "路边，沟");
   EXPECT_EQ(p.bRevised, 1u);
   EXPECT_EQ(loaded.pointList[0].strLayer, "");
   EXPECT_EQ(loaded.layerList, (std::vector<std::string>{"等高线"}));
@@ -279,6 +279,44 @@ TEST(DataFile, FoldersAndDevicesAreNotDataFiles) {
     ASSERT_FALSE(r.notes.empty());
   }
   EXPECT_NE(ReadSectionFile(dir.path(), out).notes.back().find("is a folder"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The comma separates the fields: in a title, remark or layer it is written as the
+// full-width comma, which reads back, and the save says so.
+TEST(DataFile, CommasGetTheirStandInAndTheSaveSaysSo) {
+  TempDir dir;
+  CDocData doc = sampleDoc();
+  doc.strPmName = "北线,K1+200 剖面";
+  doc.pointList[0].strLayer = "😀 a,b";
+  const auto saved = SaveSectionFile(doc, dir / "s.txt", Edition::Current);
+  ASSERT_TRUE(saved.ok());
+  ASSERT_FALSE(saved.notes.empty());
+  EXPECT_NE(saved.notes.back().find("全角逗号"), std::string::npos);
+  CDocData loaded;
+  ASSERT_TRUE(LoadSectionFile(loaded, dir / "s.txt").ok());
+  EXPECT_EQ(loaded.strPmName, "北线，K1+200 剖面");
+  EXPECT_EQ(loaded.pointList[0].strLayer, "😀a，b");
+  EXPECT_TRUE(SaveSectionFile(loaded, dir / "s.txt", Edition::Current).notes.empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DataFile, SaveFollowsLinksAndWritesDevicesThrough) {
+  TempDir dir;
+  CDocData doc = sampleDoc();
+  std::filesystem::create_symlink("real.txt", dir / "link.txt");
+  ASSERT_TRUE(SaveSectionFile(doc, dir / "link.txt", Edition::Current).ok());
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.txt"));
+  SectionFileContent out;
+  EXPECT_TRUE(ReadSectionFile(dir / "real.txt", out).ok());
+  EXPECT_TRUE(SaveSectionFile(doc, "/dev/null", Edition::Current).ok());
+  EXPECT_FALSE(SaveSectionFile(doc, "/dev/full", Edition::Current).ok());
 }
 
 }  // namespace
