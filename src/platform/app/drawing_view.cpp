@@ -153,6 +153,7 @@ void DrawingView::paintCache() {
   ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
   PaintStyle style;
   style.whiteBackground = white_;
+  style.raster = &cache_;
   drawn_ = 0;
   for (cad::ObjectId id : ids) {
     if (!host::isVisible(db_, id)) continue;
