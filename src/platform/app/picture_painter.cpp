@@ -9,6 +9,8 @@
 #include <numbers>
 #include <vector>
 
+#include "platform/render/qt_painter.h"
+
 namespace app {
 namespace {
 
@@ -131,7 +133,11 @@ void paintLabel(QPainter& painter, const render::Label& label, const ViewTransfo
                 const PaintStyle& style) {
   const double capPixels = label.height * view.scale;
   if (capPixels < kSmallestTextPixels || label.text.empty()) return;
-  QFont font(style.fontFamily.isEmpty() ? fallbackFontFamily() : style.fontFamily);
+  // The text style's face, falling back to an installed CJK face (shared with the other
+  // Qt back end, so that the screen and the PDF choose alike).
+  QFont font = render::LabelFont(label);
+  if (!style.fontFamily.isEmpty()) font.setFamily(style.fontFamily);
+  font.setHintingPreference(QFont::PreferDefaultHinting);
   // Capital letters take about seven tenths of the em.
   font.setPixelSize(std::max(1, static_cast<int>(std::lround(capPixels / 0.7))));
   const QString text = QString::fromStdString(label.text);
