@@ -47,7 +47,11 @@ bool clip(double& x0, double& y0, double& x1, double& y1, double w, double h) {
 
 void rasterLine(QImage& image, QPointF a, QPointF b, QRgb colour) {
   double x0 = a.x(), y0 = a.y(), x1 = b.x(), y1 = b.y();
-  if (!clip(x0, y0, x1, y1, image.width(), image.height())) return;
+  const double w = image.width() - 1, h = image.height() - 1;
+  // Most segments lie wholly on the screen; only the others need clipping.
+  const bool inside =
+      x0 >= 0 && x1 >= 0 && y0 >= 0 && y1 >= 0 && x0 <= w && x1 <= w && y0 <= h && y1 <= h;
+  if (!inside && !clip(x0, y0, x1, y1, image.width(), image.height())) return;
   int ix0 = static_cast<int>(x0), iy0 = static_cast<int>(y0);
   const int ix1 = static_cast<int>(x1), iy1 = static_cast<int>(y1);
   const int dx = std::abs(ix1 - ix0), dy = -std::abs(iy1 - iy0);
