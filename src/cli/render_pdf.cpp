@@ -9,7 +9,7 @@
 #include "platform/cad/block_reference.h"
 #include "platform/cad/symbol_table.h"
 #include "platform/win/atomic_file.h"
-#include "ruvo/drawing/preview_paper.h"
+#include "ruvo/section/paper_choice.h"
 
 namespace cli {
 
