@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <cmath>
 #include <optional>
 
 #include "platform/app/command_line_widget.h"
@@ -73,11 +74,19 @@ class Commands {
   void zoom() {
     DrawingView* view = w_.currentView();
     if (view == nullptr) return print("\nNo drawing is open.\n");
-    auto option = host_.qtEditor().getString("Enter an option [Extents]: ");
+    auto option = host_.qtEditor().getString("Enter an option [Extents/Window]: ");
     if (!option) return;
     const QString o = QString::fromStdString(*option).trimmed().toUpper();
     if (o == QLatin1String("E") || o == QLatin1String("EXTENTS")) {
       view->zoomExtents();
+      view->regen();
+    } else if (o == QLatin1String("W") || o == QLatin1String("WINDOW")) {
+      const auto a = host_.editor().getPoint("Specify first corner: ");
+      if (a.status != Status::Normal) return;
+      const auto b = host_.editor().getPoint("Specify opposite corner: ", a.point);
+      if (b.status != Status::Normal) return;
+      view->setView({(a.point.x + b.point.x) / 2, (a.point.y + b.point.y) / 2},
+                    std::abs(b.point.x - a.point.x), std::abs(b.point.y - a.point.y));
       view->regen();
     } else if (!o.isEmpty()) {
       print("\nInvalid option.\n");

@@ -44,7 +44,7 @@ DrawingView::DrawingView(cad::Database& db, QWidget* parent) : QWidget(parent), 
   view_.size = usableSize(size());
   regenTimer_.setSingleShot(true);
   connect(&regenTimer_, &QTimer::timeout, this, [this] {
-    render();
+    paintCache();
     update();
   });
   db_.addReactor(this);
@@ -99,7 +99,7 @@ void DrawingView::panPixels(QPointF delta) {
 
 void DrawingView::regen() {
   vectors_.clear();
-  render();
+  paintCache();
   update();
 }
 
@@ -137,7 +137,7 @@ const render::Picture& DrawingView::pictureOf(const cad::Entity& e) {
   return c.picture;
 }
 
-void DrawingView::render() {
+void DrawingView::paintCache() {
   view_.size = usableSize(size());
   cache_ = QImage(view_.size, QImage::Format_RGB32);
   cache_.fill(white_ ? Qt::white : QColor(33, 40, 48));
@@ -153,6 +153,7 @@ void DrawingView::render() {
   ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
   PaintStyle style;
   style.whiteBackground = white_;
+  style.raster = &cache_;
   drawn_ = 0;
   for (cad::ObjectId id : ids) {
     if (!host::isVisible(db_, id)) continue;
@@ -168,7 +169,7 @@ void DrawingView::render() {
 void DrawingView::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.fillRect(rect(), white_ ? Qt::white : QColor(33, 40, 48));
-  if (cache_.isNull()) render();
+  if (cache_.isNull()) paintCache();
   // The cached image where its corner lies in the view now, scaled by the zoom since.
   const double k = view_.scale / cacheView_.scale;
   const QPointF at = view_.toScreen(cacheView_.toWorld(QPointF(0, 0)));

@@ -83,7 +83,7 @@ class DrawingView final : public QWidget, private cad::DatabaseReactor {
   void objectRemoved(const cad::Database&, cad::ObjectId id) override;
   void changed();
   void scheduleRegen();
-  void render();
+  void paintCache();
   const render::Picture& pictureOf(const cad::Entity& e);
   void paintOverlays(QPainter& p);
 

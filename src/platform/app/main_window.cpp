@@ -54,7 +54,16 @@ DocumentWindow::DocumentWindow(host::Document& doc, bool whiteBackground, QWidge
   doc.database().addReactor(this);
 }
 
-DocumentWindow::~DocumentWindow() { doc_.database().removeReactor(this); }
+DocumentWindow::~DocumentWindow() { release(); }
+
+void DocumentWindow::release() {
+  if (released_) return;
+  released_ = true;
+  doc_.database().removeReactor(this);
+  delete view_;
+  view_ = nullptr;
+  undo_.reset();
+}
 
 void DocumentWindow::setModified(bool modified) {
   if (modified_ == modified) return;
@@ -216,8 +225,9 @@ void MainWindow::documentRemoved(host::Document& doc) {
   DocumentWindow* w = windowOf(doc);
   if (w == nullptr) return;
   w->closingAllowed = true;
+  w->release();
   mdi_->removeSubWindow(w);
-  delete w;
+  w->deleteLater();
   updateTitle();
 }
 

@@ -44,6 +44,9 @@ class DocumentWindow final : public QMdiSubWindow, private cad::DatabaseReactor 
   UndoHistory& undo() { return *undo_; }
   bool modified() const { return modified_; }
   void setModified(bool modified);
+  // The drawing is going away: lets go of it and of its view and history at once (the
+  // window itself may be in its own close handler and is deleted later).
+  void release();
   // Lets the main window take over closing (asking to save first).
   bool closingAllowed = false;
 
@@ -64,6 +67,7 @@ class DocumentWindow final : public QMdiSubWindow, private cad::DatabaseReactor 
   DrawingView* view_;
   std::unique_ptr<UndoHistory> undo_;
   bool modified_ = false;
+  bool released_ = false;
 };
 
 class MainWindow final : public QMainWindow, public ui::MainFrame, private host::DocumentReactor {

@@ -4,9 +4,12 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPolygonF>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
+
+#include "platform/render/qt_painter.h"
 
 namespace app {
 namespace {
@@ -14,9 +17,86 @@ namespace {
 // Texts smaller than this on screen are not legible and cost the most to draw.
 constexpr double kSmallestTextPixels = 3.0;
 
+// Clips the segment to [0,w) x [0,h) (Liang-Barsky); false when nothing is left.
+bool clip(double& x0, double& y0, double& x1, double& y1, double w, double h) {
+  double t0 = 0, t1 = 1;
+  const double dx = x1 - x0, dy = y1 - y0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x0, w - 1 - x0, y0, h - 1 - y0};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double r = q[i] / p[i];
+    if (p[i] < 0) {
+      if (r > t1) return false;
+      t0 = std::max(t0, r);
+    } else {
+      if (r < t0) return false;
+      t1 = std::min(t1, r);
+    }
+  }
+  const double ax = x0 + t0 * dx, ay = y0 + t0 * dy;
+  x1 = x0 + t1 * dx;
+  y1 = y0 + t1 * dy;
+  x0 = ax;
+  y0 = ay;
+  return true;
+}
+
+void rasterLine(QImage& image, QPointF a, QPointF b, QRgb colour) {
+  double x0 = a.x(), y0 = a.y(), x1 = b.x(), y1 = b.y();
+  const double w = image.width() - 1, h = image.height() - 1;
+  // Most segments lie wholly on the screen; only the others need clipping.
+  const bool inside =
+      x0 >= 0 && x1 >= 0 && y0 >= 0 && y1 >= 0 && x0 <= w && x1 <= w && y0 <= h && y1 <= h;
+  if (!inside && !clip(x0, y0, x1, y1, image.width(), image.height())) return;
+  int ix0 = static_cast<int>(x0), iy0 = static_cast<int>(y0);
+  const int ix1 = static_cast<int>(x1), iy1 = static_cast<int>(y1);
+  const int dx = std::abs(ix1 - ix0), dy = -std::abs(iy1 - iy0);
+  const int sx = ix0 < ix1 ? 1 : -1, sy = iy0 < iy1 ? 1 : -1;
+  int err = dx + dy;
+  uchar* bits = image.bits();
+  const qsizetype stride = image.bytesPerLine();
+  while (true) {
+    reinterpret_cast<QRgb*>(bits + iy0 * stride)[ix0] = colour;
+    if (ix0 == ix1 && iy0 == iy1) return;
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      ix0 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      iy0 += sy;
+    }
+  }
+}
+
 void paintPath(QPainter& painter, const render::Path& path, const ViewTransform& view,
                const PaintStyle& style, QPolygonF& points) {
   if (path.points.empty()) return;
+  const bool solid =
+      path.dashes.empty() || std::none_of(path.dashes.begin(), path.dashes.end(),
+                                          [&](double d) { return d * view.scale >= 2.0; });
+  if (style.raster != nullptr && !style.colour && !style.dashed && solid &&
+      path.width * view.scale <= 1.0) {
+    const QRgb colour = screenColour(path.colour, style.whiteBackground).rgb();
+    QPointF last = view.toScreen(path.points.front());
+    QPoint lastCell(static_cast<int>(std::floor(last.x())), static_cast<int>(std::floor(last.y())));
+    if (path.points.size() == 1) rasterLine(*style.raster, last, last, colour);
+    for (std::size_t i = 1; i < path.points.size(); ++i) {
+      const QPointF q = view.toScreen(path.points[i]);
+      const QPoint cell(static_cast<int>(std::floor(q.x())), static_cast<int>(std::floor(q.y())));
+      if (cell == lastCell) continue;
+      rasterLine(*style.raster, last, q, colour);
+      last = q;
+      lastCell = cell;
+    }
+    if (path.closed) rasterLine(*style.raster, last, view.toScreen(path.points.front()), colour);
+    return;
+  }
   QColor colour = style.colour.value_or(screenColour(path.colour, style.whiteBackground));
   QPen pen(colour);
   pen.setCosmetic(true);
@@ -57,7 +137,11 @@ void paintLabel(QPainter& painter, const render::Label& label, const ViewTransfo
                 const PaintStyle& style) {
   const double capPixels = label.height * view.scale;
   if (capPixels < kSmallestTextPixels || label.text.empty()) return;
-  QFont font(style.fontFamily.isEmpty() ? fallbackFontFamily() : style.fontFamily);
+  // The text style's face, falling back to an installed CJK face (shared with the other
+  // Qt back end, so that the screen and the PDF choose alike).
+  QFont font = render::LabelFont(label);
+  if (!style.fontFamily.isEmpty()) font.setFamily(style.fontFamily);
+  font.setHintingPreference(QFont::PreferDefaultHinting);
   // Capital letters take about seven tenths of the em.
   font.setPixelSize(std::max(1, static_cast<int>(std::lround(capPixels / 0.7))));
   const QString text = QString::fromStdString(label.text);

@@ -3,6 +3,7 @@
 // cut down to the pixel grid, texts in the text style's font or an installed CJK font.
 
 #include <QColor>
+#include <QImage>
 #include <QPointF>
 #include <QSize>
 #include <QString>
@@ -40,6 +41,9 @@ struct PaintStyle {
   std::optional<QColor> colour;  // every primitive in this colour (highlights, previews)
   bool dashed = false;
   QString fontFamily;  // empty: the CJK fallback
+  // The image the painter paints on (32-bit RGB): solid hairlines are then set pixel by
+  // pixel, far quicker than QPainter strokes millions of one-pixel segments.
+  QImage* raster = nullptr;
 };
 
 QColor screenColour(render::Rgb rgb, bool whiteBackground);
