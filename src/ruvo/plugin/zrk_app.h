@@ -55,6 +55,8 @@ class CZRKApp final : public PageContext {
   // The commands.
   void OpenPalette();
   void RedockPalette();
+  // Cross-sections at stations along a picked centreline, drawn on sheets.
+  void Stations();
 
   // What the document reactor asks for.
   void ShowPaletteIfRemembered();
@@ -71,7 +73,7 @@ class CZRKApp final : public PageContext {
   CDocData* currentDocData() override { return CurrentDocData(); }
   std::filesystem::path moduleFolder() const override;
   Edition edition() const override { return edition_; }
-  const std::string& moduleFileName() const { return moduleFileName_; }
+  std::string moduleFileName() const override { return moduleFileName_; }
 
  private:
   win::Registry& registry();
