@@ -8,12 +8,14 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <vector>
 
 namespace win {
@@ -298,75 +300,69 @@ bool writeFileAtomically(const std::filesystem::path& requested, std::string_vie
   return true;
 }
 
-bool writeFilesAtomically(std::span<const FileImage> files, std::filesystem::path* failed,
-                          std::string* why) {
-  struct Pending {
-    std::filesystem::path target;
-    std::string temp;
-  };
-  std::vector<Pending> pending;
-  std::vector<std::optional<InFlight>> inFlight(files.size());
-  std::vector<std::filesystem::path> folders;
-  auto fail = [&](const std::filesystem::path& file, const char* reason) {
-    for (const Pending& p : pending) ::unlink(p.temp.c_str());
+bool writeFilesAtomically(std::span<const FileImage> files, std::filesystem::path* failed) {
+  // Links are followed and devices or FIFOs written through exactly as for one file; only
+  // plain files (or new ones) share the one flush.
+  std::vector<FileImage> plain;
+  for (const FileImage& f : files) {
+    const std::optional<std::filesystem::path> resolved = followLinks(f.file);
+    struct stat st {};
+    const bool exists = resolved && ::stat(resolved->c_str(), &st) == 0;
+    if (!resolved || (exists && !S_ISREG(st.st_mode))) {
+      if (!writeFileAtomically(f.file, f.bytes)) {
+        if (failed) *failed = f.file;
+        return false;
+      }
+      continue;
+    }
+    plain.push_back({*resolved, f.bytes});
+  }
+  std::vector<std::string> temps;
+  std::set<std::filesystem::path> folders;
+  auto fail = [&](const std::filesystem::path& file) {
+    for (const std::string& t : temps) ::unlink(t.c_str());
     if (failed) *failed = file;
-    setWhy(why, reason);
     return false;
   };
   installHandlers();
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    const std::optional<std::filesystem::path> resolved = followLinks(files[i].file);
-    if (!resolved) return fail(files[i].file, "is a loop of symbolic links");
-    const std::filesystem::path& file = *resolved;
-    struct stat old {};
-    const bool exists = ::stat(file.c_str(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode)) return fail(files[i].file, kindOf(old.st_mode));
+  for (const FileImage& f : plain) {
     const std::filesystem::path folder =
-        file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
-      folders.push_back(folder);
-      removeStaleTemporaries(folder);
-    }
+        f.file.has_parent_path() ? f.file.parent_path() : std::filesystem::path(".");
+    if (folders.insert(folder).second) removeStaleTemporaries(folder);
     std::string base = ".";
-    base.append(file.filename().string());
+    base.append(f.file.filename().string());
     base.append(kTempMark);
     base.append(kTempRandom, 'X');
     const std::string pattern = (folder / base).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    sigset_t stop, before;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGINT);
-    sigaddset(&stop, SIGTERM);
-    sigaddset(&stop, SIGHUP);
-    ::pthread_sigmask(SIG_BLOCK, &stop, &before);
-    Fd fd(::mkstemp(name.data()));
-    if (fd.get() >= 0) {
-      inFlight[i].emplace(name.data());
-      pending.push_back({file, name.data()});
-    }
-    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
-    if (fd.get() < 0)
-      return fail(files[i].file, "cannot be written (no temporary file in its folder)");
-    const mode_t mode = exists ? (old.st_mode & 07777) : 0644;
-    bool ok = ::fchmod(fd.get(), mode) == 0 && writeAll(fd.get(), files[i].bytes);
-    ok = fd.close() && ok;
-    if (!ok) return fail(files[i].file, "could not be written whole");
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) return fail(f.file);
+    temps.emplace_back(name.data());
+    struct stat old {};
+    const mode_t mode = ::stat(f.file.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, f.bytes);
+    ok = (::close(fd) == 0) && ok;
+    if (!ok) return fail(f.file);
   }
   for (const std::filesystem::path& folder : folders) {
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() < 0 || ::syncfs(dir.get()) != 0)
-      return fail(folder, "could not be flushed to disk");
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    const bool synced = dir >= 0 && ::syncfs(dir) == 0;
+    if (dir >= 0) ::close(dir);
+    if (!synced) return fail(folder);
   }
-  for (std::size_t i = 0; i < pending.size(); ++i) {
-    if (::rename(pending[i].temp.c_str(), pending[i].target.c_str()) != 0) {
-      pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(i));
-      return fail(files[i].file, "could not be written whole");
+  for (std::size_t i = 0; i < plain.size(); ++i) {
+    if (::rename(temps[i].c_str(), plain[i].file.c_str()) != 0) {
+      temps.erase(temps.begin(), temps.begin() + static_cast<std::ptrdiff_t>(i));
+      return fail(plain[i].file);
     }
   }
   for (const std::filesystem::path& folder : folders) {
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+      ::fsync(dir);
+      ::close(dir);
+    }
   }
   return true;
 }

@@ -34,25 +34,23 @@ std::optional<std::string> readFileBytes(const std::filesystem::path& file,
 bool writeFileAtomically(const std::filesystem::path& file, std::string_view bytes,
                          std::string* why = nullptr);
 
-struct FileImage {
-  std::filesystem::path file;
-  std::string bytes;
-};
-
-// The same for many regular files at once, with one flush to disk for all of them (a flush
-// per file costs far more than the writing of a thousand small files, and so does the
-// sweep of a folder for stale temporary files before each): every file goes to a
-// temporary file first, the file system is flushed once, then each is renamed over its
-// target. False, with `failed` naming the file and `why` the reason, when any cannot be
-// written; until the renames every target is untouched. Only the first few temporary
-// files are known to the signal handler; the others are swept as stale a day later.
-bool writeFilesAtomically(std::span<const FileImage> files, std::filesystem::path* failed = nullptr,
-                          std::string* why = nullptr);
-
 // How old a left-over temporary file must be before a write into its folder removes it.
 inline constexpr int kStaleTemporarySeconds = 24 * 60 * 60;
 
 // True when `name` is the name of one of this writer's temporary files.
 bool isTemporaryFileName(std::string_view name);
+
+struct FileImage {
+  std::filesystem::path file;
+  std::string bytes;
+};
+
+// The same for many files at once, with one flush to disk for all of them (a flush per
+// file costs far more than the writing of a thousand small files): every file goes to a
+// temporary file first, the file system is flushed once, then each is renamed over its
+// target. False, with `failed` naming the file, when any cannot be written; until the
+// renames every target is untouched.
+bool writeFilesAtomically(std::span<const FileImage> files,
+                          std::filesystem::path* failed = nullptr);
 
 }  // namespace win
