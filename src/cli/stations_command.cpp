@@ -215,7 +215,10 @@ int runStations(Args args) {
   ruvo::SheetLayout layout;
   if (a.frame >= 0) {
     layout = ruvo::LayOutSheets(sections, sheetOptions, error);
-    if (!error.empty()) return Refused(error);
+    // curves at elevation 0 (roads, houses) are what usually makes a section this tall
+    if (!error.empty())
+      return Refused(error +
+                     " (try --frame A1, smaller scales, --set FilterHeight=1 or --frame none)");
   }
 
   if (!ruvo::WriteStationFiles(sections, a.out, a.options.unitMetres, error)) return Refused(error);

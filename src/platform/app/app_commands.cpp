@@ -1,6 +1,7 @@
 // The host's own commands: drawings (NEW, OPEN, SAVE, QSAVE, SAVEAS, CLOSE, QUIT), undo
 // (U, UNDO, REDO), the view (ZOOM, PAN, REGEN, REDRAW), modules (APPLOAD) and the few
-// drawing commands a person needs to try the input modes (LINE, ERASE, MOVE).
+// drawing commands a person needs to try the input modes (LINE, ERASE, MOVE); PLOT writes
+// the drawing's sheets as PDF.
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -12,6 +13,9 @@
 #include "platform/app/main_window.h"
 #include "platform/cad/database.h"
 #include "platform/host/document_manager.h"
+#include "platform/render/drawing_renderer.h"
+#include "platform/render/pdf_writer.h"
+#include "platform/win/atomic_file.h"
 
 namespace app {
 namespace {
@@ -47,6 +51,24 @@ class Commands {
     if (auto name = fileName("Save drawing as: ", true, QStringLiteral("Drawings (*.dxf)"))) {
       w_.saveDrawing(doc, *name);
     }
+  }
+
+  // A page per paper frame in model space (else one of the extents), as `ruvo render` does.
+  void plot() {
+    host::Document* doc = host_.documents().curDocument();
+    if (doc == nullptr) return print("\nNo drawing is open.\n");
+    const auto name = fileName("PDF file to write: ", true, QStringLiteral("PDF (*.pdf)"));
+    if (!name) return;
+    const render::Picture picture = render::RenderModelSpace(doc->database());
+    std::vector<render::PdfPage> pages = render::FramePages(doc->database());
+    if (pages.empty()) pages.push_back(render::PageForWindow(picture.extents()));
+    const std::string bytes = render::WritePdf(picture, pages);
+    std::string why;
+    if (bytes.empty() || !win::writeFileAtomically(name->toStdString(), bytes, &why)) {
+      return print("\n" + name->toStdString() + ": cannot be written " + why + "\n");
+    }
+    print("\n" + std::to_string(pages.size()) + " page(s) plotted to " + name->toStdString() +
+          "\n");
   }
 
   void open() {
@@ -217,6 +239,7 @@ void registerHostCommands(MainWindow& window) {
   commands->add("LINE", [](Commands& c) { c.line(); });
   commands->add("ERASE", [](Commands& c) { c.erase(); });
   commands->add("MOVE", [](Commands& c) { c.move(); });
+  commands->add("PLOT", [](Commands& c) { c.plot(); });
 }
 
 }  // namespace app

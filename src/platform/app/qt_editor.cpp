@@ -140,6 +140,19 @@ host::PointResult QtEditor::getPoint(std::string_view prompt,
   return {a.status, a.point};
 }
 
+host::RealResult QtEditor::getReal(std::string_view prompt) {
+  for (;;) {
+    const std::optional<std::string> text = getString(prompt);
+    if (!text) return {Status::Cancel, 0};
+    const QString line = QString::fromStdString(*text).trimmed();
+    if (line.isEmpty()) return {Status::None, 0};
+    bool ok = false;
+    const double v = line.toDouble(&ok);
+    if (ok && std::isfinite(v)) return {Status::Normal, v};
+    commandLine_.print("\n需要数值。\n");
+  }
+}
+
 std::optional<std::string> QtEditor::getString(std::string_view prompt) {
   if (waiting()) return std::nullopt;
   const Answer a = wait(Want::Text, prompt);

@@ -53,6 +53,8 @@ class QtEditor final : public host::Editor {
   host::DragResult dragSelectionSet(const host::SelectionSet& set, std::string_view prompt,
                                     const host::DragCallback& callback) override;
 
+  // A number typed on the command line; asked again after anything that is not one.
+  host::RealResult getReal(std::string_view prompt) override;
   // A line of text (a file name, a keyword); nullopt on Escape, "" on Enter.
   std::optional<std::string> getString(std::string_view prompt);
 

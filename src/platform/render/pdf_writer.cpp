@@ -12,7 +12,6 @@ namespace render {
 namespace {
 
 constexpr int kResolution = 1200;  // device units per inch: fine enough for 0.02 mm
-constexpr double kMarginMm = 10;
 
 QPageSize SizeOf(const PdfPage& page) {
   return QPageSize(QSizeF(page.widthMm, page.heightMm), QPageSize::Millimeter, QString(),
@@ -20,28 +19,6 @@ QPageSize SizeOf(const PdfPage& page) {
 }
 
 }  // namespace
-
-PdfPage PageForWindow(const geom::Extents2d& window) {
-  PdfPage page;
-  const double w = std::max(window.max.x - window.min.x, 1.0);
-  const double h = std::max(window.max.y - window.min.y, 1.0);
-  const double longSide = std::max(w, h), shortSide = std::min(w, h);
-  page.window = window;
-  if (longSide <= 1189 - 2 * kMarginMm && shortSide <= 841 - 2 * kMarginMm) {
-    page.widthMm = w + 2 * kMarginMm;
-    page.heightMm = h + 2 * kMarginMm;
-  } else {
-    page.widthMm = w >= h ? 420 : 297;
-    page.heightMm = w >= h ? 297 : 420;
-  }
-  // the margin in world units at the scale the window will take on the sheet
-  const double k =
-      std::min((page.widthMm - 2 * kMarginMm) / w, (page.heightMm - 2 * kMarginMm) / h);
-  const double m = kMarginMm / k;
-  page.window = geom::Extents2d::of({window.min.x - m, window.min.y - m},
-                                    {window.max.x + m, window.max.y + m});
-  return page;
-}
 
 std::string WritePdf(const Picture& picture, const std::vector<PdfPage>& pages,
                      const PdfOptions& options) {

@@ -17,6 +17,7 @@
 #include "ruvo/plugin/palette_set.h"
 #include "ruvo/plugin/popup_menu.h"
 #include "ruvo/plugin/settings_store.h"
+#include "ruvo/stations/station_run.h"
 
 namespace ruvo {
 
@@ -28,6 +29,7 @@ constexpr CommandEntry kCommands[] = {
     {"_RUVO", "ruvo", host::kCommandTransparent, &CZRKApp::OpenPalette, true},
     {"_KESTRAPM", "kestrapm", host::kCommandTransparent, &CZRKApp::OpenPalette, true},
     {"_KESTRARESET", "ruvoreset", host::kCommandTransparent, &CZRKApp::RedockPalette, false},
+    {"_RUVOSTATIONS", "ruvostations", host::kCommandModal, &CZRKApp::Stations, false},
 };
 
 bool inEdition(const CommandEntry& c, Edition edition) {
@@ -159,6 +161,12 @@ void CZRKApp::createPalette() {
   palette_ = new CMyPalette(*this);
   palette_->resize(set_->size());
   set_->addPalette(QStringLiteral("数据"), palette_);
+}
+
+void CZRKApp::Stations() {
+  CDocData* doc = CurrentDocData();
+  if (doc == nullptr) return;
+  RunStations(host_, *doc, edition_);
 }
 
 void CZRKApp::RedockPalette() {

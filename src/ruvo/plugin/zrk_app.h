@@ -55,6 +55,8 @@ class CZRKApp final : public PageContext {
   // The commands.
   void OpenPalette();
   void RedockPalette();
+  // Cross-sections at stations along a picked centreline, drawn on sheets.
+  void Stations();
 
   // What the document reactor asks for.
   void ShowPaletteIfRemembered();

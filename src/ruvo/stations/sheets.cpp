@@ -175,7 +175,7 @@ SheetLayout LayOutSheets(const std::vector<CrossSection>& sections, const SheetO
     if (need.x > aw + 1e-9 || need.y > ah + 1e-9) {
       error = "the cross-section " + sections[i].station.name + " needs " + Fixed(need.x, 0) +
               " x " + Fixed(need.y, 0) + " mm, more than the sheet's " + Fixed(aw, 0) + " x " +
-              Fixed(ah, 0) + " mm (try --frame A1 or smaller scales)";
+              Fixed(ah, 0) + " mm";
       return {};
     }
     const double w = CellSide(aw, kMinCellWidth, need.x);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/cad/block_reference.h"
 #include "platform/render/pdf_writer.h"
 
 namespace {
@@ -180,6 +181,37 @@ TEST(PdfPageForWindow, TrueScaleWhenItFitsElseShrunkOntoA3) {
   const PdfPage big = PageForWindow(geom::Extents2d::of({0, 0}, {1000, 5000}));
   EXPECT_DOUBLE_EQ(big.widthMm, 297);
   EXPECT_DOUBLE_EQ(big.heightMm, 420);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FramePages, SheetsByTheFrameBlocksNamesScaledAndTurned) {
+  EXPECT_EQ(render::FrameSheetSize("RUVOA3LS"), (geom::Vector2d{420, 297}));
+  EXPECT_EQ(render::FrameSheetSize("ruvoa1pt"), (geom::Vector2d{594, 841}));
+  EXPECT_EQ(render::FrameSheetSize("A0LS"), (geom::Vector2d{1189, 841}));
+  EXPECT_EQ(render::FrameSheetSize("A4PT"), (geom::Vector2d{210, 297}));
+  EXPECT_FALSE(render::FrameSheetSize("RUVOA5LS"));
+  EXPECT_FALSE(render::FrameSheetSize("FRAME"));
+  cad::Database db;
+  db.appendToModelSpace(
+      std::make_unique<cad::BlockReference>("RUVOA3LS", geom::Point3d{100, 50, 0}));
+  auto turned = std::make_unique<cad::BlockReference>("TKA4LS", geom::Point3d{0, 0, 0});
+  turned->setRotationDegrees(90);
+  turned->setScale({2, 2, 1});
+  db.appendToModelSpace(std::move(turned));
+  db.appendToModelSpace(std::make_unique<cad::BlockReference>("OTHER", geom::Point3d{0, 0, 0}));
+  const auto pages = render::FramePages(db);
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_EQ(pages[0].window.min, (geom::Point2d{100, 50}));
+  EXPECT_EQ(pages[0].window.max, (geom::Point2d{520, 347}));
+  EXPECT_EQ(pages[0].widthMm, 420);
+  // a landscape A4 frame turned upright at twice the size: a portrait page of the sheet
+  EXPECT_NEAR(pages[1].window.min.x, -420, 1e-9);
+  EXPECT_NEAR(pages[1].window.max.y, 594, 1e-9);
+  EXPECT_EQ(pages[1].widthMm, 210);
+  EXPECT_EQ(pages[1].heightMm, 297);
 }
 
 }  // namespace
