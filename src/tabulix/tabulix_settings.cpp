@@ -4,21 +4,15 @@
 
 #include "platform/win/profile.h"
 #include "platform/win/utf8.h"
+#include "ruvo/section/settings_file.h"
 
 namespace tabulix {
 
 namespace {
 
 constexpr std::size_t kTitleChars = 49;
-constexpr std::size_t kRemarkChars = 1023;
 
 std::string headKey(int i) { return "表头" + std::to_string(i); }
-
-std::string stripQuotes(std::string_view s) {
-  while (!s.empty() && s.front() == '"') s.remove_prefix(1);
-  while (!s.empty() && s.back() == '"') s.remove_suffix(1);
-  return std::string(s);
-}
 
 }  // namespace
 
@@ -41,12 +35,7 @@ void LoadSettings(const std::filesystem::path& ini, TabulixSettings& s) {
 }
 
 std::vector<CodePair> LoadCodeTable(const std::filesystem::path& ini) {
-  std::vector<CodePair> table;
-  for (const std::string& code : win::getProfileKeyNames(ini, "CODE")) {
-    const std::string value = win::getProfileString(ini, "CODE", code, "");
-    table.emplace_back(code, stripQuotes(win::leftChars(value, kRemarkChars)));
-  }
-  return table;
+  return ruvo::ReadCodeSection(ini);
 }
 
 bool SaveSettings(const std::filesystem::path& ini, const TabulixSettings& s) {
