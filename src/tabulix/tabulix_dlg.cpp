@@ -352,7 +352,10 @@ void CTabulixDlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void CTabulixDlg::done(int result) {
-  SaveSettings();
+  // Settings used to vanish without a word where the file could not be written.
+  if (!SaveSettings()) {
+    tell(QString::fromUtf8("设置未能保存: ") + QString::fromStdString(ini_.write.string()));
+  }
   QDialog::done(result);
 }
 

@@ -272,6 +272,17 @@ class WindowTest final : public QObject {
     qunsetenv("XDG_CONFIG_HOME");
   }
 
+  void unsavableSettingsAreReported() {
+    ruvo::SettingsFileLocation nowhere{ini().toStdString(), "/proc/no/such/Tabulix.ini"};
+    CTabulixDlg w(nowhere, nullptr);
+    QStringList told;
+    w.setMessageBox([&](QWidget*, const QString& text) { told << text; });
+    w.show();
+    w.close();
+    QCOMPARE(told.size(), 1);
+    QVERIFY(told[0].endsWith(QStringLiteral("/proc/no/such/Tabulix.ini")));
+  }
+
   void screenshot() {
     const QByteArray target = qgetenv("TABULIX_SCREENSHOT");
     if (target.isEmpty()) QSKIP("TABULIX_SCREENSHOT names no file");
