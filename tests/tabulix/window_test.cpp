@@ -17,6 +17,7 @@
 #include "platform/win/codepage.h"
 #include "platform/win/profile.h"
 #include "ruvo/section/settings_file.h"
+#include "tabulix/about_dlg.h"
 #include "tabulix/tabulix_dlg.h"
 
 using tabulix::CTabulixDlg;
@@ -294,6 +295,10 @@ class WindowTest final : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     QTest::qWait(200);
     QVERIFY(w->grab().save(QString::fromLocal8Bit(target)));
+    tabulix::CAboutDlg about(w.get());
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    QVERIFY(about.grab().save(QString::fromLocal8Bit(target) + QStringLiteral(".about.png")));
   }
 };
 
