@@ -4,11 +4,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "controls/check_combo_box.h"
 #include "controls/header_ctrl_ex.h"
@@ -18,11 +20,18 @@
 #include "platform/win/profile.h"
 #include "ruvo/section/settings_file.h"
 #include "tabulix/about_dlg.h"
+#include "tabulix/run_window.h"
 #include "tabulix/tabulix_dlg.h"
 
 using tabulix::CTabulixDlg;
 
 namespace {
+
+// The offscreen platform has no window manager to activate a modal dialog, so typed keys
+// would go to the window below it.
+void activateWhenShown(QWidget& dialog) {
+  QTimer::singleShot(0, &dialog, [&dialog] { QApplication::setActiveWindow(&dialog); });
+}
 
 QByteArray readAll(const QString& file) {
   QFile f(file);
@@ -282,6 +291,49 @@ class WindowTest final : public QObject {
     w.close();
     QCOMPARE(told.size(), 1);
     QVERIFY(told[0].endsWith(QStringLiteral("/proc/no/such/Tabulix.ini")));
+  }
+
+  // A script opens a section file and exports it reversed through the desktop's dialogs;
+  // closing at the end saves the settings.
+  void scriptDrivesTheDialogs() {
+    const QString out = dir_.filePath(QStringLiteral("scripted.csv"));
+    const QString script = dir_.filePath(QStringLiteral("export.script"));
+    const QString text = QStringLiteral(
+                             "@click 打开数据文件\n@type %1\n@key Return\n@expect 512059.414\n"
+                             "@check 反向列表 on\n@click 数据导出\n@key Escape\n"
+                             "@click 数据导出\n@type %2\n@key Return\n")
+                             .arg(data_[0], out);
+    QVERIFY(win::writeFileAtomically(script.toStdString(), text.toStdString()));
+    auto w = window();
+    w->setFileQuestions(
+        [](QWidget* owner) {
+          QFileDialog dialog(owner);
+          dialog.setOption(QFileDialog::DontUseNativeDialog);
+          activateWhenShown(dialog);
+          return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+        },
+        [](QWidget* owner) {
+          QFileDialog dialog(owner);
+          dialog.setOption(QFileDialog::DontUseNativeDialog);
+          dialog.setAcceptMode(QFileDialog::AcceptSave);
+          activateWhenShown(dialog);
+          return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+        });
+    QCOMPARE(tabulix::RunScript(*w, script), 0);
+    QVERIFY(!w->isVisible());
+    QVERIFY(w->reversed());
+    const QByteArray csv = readAll(out);
+    QVERIFY(csv.endsWith("\r\n"));
+    QVERIFY(!csv.isEmpty());
+    QCOMPARE(win::getProfileString(ini().toStdString(), "SETTING", "ColnumNum", ""),
+             std::string("3"));
+    const QString theirs = dir_.filePath(QStringLiteral("scripted-cli.csv"));
+    QProcess tabulix;
+    tabulix.start(QStringLiteral(KESTRA_TABULIX),
+                  {"export", data_[0], "-o", theirs, "--ini", ini(), "--reverse"});
+    QVERIFY(tabulix.waitForFinished(60000));
+    QCOMPARE(tabulix.exitCode(), 0);
+    QCOMPARE(csv, readAll(theirs));
   }
 
   void screenshot() {
