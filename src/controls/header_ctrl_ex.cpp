@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "controls/list_cell_combo.h"
 
@@ -20,9 +21,14 @@ void CHeaderCtrlEx::setHeightFactor(double factor) {
   viewport()->update();
 }
 
+int CHeaderCtrlEx::baseHeight() const {
+  // The text starts kTextTop below the item's top and must still fit whole.
+  return std::max(QHeaderView::sizeHint().height(), fontMetrics().height() + kTextTop + 4);
+}
+
 QSize CHeaderCtrlEx::sizeHint() const {
   QSize size = QHeaderView::sizeHint();
-  size.setHeight(static_cast<int>(size.height() * heightFactor_));
+  size.setHeight(static_cast<int>(baseHeight() * heightFactor_));
   return size;
 }
 

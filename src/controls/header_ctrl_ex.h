@@ -31,6 +31,8 @@ class CHeaderCtrlEx final : public QHeaderView {
   // Opens the chooser over a column's item; false when the column offers none.
   bool openChooser(int column);
 
+  // The height before the factor.
+  int baseHeight() const;
   QSize sizeHint() const override;
 
  signals:

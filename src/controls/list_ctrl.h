@@ -8,6 +8,7 @@
 #include <QTableWidget>
 #include <cstdint>
 #include <map>
+#include <vector>
 
 #include "controls/list_cell_edit.h"
 #include "controls/list_options.h"
@@ -107,7 +108,7 @@ class ListCtrl : public QTableWidget {
   int pointIndexOfRow(int row) const;
   QString incrementProposal(int row) const;
   void editBelow(int row, int column);
-  int contentWidth(int column) const;
+  int contentWidth(int column, std::vector<int>& advances) const;
 
   ListOptions options_;
   std::map<int, int> readOnly_;

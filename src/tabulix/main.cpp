@@ -5,8 +5,13 @@
 
 #include "cli/program.h"
 #include "tabulix/cli.h"
+#include "tabulix/run_window.h"
 
 int main(int argc, char** argv) {
+  if (tabulix::WantsWindow(argc, argv)) {
+    return cli::Guarded(
+        "tabulix", [&] { return tabulix::RunWindow(argc, argv); }, std::cerr);
+  }
   return cli::Guarded(
       "tabulix",
       [&] {

@@ -2,22 +2,33 @@
 
 #include <algorithm>
 
+#include "platform/win/atomic_file.h"
 #include "platform/win/profile.h"
 #include "platform/win/utf8.h"
+#include "ruvo/section/settings_file.h"
 
 namespace tabulix {
 
 namespace {
 
 constexpr std::size_t kTitleChars = 49;
-constexpr std::size_t kRemarkChars = 1023;
 
 std::string headKey(int i) { return "表头" + std::to_string(i); }
 
-std::string stripQuotes(std::string_view s) {
-  while (!s.empty() && s.front() == '"') s.remove_prefix(1);
-  while (!s.empty() && s.back() == '"') s.remove_suffix(1);
-  return std::string(s);
+bool writeKeys(const std::filesystem::path& ini, const TabulixSettings& s) {
+  bool ok = win::writeProfileString(ini, "SETTING", "ColnumNum", std::to_string(s.columnCount));
+  ok = win::writeProfileString(ini, "SETTING", "DecimalNum", std::to_string(s.decimals)) && ok;
+  ok = win::writeProfileString(ini, "SETTING", "KneePnt", std::to_string(s.displayMode)) && ok;
+  ok = win::writeProfileString(ini, "SETTING", "Renumber", std::to_string(s.renumber)) && ok;
+  for (int i = 0; i < kFieldCount; ++i) {
+    ok = win::writeProfileString(ini, "HEAD", headKey(i), s.titles[static_cast<std::size_t>(i)]) &&
+         ok;
+  }
+  for (const auto& [code, remark] : s.codeTable) {
+    if (code.empty() || remark.empty()) continue;
+    ok = win::writeProfileString(ini, "CODE", code, remark) && ok;
+  }
+  return ok;
 }
 
 }  // namespace
@@ -41,27 +52,20 @@ void LoadSettings(const std::filesystem::path& ini, TabulixSettings& s) {
 }
 
 std::vector<CodePair> LoadCodeTable(const std::filesystem::path& ini) {
-  std::vector<CodePair> table;
-  // One reading of the file for all keys: one per key made thousands of keys quadratic.
-  for (const auto& [code, value] : win::getProfileSection(ini, "CODE")) {
-    table.emplace_back(code, stripQuotes(win::leftChars(value, kRemarkChars)));
-  }
-  return table;
+  return ruvo::ReadCodeSection(ini);
 }
 
 bool SaveSettings(const std::filesystem::path& ini, const TabulixSettings& s) {
-  bool ok = win::writeProfileString(ini, "SETTING", "ColnumNum", std::to_string(s.columnCount));
-  ok = win::writeProfileString(ini, "SETTING", "DecimalNum", std::to_string(s.decimals)) && ok;
-  ok = win::writeProfileString(ini, "SETTING", "KneePnt", std::to_string(s.displayMode)) && ok;
-  ok = win::writeProfileString(ini, "SETTING", "Renumber", std::to_string(s.renumber)) && ok;
-  for (int i = 0; i < kFieldCount; ++i) {
-    ok = win::writeProfileString(ini, "HEAD", headKey(i), s.titles[static_cast<std::size_t>(i)]) &&
-         ok;
-  }
-  for (const auto& [code, remark] : s.codeTable) {
-    if (code.empty() || remark.empty()) continue;
-    ok = win::writeProfileString(ini, "CODE", code, remark) && ok;
-  }
+  // The keys go into a working copy beside the file, which then replaces the file in one
+  // step: a failure half-way never leaves some settings new and others old.
+  std::filesystem::path work = ini;
+  work += ".saving";
+  const auto before = win::readFileBytes(ini);
+  bool ok = win::writeFileAtomically(work, before ? *before : std::string()) && writeKeys(work, s);
+  const auto after = ok ? win::readFileBytes(work) : std::nullopt;
+  ok = after && win::writeFileAtomically(ini, *after);
+  std::error_code ec;
+  std::filesystem::remove(work, ec);
   return ok;
 }
 
