@@ -17,7 +17,10 @@ demo: deps
 	@cmake --build --preset $(PRESET) --target ruvo tabulix
 	@bash scripts/demo.sh $(BUILD)
 
+# Without the shared drawings (../shared/data) the tests that read them are skipped.
 test: build
+	@dir=$$(sed -n 's/^KESTRA_SHARED_DATA:PATH=//p' $(BUILD)/CMakeCache.txt); \
+	  [ -d "$$dir" ] || echo "make test: shared test drawings not found in $$dir; the tests that read them are skipped"
 	@ctest --preset $(PRESET)
 
 asan:
