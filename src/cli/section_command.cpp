@@ -14,6 +14,7 @@
 #include "cli/section_output.h"
 #include "cli/session.h"
 #include "cli/survey_checks.h"
+#include "platform/cad/spline.h"
 #include "platform/host/user_interface.h"
 #include "platform/win/registry.h"
 #include "ruvo/host/host_access.h"
@@ -132,6 +133,17 @@ int Execute(const SectionArgs& a) {
       return Refused(kCommand, "no listed, undeleted point has the No " + std::to_string(no));
     }
     getData.CommitTypedHeight(doc, index, value);
+    // Written back to a SPLINE without fit points, the elevation lifts its control points:
+    // a mend of ours, where the host's own write-back leaves such a spline unchanged.
+    if (doc.bSetHigh && doc.pointList[index].idObject != 0) {
+      const cad::ObjectId id(doc.pointList[index].idObject);
+      auto spline = session->document().database().openForRead<cad::Spline>(id);
+      if (spline && spline->fitPoints().empty()) {
+        std::cerr << kCommand << ": note: the SPLINE " << HandleText(id)
+                  << " has no fit points; its control points were lifted to " << JsonNumber(value)
+                  << '\n';
+      }
+    }
   }
   choice.Finish(*session);
 
@@ -191,8 +203,9 @@ Run DefineSection(CLI::App& sub) {
       ->allow_extra_args(false)
       ->type_name("X1,Y1,X2,Y2");
   sub.add_option("--height", a->heights,
-                 "NO=VALUE: type an elevation for the point listed as No NO (1-based); with "
-                 "bSetHigh=1 it is written into the object")
+                 "type an elevation for the point listed as No NO (1-based); with bSetHigh=1 it "
+                 "is written into the object (a SPLINE without fit points has its control "
+                 "points lifted, where the host would leave it unchanged)")
       ->allow_extra_args(false)
       ->type_name("NO=VALUE");
   sub.add_option("-o,--out", a->dataFile, "save the section data file (version ZRK3.8)")
