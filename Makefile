@@ -23,7 +23,10 @@ run: deps
 	@cmake --build --preset $(PRESET) --target kestra
 	@$(BUILD)/bin/kestra resources/samples/topo_small.dxf
 
+# Without the shared drawings (../shared/data) the tests that read them are skipped.
 test: build
+	@dir=$$(sed -n 's/^KESTRA_SHARED_DATA:PATH=//p' $(BUILD)/CMakeCache.txt); \
+	  [ -d "$$dir" ] || echo "make test: shared test drawings not found in $$dir; the tests that read them are skipped"
 	@ctest --preset $(PRESET)
 
 asan:

@@ -8,6 +8,10 @@ bin="$build/bin"
 mkdir -p "$out"
 "$bin/ruvo" demo --out "$out"
 if [[ -f "$out/section.txt" ]]; then
-  "$bin/tabulix" export "$out/section.txt" -o "$out/table.csv"
-  echo "demo: table written to $out/table.csv"
+  # The columns a surveyor works with, crossings only (display mode 0).
+  "$bin/tabulix" export "$out/section.txt" -o "$out/table.csv" --mode 0 \
+    --fields 编号,与起点距离,高程Z,坐标X,坐标Y,注释
+  echo "demo: table written to $out/table.csv (number, distance, elevation, X, Y, remark):" \
+    "a row for each crossing and for the start and end point; knee points are section points" \
+    "but not rows"
 fi

@@ -1,8 +1,10 @@
 // ruvo demo: the main job on the bundled sample drawing.
 
+#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "cli/commands.h"
@@ -17,27 +19,9 @@
 namespace cli {
 namespace {
 
-constexpr const char* kDemoHelp =
-    "usage: ruvo demo --out DIR [--drawing FILE]\n"
-    "\n"
-    "Cuts the bundled sample drawing (resources/samples/topo_small.dxf) along its section\n"
-    "line (handle 11F2) with the default settings, writes the section data file\n"
-    "DIR/section.txt, draws the profile in an A3 frame beside the map (DIR/profile.dxf), a\n"
-    "picture of it (DIR/profile.svg) and prints a short summary.\n"
-    "Exit status: 0 done, 1 refused input, 2 usage error.\n";
-
+constexpr const char* kCommand = "ruvo demo";
 constexpr std::uint64_t kSampleSectionLine = 0x11F2;
 constexpr const char* kSample = "samples/topo_small.dxf";
-
-int Usage(const std::string& message) {
-  std::fprintf(stderr, "ruvo demo: %s (ruvo demo --help)\n", message.c_str());
-  return 2;
-}
-
-int Refused(const std::string& message) {
-  std::fprintf(stderr, "ruvo demo: %s\n", message.c_str());
-  return 1;
-}
 
 // The profile at scales that fit the sample's section inside an A3 frame's inner border, with every
 // row and both azimuth styles, placed so that its frame stands to the right of the map.
@@ -46,7 +30,7 @@ int DemoProfile(Session& session, ruvo::CDocData& doc, const std::filesystem::pa
        {"XScale=4000", "YScale=1000", "bXYEqual=0", "txtX=50", "txtY=10", "bXScale=1",
         "bKneePosition=1", "bDirection1=1", "bDirection2=1", "strPmName=示例剖面图"}) {
     std::string error;
-    if (!ApplySetting(doc, s, error)) return Refused(error);
+    if (!ApplySetting(doc, s, error)) return Refused(kCommand, error);
   }
   ruvo::ComputeHighRange(doc);
   const ruvo::ProfileGeometry g = ruvo::MakeGeometry(doc);
@@ -59,13 +43,13 @@ int DemoProfile(Session& session, ruvo::CDocData& doc, const std::filesystem::pa
                 0};
   request.svg = (out / "profile.svg").string();
   const ProfileOutcome outcome = DrawAndPicture(session, doc, request);
-  if (!outcome.error.empty()) return Refused(outcome.error);
+  if (!outcome.error.empty()) return Refused(kCommand, outcome.error);
   if (outcome.result.outcome != ruvo::DrawProfileResult::Placed) {
-    return Refused("the profile was not placed");
+    return Refused(kCommand, "the profile was not placed");
   }
   const std::string drawingFile = (out / "profile.dxf").string();
   std::string error;
-  if (!session.SaveDrawingAs(drawingFile, error)) return Refused(error);
+  if (!session.SaveDrawingAs(drawingFile, error)) return Refused(kCommand, error);
   std::printf("demo: profile drawn at 1:4000 / 1:1000 (%zu entities, %s), elevations %g to %g\n",
               outcome.result.ids.size(), outcome.result.frame.isNull() ? "no frame" : "A3 frame",
               doc.dRangeBottom, doc.dRangeTop);
@@ -79,52 +63,36 @@ int DemoProfile(Session& session, ruvo::CDocData& doc, const std::filesystem::pa
   return 0;
 }
 
-}  // namespace
+struct DemoArgs {
+  std::filesystem::path out, drawing;
+};
 
-int runDemo(Args args) {
-  ArgReader r(args);
-  std::string_view value;
-  std::filesystem::path out;
-  std::filesystem::path drawing;
-  while (!r.done()) {
-    if (r.flag("--help") || r.flag("-h")) {
-      std::fputs(kDemoHelp, stdout);
-      return 0;
-    }
-    if (r.option("--out", value)) {
-      out = value;
-    } else if (r.option("--drawing", value)) {
-      drawing = value;
-    } else {
-      return Usage("unknown argument " + std::string(r.peek()));
-    }
-    if (r.missingValue()) return Usage(std::string(r.missingName()) + " needs a value");
-  }
-  if (out.empty()) return Usage("--out DIR is needed");
+int Execute(const DemoArgs& a) {
+  std::filesystem::path out = a.out, drawing = a.drawing;
   if (drawing.empty()) {
     const auto sample = ResourceFile(kSample);
     if (!sample) {
-      return Refused(std::string("the sample drawing ") + kSample + " is in none of " +
-                     ResourceFolders());
+      return Refused(kCommand, std::string("the sample drawing ") + kSample + " is in none of " +
+                                   ResourceFolders());
     }
     drawing = *sample;
   }
   std::error_code ec;
   std::filesystem::create_directories(out, ec);
-  if (ec) return Refused("cannot create " + out.string());
+  if (ec) return Refused(kCommand, "cannot create " + out.string());
 
   std::string error;
   auto session = Session::Open(drawing.string(), error, nullptr);
-  if (!session) return Refused(error);
+  if (!session) return Refused(kCommand, error);
   session->host().script().push(host::headless::ScriptAnswer::pickHandle(kSampleSectionLine));
   ruvo::CDocData doc;
   if (!ruvo::CGetData(session->host()).AcquireSection(doc, ruvo::kModeCommon)) {
-    return Refused("the sample's section line could not be read");
+    return Refused(kCommand, "the sample's section line could not be read");
   }
   doc.bFromDrawing = 1;
   const std::filesystem::path dataFile = out / "section.txt";
   const ruvo::DataFileResult saved = ruvo::SaveSectionFile(doc, dataFile, ruvo::Edition::Current);
-  if (!saved.ok()) return Refused(dataFile.string() + ": " + saved.message);
+  if (!saved.ok()) return Refused(kCommand, dataFile.string() + ": " + saved.message);
 
   int crossings = 0, revised = 0, knees = 0;
   double low = 1e300, high = -1e300;
@@ -145,6 +113,21 @@ int runDemo(Args args) {
       doc.pointList.size(), crossings, knees, doc.pointList.back().dDist, low, high, revised);
   std::printf("demo: section data written to %s\n", dataFile.c_str());
   return DemoProfile(*session, doc, out);
+}
+
+}  // namespace
+
+Run DefineDemo(CLI::App& sub) {
+  auto a = std::make_shared<DemoArgs>();
+  DescribeCommand(
+      sub,
+      "Cuts the bundled sample drawing (samples/topo_small.dxf) along its section line "
+      "(handle 11F2) with the default settings, writes the section data file DIR/section.txt, "
+      "draws the profile in an A3 frame beside the map (DIR/profile.dxf), a picture of it "
+      "(DIR/profile.svg) and prints a short summary.");
+  sub.add_option("--out", a->out, "the folder to write into")->required();
+  sub.add_option("--drawing", a->drawing, "another drawing with a section line 11F2");
+  return [a] { return Execute(*a); };
 }
 
 }  // namespace cli

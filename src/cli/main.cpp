@@ -1,54 +1,55 @@
 // ruvo: the plug-in's section and drawing engine on the command line, over the headless host.
 
-#include <cstdio>
+#include <CLI/CLI.hpp>
 #include <iostream>
-#include <string_view>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/program.h"
+#include "cli/session.h"
 
 namespace {
 
 struct Command {
-  std::string_view name;
-  int (*run)(cli::Args);
-  std::string_view summary;
+  const char* name;
+  const char* summary;
+  cli::Run (*define)(CLI::App&);
 };
 
 constexpr Command kCommands[] = {
-    {"section", cli::runSection, "cut a drawing along a section line and list the points"},
-    {"show", cli::runShow, "print a section data file"},
-    {"profile", cli::runProfile, "draw the section profile into the drawing"},
-    {"render", cli::runRender, "render a drawing (or a window of it) to SVG or PDF"},
-    {"stations", cli::runStations, "cross-sections at stations along a centreline, on sheets"},
-    {"demo", cli::runDemo, "run the main job on the bundled sample drawing"},
+    {"section", "cut a drawing along a section line and list the points", cli::DefineSection},
+    {"lines", "list the drawing's candidate section lines (handle, type, layer, length)",
+     cli::DefineLines},
+    {"show", "print a section data file", cli::DefineShow},
+    {"profile", "draw the section profile into the drawing", cli::DefineProfile},
+    {"render", "render a drawing (or a window of it) to SVG or PDF", cli::DefineRender},
+    {"stations", "cross-sections at stations along a centreline, on sheets",
+     cli::DefineStations},
+    {"settings", "list every setting with its value, default and meaning; reset them",
+     cli::DefineSettings},
+    {"demo", "run the main job on the bundled sample drawing", cli::DefineDemo},
 };
 
-void printUsage(std::FILE* out) {
-  std::fputs("usage: ruvo COMMAND [OPTIONS]   (ruvo COMMAND --help for its options)\n\n", out);
-  for (const auto& c : kCommands) {
-    std::fprintf(out, "  %-10.*s %.*s\n", static_cast<int>(c.name.size()), c.name.data(),
-                 static_cast<int>(c.summary.size()), c.summary.data());
-  }
-}
-
 int Run(int argc, char** argv) {
-  std::vector<std::string_view> args(argv + 1, argv + argc);
-  if (args.empty()) {
-    printUsage(stderr);
-    return 2;
+  CLI::App app(
+      "Cuts terrain cross-sections out of topographic drawings (DXF), lists their "
+      "points, and draws the section profile.");
+  cli::PrepareApp(app, "ruvo");
+  bool verbose = false;
+  app.add_flag("--verbose", verbose, "show the host's prompts and messages on standard error");
+  app.require_subcommand(1);
+  app.fallthrough();
+  std::vector<std::pair<CLI::App*, cli::Run>> commands;
+  for (const Command& c : kCommands) {
+    CLI::App* sub = app.add_subcommand(c.name, c.summary);
+    commands.emplace_back(sub, c.define(*sub));
   }
-  if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-    printUsage(stdout);
-    return 0;
+  if (auto status = cli::Parse(app, argc, argv, std::cout, std::cerr)) return *status;
+  cli::SetVerbose(verbose);
+  for (auto& [sub, run] : commands) {
+    if (sub->parsed()) return run();
   }
-  for (const auto& c : kCommands) {
-    if (c.name == args[0]) return c.run(cli::Args(args).subspan(1));
-  }
-  std::fprintf(stderr, "ruvo: unknown command '%.*s' (ruvo --help lists them)\n",
-               static_cast<int>(args[0].size()), args[0].data());
-  return 2;
+  return cli::kUsage;
 }
 
 }  // namespace

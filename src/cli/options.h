@@ -3,7 +3,6 @@
 // ("--set FilterHeight=1"), number lists ("X,Y") and the reading of option values.
 
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +16,20 @@ namespace cli {
 // On failure the document is unchanged and `error` says why.
 bool ApplySetting(ruvo::CDocData& doc, std::string_view assignment, std::string& error);
 
+struct SettingInfo {
+  std::string name;
+  std::string value;     // in `current`
+  std::string fallback;  // the default
+  std::string meaning;
+  bool stored = false;  // kept between runs in the user's settings store
+};
+
+// Every setting ApplySetting knows, in the record's order, with its value in `current`.
+std::vector<SettingInfo> DescribeSettings(const ruvo::CDocData& current);
+
+// For a sub-command's help: every name --set takes, and where their meanings are.
+std::string SettingsHelp();
+
 // The names ApplySetting knows, in the record's order.
 std::vector<std::string_view> SettingNames();
 
@@ -26,29 +39,5 @@ std::optional<std::vector<double>> ParseNumberList(std::string_view text, std::s
 // "A,B\,C" as {"A", "B,C"}: names split at commas, "\," and "\\" escape a comma and a
 // backslash so that any layer name can be given. An empty text gives no names.
 std::vector<std::string> SplitNameList(std::string_view text);
-
-// Walks argv-style arguments: option(name) consumes "--name VALUE" or "--name=VALUE".
-class ArgReader {
- public:
-  explicit ArgReader(std::span<const std::string_view> args) : args_(args) {}
-
-  bool done() const { return pos_ >= args_.size(); }
-  std::string_view peek() const { return args_[pos_]; }
-  // True when the current argument is the flag; it is consumed.
-  bool flag(std::string_view name);
-  // True when the current argument is the option; its value goes into `value`. A missing
-  // value sets `missing` and still consumes the option.
-  bool option(std::string_view name, std::string_view& value);
-  // The current argument as it is, consumed.
-  std::string_view take() { return args_[pos_++]; }
-  bool missingValue() const { return missing_; }
-  std::string_view missingName() const { return missingName_; }
-
- private:
-  std::span<const std::string_view> args_;
-  std::size_t pos_ = 0;
-  bool missing_ = false;
-  std::string_view missingName_;
-};
 
 }  // namespace cli

@@ -1,12 +1,15 @@
 #include "cli/program.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <charconv>
 #include <exception>
 #include <iostream>
 #include <ostream>
 #include <system_error>
 
 #include "platform/win/module_path.h"
+#include "platform/win/utf8.h"
 
 namespace cli {
 namespace {
@@ -69,19 +72,27 @@ std::string ResourceFolders() {
   return text;
 }
 
+constexpr const char* kExitStatuses =
+    "Exit status: 0 done, 1 refused input or a result not obtained as asked, 2 usage error, 3 "
+    "internal error.";
+
+void DescribeCommand(CLI::App& sub, const std::string& text) {
+  sub.footer(text + "\n\n" + kExitStatuses);
+}
+
 void PrepareApp(CLI::App& app, std::string_view program) {
   app.name(std::string(program));
   app.set_version_flag("--version", std::string(program) + " " + std::string(Version()));
-  app.footer(
-      "Exit status: 0 done, 1 refused input or a result not obtained as asked, 2 usage "
-      "error, 3 internal error.");
+  app.footer(kExitStatuses);
   app.get_formatter()->column_width(26);
 }
 
-std::optional<int> Parse(CLI::App& app, int argc, const char* const* argv, std::ostream& out,
-                         std::ostream& err) {
+namespace {
+
+template <class ParseFn>
+std::optional<int> ParseWith(CLI::App& app, ParseFn parse, std::ostream& out, std::ostream& err) {
   try {
-    app.parse(argc, argv);
+    parse();
     return std::nullopt;
   } catch (const CLI::CallForHelp&) {
     out << app.help();
@@ -102,6 +113,68 @@ std::optional<int> Parse(CLI::App& app, int argc, const char* const* argv, std::
     err << whose << ": " << OneLine(e.what()) << " (" << whose << " --help)\n";
     return kUsage;
   }
+}
+
+}  // namespace
+
+std::optional<int> Parse(CLI::App& app, int argc, const char* const* argv, std::ostream& out,
+                         std::ostream& err) {
+  return ParseWith(
+      app, [&] { app.parse(argc, argv); }, out, err);
+}
+
+std::optional<int> Parse(CLI::App& app, std::vector<std::string> args, std::ostream& out,
+                         std::ostream& err) {
+  // The parser takes the arguments last first.
+  std::reverse(args.begin(), args.end());
+  return ParseWith(
+      app, [&] { app.parse(args); }, out, err);
+}
+
+std::size_t DisplayWidth(std::string_view text) {
+  std::size_t width = 0;
+  const std::string whole(text);
+  for (std::size_t pos = 0; pos < whole.size();) {
+    const char32_t cp = win::decodeNext(whole, pos);
+    const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
+                      (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
+                      (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
+                      (cp >= 0xFFE0 && cp <= 0xFFE6) || (cp >= 0x1F300 && cp <= 0x1FAFF) ||
+                      (cp >= 0x20000 && cp <= 0x3FFFD);
+    width += wide ? 2 : 1;
+  }
+  return width;
+}
+
+void WriteAligned(std::ostream& out, const std::vector<std::vector<std::string>>& rows) {
+  std::vector<std::size_t> widths;
+  for (const auto& row : rows) {
+    widths.resize(std::max(widths.size(), row.size()), 0);
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+    }
+  }
+  for (const auto& row : rows) {
+    std::string line;
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      if (c) line += "  ";
+      line += row[c];
+      if (c + 1 < row.size()) line.append(widths[c] - DisplayWidth(row[c]), ' ');
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out << line << '\n';
+  }
+}
+
+std::string ShortestNumber(double value) {
+  char text[32];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, value);
+  return ec == std::errc() ? std::string(text, end) : std::string("?");
+}
+
+int UsageError(std::string_view command, std::string_view message) {
+  std::cerr << command << ": " << OneLine(std::string(message)) << " (" << command << " --help)\n";
+  return kUsage;
 }
 
 int Refused(std::string_view program, std::string_view message) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace CLI {
 class App;
@@ -47,10 +48,30 @@ std::string ResourceFolders();
 // footer, and errors in one line.
 void PrepareApp(CLI::App& app, std::string_view program);
 
+// A sub-command's longer description, shown below its options with the exit statuses;
+// the short one given to add_subcommand stays what the program's --help lists.
+void DescribeCommand(CLI::App& sub, const std::string& text);
+
 // Parses the arguments. Nullopt when the program should go on; otherwise the exit status
 // after help or the version was printed to `out` or a one-line usage error to `err`.
 std::optional<int> Parse(CLI::App& app, int argc, const char* const* argv, std::ostream& out,
                          std::ostream& err);
+
+// "ruvo section: message (ruvo section --help)" on standard error; returns kUsage.
+int UsageError(std::string_view command, std::string_view message);
+
+// The same for arguments without the program's name (argv[1], ...).
+std::optional<int> Parse(CLI::App& app, std::vector<std::string> args, std::ostream& out,
+                         std::ostream& err);
+
+// Columns a text takes in a terminal: wide East Asian characters take two.
+std::size_t DisplayWidth(std::string_view text);
+
+// Rows as columns, each as wide as its widest cell in terminal columns.
+void WriteAligned(std::ostream& out, const std::vector<std::vector<std::string>>& rows);
+
+// A number in its shortest form that reads back the same ("513100", "3518400.25").
+std::string ShortestNumber(double value);
 
 // One line for a refusal: "program: message"; returns kRefused.
 int Refused(std::string_view program, std::string_view message);

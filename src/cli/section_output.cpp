@@ -1,9 +1,12 @@
 #include "cli/section_output.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <nlohmann/json.hpp>
 
+#include "cli/program.h"
 #include "platform/win/utf8.h"
 #include "ruvo/section/records.h"
 #include "ruvo/section/text_format.h"
@@ -19,18 +22,6 @@ std::string ListNumber(double value) {
     if (!text.empty() && text.back() == '.') text.pop_back();
   }
   return text;
-}
-
-// Columns on a terminal: wide (East Asian) characters take two cells.
-std::size_t DisplayWidth(std::string_view text) {
-  std::size_t width = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    const std::size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    width += len >= 3 ? 2 : 1;
-    i += len;
-  }
-  return width;
 }
 
 void Cell(std::ostream& out, std::string_view text, std::size_t width) {
@@ -86,54 +77,45 @@ std::string JsonNumber(double value) {
 
 std::string JsonString(std::string_view text) { return win::jsonString(text); }
 
-namespace {
-
-template <class T, class F>
-void JsonArray(std::ostream& out, const std::vector<T>& items, F write) {
-  out << '[';
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    out << (i ? ",\n  " : "\n  ");
-    write(items[i]);
-  }
-  out << (items.empty() ? "]" : "\n ]");
-}
-
-void WritePoint(std::ostream& out, const ruvo::CDataStruct& p) {
-  out << "{\"nNo\":" << p.nNo << ",\"x\":" << JsonNumber(p.ptPos.x)
-      << ",\"y\":" << JsonNumber(p.ptPos.y) << ",\"z\":" << JsonNumber(p.ptPos.z)
-      << ",\"dHigh\":" << JsonNumber(p.dHigh) << ",\"dDist\":" << JsonNumber(p.dDist)
-      << ",\"bDelete\":" << p.bDelete << ",\"strNote\":" << JsonString(p.strNote)
-      << ",\"bMark\":" << p.bMark << ",\"nType\":" << p.nType
-      << ",\"strLayer\":" << JsonString(p.strLayer) << ",\"bRevised\":" << p.bRevised
-      << ",\"idObject\":" << (p.idObject ? JsonString(Hex(p.idObject)) : "null") << '}';
-}
-
-void WriteVertex(std::ostream& out, const ruvo::CPntList& v) {
-  out << "{\"nIndex\":" << v.nIndex << ",\"x\":" << JsonNumber(v.ptPos.x)
-      << ",\"y\":" << JsonNumber(v.ptPos.y) << ",\"z\":" << JsonNumber(v.ptPos.z)
-      << ",\"dDist\":" << JsonNumber(v.dDist) << ",\"dBulge\":" << JsonNumber(v.dBulge) << '}';
-}
-
-}  // namespace
-
 void WriteSectionJson(std::ostream& out, const SectionReport& report, const ruvo::CDocData& doc) {
-  out << "{\n \"drawing\": " << (report.drawing ? JsonString(*report.drawing) : "null");
-  out << ",\n \"line\": ";
-  if (report.line) {
-    out << "{\"handle\": " << JsonString(report.line->handle)
-        << ", \"type\": " << JsonString(report.line->type) << '}';
-  } else {
-    out << "null";
+  using Json = nlohmann::ordered_json;
+  auto number = [](double v) { return std::isfinite(v) ? Json(v) : Json(nullptr); };
+  Json j;
+  j["drawing"] = report.drawing ? Json(*report.drawing) : Json(nullptr);
+  j["line"] = report.line ? Json{{"handle", report.line->handle}, {"type", report.line->type}}
+                          : Json(nullptr);
+  j["messages"] = report.messages;
+  j["warnings"] = report.warnings;
+  Json vertices = Json::array();
+  for (const ruvo::CPntList& v : doc.vertexList) {
+    vertices.push_back({{"nIndex", v.nIndex},
+                        {"x", number(v.ptPos.x)},
+                        {"y", number(v.ptPos.y)},
+                        {"z", number(v.ptPos.z)},
+                        {"dDist", number(v.dDist)},
+                        {"dBulge", number(v.dBulge)}});
   }
-  out << ",\n \"messages\": ";
-  JsonArray(out, report.messages, [&](const std::string& m) { out << JsonString(m); });
-  out << ",\n \"vertices\": ";
-  JsonArray(out, doc.vertexList, [&](const ruvo::CPntList& v) { WriteVertex(out, v); });
-  out << ",\n \"points\": ";
-  JsonArray(out, doc.pointList, [&](const ruvo::CDataStruct& p) { WritePoint(out, p); });
-  out << ",\n \"layers\": ";
-  JsonArray(out, doc.layerList, [&](const std::string& l) { out << JsonString(l); });
-  out << "\n}\n";
+  j["vertices"] = std::move(vertices);
+  Json points = Json::array();
+  for (const ruvo::CDataStruct& p : doc.pointList) {
+    points.push_back({{"nNo", p.nNo},
+                      {"x", number(p.ptPos.x)},
+                      {"y", number(p.ptPos.y)},
+                      {"z", number(p.ptPos.z)},
+                      {"dHigh", number(p.dHigh)},
+                      {"dDist", number(p.dDist)},
+                      {"bDelete", p.bDelete},
+                      {"strNote", p.strNote},
+                      {"bMark", p.bMark},
+                      {"nType", p.nType},
+                      {"strLayer", p.strLayer},
+                      {"bRevised", p.bRevised},
+                      {"idObject", p.idObject ? Json(Hex(p.idObject)) : Json(nullptr)}});
+  }
+  j["points"] = std::move(points);
+  j["layers"] = doc.layerList;
+  // Text that is not valid UTF-8 (a drawing's broken string) is replaced, not a failure.
+  out << j.dump(1, ' ', false, Json::error_handler_t::replace) << '\n';
 }
 
 }  // namespace cli

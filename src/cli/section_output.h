@@ -21,6 +21,7 @@ struct SectionReport {
   std::optional<std::string> drawing;
   std::optional<SectionLineInfo> line;
   std::vector<std::string> messages;  // command-line lines, blank ones left out
+  std::vector<std::string> warnings;  // what the surveyor must hear about the result
 };
 
 // The lines of captured command-line text that carry something.

@@ -12,29 +12,38 @@ namespace {
 
 // What the writer had to say (an R12 drawing given entities R12 lacks) goes to the command
 // line, so that the user learns why the saved drawing holds polylines in their place.
-host::DrawingFileIo DxfFiles(std::string* error, std::ostream* commandLine) {
+bool gVerbose = false;
+
+host::DrawingFileIo DxfFiles(std::string* error, std::ostream* commandLine, bool echoing) {
   host::DrawingFileIo io;
-  io.read = [error,
-             commandLine](const std::string& file) -> cad::Result<std::unique_ptr<cad::Database>> {
+  io.read = [error, commandLine,
+             echoing](const std::string& file) -> cad::Result<std::unique_ptr<cad::Database>> {
     dxf::ReadReport report;
     std::unique_ptr<cad::Database> db = dxf::readDrawing(file, report);
     *error = report.message;
     // What was repaired or left out of use while reading is the user's to know: a contour
     // kept out of the cut must not go unnoticed.
     constexpr std::size_t kShown = 5;
+    auto note = [&](const std::string& text) {
+      *commandLine << '\n' << file << ": " << text << '\n';
+      if (!echoing) std::cerr << file << ": " << text << '\n';
+    };
     for (std::size_t i = 0; i < report.problems.size() && i < kShown; ++i) {
-      *commandLine << '\n' << file << ": " << report.problems[i] << '\n';
+      note(report.problems[i]);
     }
     if (report.problems.size() > kShown) {
-      *commandLine << '\n' << file << ": " << report.problems.size() - kShown << " more problems\n";
+      note(std::to_string(report.problems.size() - kShown) + " more problems");
     }
     if (!db) return report.status == cad::Status::Ok ? cad::Status::FileError : report.status;
     return db;
   };
-  io.write = [error, commandLine](const cad::Database& db, const std::string& file) {
+  io.write = [error, commandLine, echoing](const cad::Database& db, const std::string& file) {
     dxf::WriteReport report;
     const cad::Status status = dxf::writeDrawing(db, file, report);
-    for (const std::string& note : report.notes) *commandLine << '\n' << note << '\n';
+    for (const std::string& note : report.notes) {
+      *commandLine << '\n' << note << '\n';
+      if (!echoing) std::cerr << note << '\n';
+    }
     *error = status == cad::Status::Ok ? std::string() : report.message;
     return status;
   };
@@ -42,6 +51,10 @@ host::DrawingFileIo DxfFiles(std::string* error, std::ostream* commandLine) {
 }
 
 }  // namespace
+
+void SetVerbose(bool verbose) { gVerbose = verbose; }
+
+std::ostream* CommandLineEcho() { return gVerbose ? &std::cerr : nullptr; }
 
 int TeeBuffer::overflow(int ch) {
   if (ch == traits_type::eof()) return traits_type::not_eof(ch);
@@ -57,10 +70,11 @@ std::streamsize TeeBuffer::xsputn(const char* s, std::streamsize n) {
   return n;
 }
 
-Session::Session(std::ostream* echo) : buffer_(echo), commandLine_(&buffer_) {
+Session::Session(std::ostream* echo)
+    : echoing_(echo == &std::cerr), buffer_(echo), commandLine_(&buffer_) {
   host::headless::HeadlessOptions options;
   options.output = &commandLine_;
-  options.files = DxfFiles(&fileError_, &commandLine_);
+  options.files = DxfFiles(&fileError_, &commandLine_, echoing_);
   // The linetype file the profile loads ships beside the programs.
   if (const auto lin = ResourceFile("acadiso.lin")) {
     options.supportFolders.push_back(lin->parent_path().string());
@@ -80,6 +94,20 @@ std::unique_ptr<Session> Session::Open(const std::string& drawing, std::string& 
   }
   session->document_ = opened.value;
   return session;
+}
+
+std::string Session::lastMessage() const {
+  std::string_view text = buffer_.text();
+  std::string last;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
+    if (!line.empty() && line != "Command:" && line != "命令:") last = std::string(line);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return last;
 }
 
 bool Session::SaveDrawingAs(const std::string& file, std::string& error) {

@@ -29,13 +29,18 @@ class TeeBuffer final : public std::streambuf {
   std::string text_;
 };
 
+// The host's prompts and messages ("Command: ", "命令:请选择直线或多段线") are shown only
+// with --verbose; what reading a drawing repaired or left out is shown always.
+void SetVerbose(bool verbose);
+std::ostream* CommandLineEcho();
+
 class Session {
  public:
   // Opens the drawing as the current document; nullptr with `error` set when it cannot be
   // read. `echo` receives the command line as it is printed (standard error by default;
   // null keeps it quiet).
   static std::unique_ptr<Session> Open(const std::string& drawing, std::string& error,
-                                       std::ostream* echo = &std::cerr);
+                                       std::ostream* echo = CommandLineEcho());
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
@@ -43,12 +48,15 @@ class Session {
   host::Document& document() { return *document_; }
   // Everything printed on the command line so far.
   const std::string& commandLineText() const { return buffer_.text(); }
+  // The last message the command line printed, prompts left out; empty when none.
+  std::string lastMessage() const;
 
   // Writes the drawing (DXF) to `file`; false with `error` set when that fails.
   bool SaveDrawingAs(const std::string& file, std::string& error);
 
  private:
   explicit Session(std::ostream* echo);
+  bool echoing_ = false;
 
   TeeBuffer buffer_;
   std::ostream commandLine_;

@@ -1,72 +1,53 @@
 // ruvo show: print a section data file of any version.
 
-#include <cstdio>
+#include <CLI/CLI.hpp>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "cli/commands.h"
-#include "cli/options.h"
+#include "cli/program.h"
 #include "cli/section_output.h"
 #include "ruvo/section/data_file.h"
 
 namespace cli {
 namespace {
 
-constexpr const char* kShowHelp =
-    "usage: ruvo show DATAFILE [--json]\n"
-    "\n"
-    "Reads a section data file (versions ZRK3.0, ZRK3.6 and ZRK3.8) and prints its points\n"
-    "as the data page lists them (No, 高程, 删, 注释, 标, 图层 and the distance; a revised\n"
-    "elevation is marked with *), or with --json one object:\n"
-    "  {\"drawing\": null, \"line\": null, \"messages\": [...], \"vertices\": [...],\n"
-    "   \"points\": [...], \"layers\": [...]}\n"
-    "Notes of the reader go to standard error.\n"
-    "Exit status: 0 done, 1 the file was refused, 2 usage error.\n";
-
-int Usage(const std::string& message) {
-  std::fprintf(stderr, "ruvo show: %s (ruvo show --help)\n", message.c_str());
-  return 2;
-}
-
-}  // namespace
-
-int runShow(Args args) {
-  ArgReader reader(args);
+struct ShowArgs {
   std::string file;
   bool json = false;
-  while (!reader.done()) {
-    if (reader.flag("--help") || reader.flag("-h")) {
-      std::fputs(kShowHelp, stdout);
-      return 0;
-    }
-    if (reader.flag("--json")) {
-      json = true;
-      continue;
-    }
-    const std::string_view arg = reader.take();
-    if (arg.starts_with("-") && arg.size() > 1) return Usage("unknown option " + std::string(arg));
-    if (!file.empty()) return Usage("more than one data file given");
-    file = std::string(arg);
-  }
-  if (file.empty()) return Usage("no data file given");
+};
 
+int Execute(const ShowArgs& a) {
   ruvo::CDocData doc;
-  const ruvo::DataFileResult result = ruvo::LoadSectionFile(doc, file);
+  const ruvo::DataFileResult result = ruvo::LoadSectionFile(doc, a.file);
   std::string notes;
   for (const std::string& note : result.notes) notes += note;
-  std::fputs(notes.c_str(), stderr);
-  if (!result.ok()) {
-    std::fprintf(stderr, "ruvo show: %s: %s\n", file.c_str(), result.message.c_str());
-    return 1;
-  }
-  if (json) {
+  std::cerr << notes;
+  if (!result.ok()) return Refused("ruvo show", a.file + ": " + result.message);
+  if (a.json) {
     SectionReport report;
     report.messages = MessageLines(notes);
     WriteSectionJson(std::cout, report, doc);
   } else {
     WritePointTable(std::cout, doc);
   }
-  return 0;
+  return kDone;
+}
+
+}  // namespace
+
+Run DefineShow(CLI::App& sub) {
+  auto a = std::make_shared<ShowArgs>();
+  DescribeCommand(
+      sub,
+      "Reads a section data file (versions ZRK3.0, ZRK3.6 and ZRK3.8) and prints its points "
+      "as the data page lists them (No, 高程, 删, 注释, 标, 图层 and the distance; a revised "
+      "elevation is marked with *), or with --json one object {drawing, line, messages, "
+      "warnings, vertices, points, layers}. Notes of the reader go to standard error.");
+  sub.add_option("DATAFILE", a->file, "the section data file")->required();
+  sub.add_flag("--json", a->json, "print one JSON object instead of the list");
+  return [a] { return Execute(*a); };
 }
 
 }  // namespace cli

@@ -1,9 +1,16 @@
 #include "tabulix/cli.h"
 
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 #include <ostream>
+#include <sstream>
+#include <system_error>
 
+#include "cli/program.h"
 #include "platform/win/utf8.h"
 #include "ruvo/section/text_format.h"
 #include "tabulix/table.h"
@@ -12,38 +19,21 @@ namespace tabulix {
 
 namespace {
 
-constexpr const char* kHelp =
-    R"(Usage:
+constexpr const char* kDescription =
+    R"(Reads a section data file (versions ZRK3.0, ZRK3.6, ZRK3.8) and writes its points as a
+table:
   tabulix export DATAFILE -o OUT.csv|OUT.txt [options]
   tabulix show DATAFILE [options]
-
-Reads a section data file (versions ZRK3.0, ZRK3.6, ZRK3.8) and writes its points as a
-table: `export` writes the table file (first line the row count, then one line per row,
-comma separated, CR LF, code page 936); `show` prints the same table with its row numbers.
-
-Options (settings start from Tabulix.ini beside the program):
-  --ini FILE            read the settings from FILE instead
-  --fields NAME,...     fields of the data columns in order, by title: 编号 坐标X 坐标Y
-                        高程Z 与起点距离 与前点距离 注释 方位 图层 (2 to 9 columns)
-  --decimals D          decimals of coordinates (0 to 6); elevations and distances
-                        use at most 3
-  --mode 0|1|2          0 crossings only, 1 crossings and knee points, 2 knee points only
-  --renumber            number the rows 1, 2, ... instead of the file's point numbers
-  --reverse             list from the end of the section to its start
-  --layers NAME,...     show only crossings on these layers (may be repeated)
-  --layer NAME          the same for one name that contains a comma
-  -h, --help            show this text
-
-Exit status: 0 done, 1 refused input (unreadable or damaged data file, no rows,
-output not written), 2 usage error.
-)";
+`export` writes the table file (first line the row count, then one line per row, comma
+separated, CR LF, code page 936); `show` prints the same table with its row numbers.
+Settings start from Tabulix.ini beside the program.)";
 
 struct Options {
-  std::string command, dataFile, output, ini;
-  std::optional<std::vector<std::string>> fields;
+  std::string dataFile, output, ini;
+  std::optional<std::string> fields;
   std::optional<int> decimals, mode;
   bool renumber = false, reverse = false;
-  std::optional<std::vector<std::string>> layers;
+  std::vector<std::string> layerLists, layerNames;
 };
 
 std::vector<std::string> splitList(const std::string& text) {
@@ -59,64 +49,61 @@ std::vector<std::string> splitList(const std::string& text) {
   return parts;
 }
 
-// Parses the arguments; an error text means a usage error.
-std::optional<std::string> parse(const std::vector<std::string>& args, Options& o) {
-  if (args.empty()) return "no command given";
-  o.command = args[0];
-  if (o.command != "export" && o.command != "show") return "unknown command '" + o.command + "'";
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::string& into) -> bool {
-      if (i + 1 >= args.size()) return false;
-      into = args[++i];
-      return true;
-    };
-    std::string v;
-    if (a == "-o" || a == "--output") {
-      if (!value(o.output)) return a + " needs a file name";
-    } else if (a == "--ini") {
-      if (!value(o.ini)) return "--ini needs a file name";
-    } else if (a == "--fields") {
-      if (!value(v)) return "--fields needs a list of titles";
-      o.fields = splitList(v);
-      for (const std::string& f : *o.fields) {
-        if (std::find(kDefaultTitles.begin(), kDefaultTitles.end(), f) == kDefaultTitles.end()) {
-          return "unknown field '" + f + "'";
-        }
+void addTableOptions(CLI::App& sub, Options& o) {
+  sub.add_option("DATAFILE", o.dataFile, "the section data file")->required()->type_name("");
+  sub.add_option("--ini", o.ini, "read the settings from this file instead of Tabulix.ini")
+      ->type_name("FILE");
+  sub.add_option("--fields", o.fields,
+                 "fields of the data columns in order, by title: 编号 坐标X 坐标Y 高程Z "
+                 "与起点距离 与前点距离 注释 方位 图层 (2 to 9 columns)")
+      ->type_name("NAME,...");
+  sub.add_option("--decimals", o.decimals,
+                 "decimals of coordinates (0 to 6); elevations and distances use at most 3")
+      ->check(CLI::Range(0, 6))
+      ->type_name("D");
+  sub.add_option("--mode", o.mode,
+                 "0 crossings only, 1 crossings and knee points, 2 knee points only")
+      ->check(CLI::Range(0, 2))
+      ->type_name("0|1|2");
+  sub.add_flag("--renumber", o.renumber, "number the rows 1, 2, ... instead of the file's numbers");
+  sub.add_flag("--reverse", o.reverse, "list from the end of the section to its start");
+  sub.add_option("--layers", o.layerLists,
+                 "show only crossings and added points on these layers (may be repeated)")
+      ->allow_extra_args(false)
+      ->type_name("NAME,...");
+  sub.add_option("--layer", o.layerNames, "the same for one name that contains a comma")
+      ->allow_extra_args(false)
+      ->type_name("NAME");
+}
+
+std::pair<CLI::App*, CLI::App*> Define(CLI::App& app, Options& o) {
+  cli::PrepareApp(app, "tabulix");
+  app.description(kDescription);
+  app.require_subcommand(1);
+  CLI::App* exportCommand = app.add_subcommand("export", "write the table file");
+  addTableOptions(*exportCommand, o);
+  exportCommand->add_option("-o,--output", o.output, "the table file (.csv or .txt)")
+      ->required()
+      ->type_name("OUT.csv|OUT.txt");
+  CLI::App* showCommand = app.add_subcommand("show", "print the table");
+  addTableOptions(*showCommand, o);
+  return {exportCommand, showCommand};
+}
+
+// What the parser cannot check; an error text means a usage error.
+std::optional<std::string> check(const Options& o, bool exporting) {
+  if (o.fields) {
+    const std::vector<std::string> fields = splitList(*o.fields);
+    if (fields.empty()) return "--fields needs at least one title";
+    for (const std::string& f : fields) {
+      if (std::find(kDefaultTitles.begin(), kDefaultTitles.end(), f) == kDefaultTitles.end()) {
+        return "unknown field '" + f + "'";
       }
-      if (o.fields->empty()) return "--fields needs at least one title";
-    } else if (a == "--decimals" || a == "--mode") {
-      if (!value(v)) return a + " needs a number";
-      const auto n = ruvo::ParseInteger(v);
-      if (!n || *n < 0 || *n > (a == "--mode" ? 2 : 6)) return "bad value for " + a + ": " + v;
-      (a == "--mode" ? o.mode : o.decimals) = static_cast<int>(*n);
-    } else if (a == "--renumber") {
-      o.renumber = true;
-    } else if (a == "--reverse") {
-      o.reverse = true;
-    } else if (a == "--layers" || a == "--layer") {
-      if (!value(v)) return a + " needs a layer name";
-      if (!o.layers) o.layers.emplace();
-      if (a == "--layer") {
-        o.layers->push_back(v);
-      } else {
-        for (std::string& name : splitList(v)) o.layers->push_back(std::move(name));
-      }
-    } else if (a.starts_with("-") && a.size() > 1) {
-      return "unknown option '" + a + "'";
-    } else if (o.dataFile.empty()) {
-      o.dataFile = a;
-    } else {
-      return "unexpected argument '" + a + "'";
     }
   }
-  if (o.dataFile.empty()) return "no data file given";
-  if (o.command == "export") {
-    if (o.output.empty()) return "export needs -o OUT.csv or OUT.txt";
+  if (exporting) {
     const std::string ext = win::asciiLower(std::filesystem::path(o.output).extension().string());
     if (ext != ".csv" && ext != ".txt") return "the output must end in .csv or .txt";
-  } else if (!o.output.empty()) {
-    return "show writes to standard output; -o belongs to export";
   }
   return std::nullopt;
 }
@@ -145,39 +132,48 @@ void printAligned(const Table& table, std::ostream& out) {
 
 }  // namespace
 
-std::size_t DisplayWidth(const std::string& text) {
-  std::size_t width = 0;
-  for (std::size_t pos = 0; pos < text.size();) {
-    const char32_t cp = win::decodeNext(text, pos);
-    const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
-                      (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
-                      (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
-                      (cp >= 0xFFE0 && cp <= 0xFFE6) || (cp >= 0x1F300 && cp <= 0x1FAFF) ||
-                      (cp >= 0x20000 && cp <= 0x3FFFD);
-    width += wide ? 2 : 1;
-  }
-  return width;
+std::size_t DisplayWidth(const std::string& text) { return cli::DisplayWidth(text); }
+
+std::string HelpText() {
+  CLI::App app;
+  Options o;
+  std::ostringstream out, err;
+  Define(app, o);
+  cli::Parse(app, std::vector<std::string>{"--help"}, out, err);
+  return out.str();
+}
+
+bool IsWindowRequest(const std::vector<std::string>& args) {
+  if (args.empty()) return true;
+  return args.size() == 1 && args[0] != "export" && args[0] != "show" && !args[0].starts_with("-");
 }
 
 int RunCommandLine(const std::vector<std::string>& args, const std::string& defaultIni,
                    std::ostream& out, std::ostream& err) {
-  if (std::find(args.begin(), args.end(), "--help") != args.end() ||
-      std::find(args.begin(), args.end(), "-h") != args.end()) {
-    out << kHelp;
-    return 0;
-  }
+  CLI::App app;
   Options o;
-  if (auto problem = parse(args, o)) {
-    err << "tabulix: " << *problem << " (see tabulix --help)\n";
-    return 2;
+  auto [exportCommand, showCommand] = Define(app, o);
+  if (auto status = cli::Parse(app, args, out, err)) return *status;
+  const bool exporting = exportCommand->parsed();
+  if (auto problem = check(o, exporting)) {
+    err << "tabulix " << (exporting ? "export" : "show") << ": " << *problem << " (tabulix "
+        << (exporting ? "export" : "show") << " --help)\n";
+    return cli::kUsage;
+  }
+  (void)showCommand;
+  std::error_code ec;
+  if (!o.ini.empty() && !std::filesystem::is_regular_file(o.ini, ec)) {
+    err << "tabulix: the settings file " << o.ini << " does not exist\n";
+    return cli::kRefused;
   }
   TabulixSettings settings;
   LoadSettings(o.ini.empty() ? defaultIni : o.ini, settings);
   if (o.fields) {
-    for (std::size_t i = 0; i < o.fields->size() && i < kFieldCount; ++i) {
-      settings.titles[i] = (*o.fields)[i];
+    const std::vector<std::string> fields = splitList(*o.fields);
+    for (std::size_t i = 0; i < fields.size() && i < kFieldCount; ++i) {
+      settings.titles[i] = fields[i];
     }
-    settings.columnCount = ClampColumnCount(static_cast<int>(o.fields->size()));
+    settings.columnCount = ClampColumnCount(static_cast<int>(fields.size()));
   }
   if (o.decimals) settings.decimals = *o.decimals;
   if (o.mode) settings.displayMode = *o.mode;
@@ -190,9 +186,15 @@ int RunCommandLine(const std::vector<std::string>& args, const std::string& defa
     err << "tabulix: " << read.message << ": " << o.dataFile << '\n';
     return 1;
   }
-  if (o.layers) ApplyLayerFilter(data.points, *o.layers);
+  if (!o.layerLists.empty() || !o.layerNames.empty()) {
+    std::vector<std::string> layers = o.layerNames;
+    for (const std::string& list : o.layerLists) {
+      for (std::string& name : splitList(list)) layers.push_back(std::move(name));
+    }
+    ApplyLayerFilter(data.points, layers);
+  }
   const Table table = FillTable(data.points, TableView::FromSettings(settings, o.reverse));
-  if (o.command == "show") {
+  if (!exporting) {
     printAligned(table, out);
     return 0;
   }
@@ -203,8 +205,19 @@ int RunCommandLine(const std::vector<std::string>& args, const std::string& defa
     case ExportStatus::NothingToExport:
       err << "tabulix: the table has no rows; nothing exported\n";
       return 1;
-    case ExportStatus::CannotWrite:
-      err << "tabulix: 保存文件失败: " << o.output << '\n';
+    case ExportStatus::CannotWrite: {
+      // The system's reason, as the user would see it from any other program.
+      std::error_code why;
+      const auto folder = std::filesystem::path(o.output).parent_path();
+      std::string reason = "cannot be written";
+      if (!folder.empty() && !std::filesystem::is_directory(folder, why)) {
+        reason = std::generic_category().message(ENOENT);
+      } else if (::access(folder.empty() ? "." : folder.c_str(), W_OK) != 0) {
+        reason = std::generic_category().message(errno);
+      }
+      err << "tabulix: 保存文件失败: " << reason << ": " << o.output << '\n';
+      return 1;
+    }
       return 1;
   }
   return 1;

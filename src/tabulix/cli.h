@@ -7,6 +7,13 @@
 
 namespace tabulix {
 
+// The program's --help.
+std::string HelpText();
+
+// No arguments, or a single one that is neither a command nor an option (a data file):
+// what opens the export tool's window.
+bool IsWindowRequest(const std::vector<std::string>& args);
+
 // Runs the command line; returns the exit status (0 done, 1 refused input, 2 usage error).
 // `defaultIni` is "Tabulix.ini" beside the program.
 int RunCommandLine(const std::vector<std::string>& args, const std::string& defaultIni,

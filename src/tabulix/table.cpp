@@ -86,7 +86,7 @@ void ComputeAzimuths(std::vector<TabulixPoint>& points) {
 
 void ApplyLayerFilter(std::vector<TabulixPoint>& points, const std::vector<std::string>& ticked) {
   for (TabulixPoint& p : points) {
-    if (p.nType == PT_KNEE || p.nType == PT_END || p.nType == PT_ADDED) continue;
+    if (p.nType == PT_KNEE || p.nType == PT_END) continue;
     const bool shown = std::find(ticked.begin(), ticked.end(), p.strLayer) != ticked.end();
     p.nType = shown ? PT_CROSS : PT_HIDDEN;
   }

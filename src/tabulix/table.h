@@ -29,8 +29,9 @@ ruvo::DataFileResult OpenDataFile(const std::filesystem::path& file, TabulixData
 
 void ComputeAzimuths(std::vector<TabulixPoint>& points);
 
-// Hides crossings whose layer is not among `ticked` and shows the others again. Knee,
-// start, end and added points are left alone (added points' layer is never offered).
+// Hides crossings and added points whose layer is not among `ticked` and shows the others
+// again as ordinary points, as the plug-in's filter does. Knee, start and end points are
+// left alone.
 void ApplyLayerFilter(std::vector<TabulixPoint>& points, const std::vector<std::string>& ticked);
 
 struct TableView {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "cli/section_output.h"
@@ -42,19 +43,18 @@ TEST(ParseLists, NumbersAndEscapedNames) {
   EXPECT_TRUE(SplitNameList("").empty());
 }
 
-TEST(ArgReader, OptionsWithAndWithoutEquals) {
-  std::vector<std::string_view> args = {"--set", "A=1", "--out=x", "--json", "--line"};
-  ArgReader reader(args);
-  std::string_view value;
-  EXPECT_TRUE(reader.option("--set", value));
-  EXPECT_EQ(value, "A=1");
-  EXPECT_FALSE(reader.option("--set", value));
-  EXPECT_TRUE(reader.option("--out", value));
-  EXPECT_EQ(value, "x");
-  EXPECT_TRUE(reader.flag("--json"));
-  EXPECT_TRUE(reader.option("--line", value));
-  EXPECT_TRUE(reader.missingValue());
-  EXPECT_TRUE(reader.done());
+TEST(DescribeSettings, EverySettingHasItsDefaultAndMeaning) {
+  ruvo::CDocData doc;
+  doc.XScale = 1000;
+  const auto infos = DescribeSettings(doc);
+  ASSERT_EQ(infos.size(), SettingNames().size());
+  for (const SettingInfo& info : infos) EXPECT_FALSE(info.meaning.empty()) << info.name;
+  const auto x =
+      std::find_if(infos.begin(), infos.end(), [](auto& i) { return i.name == "XScale"; });
+  ASSERT_NE(x, infos.end());
+  EXPECT_EQ(x->value, "1000");
+  EXPECT_EQ(x->fallback, "500");
+  EXPECT_TRUE(x->stored);
 }
 
 TEST(SectionOutput, JsonKeepsFullPrecisionAndEscapes) {
@@ -69,14 +69,21 @@ TEST(SectionOutput, JsonKeepsFullPrecisionAndEscapes) {
   ruvo::CDataStruct p;
   p.idObject = 0x11f2;
   p.strLayer = "首曲线";
-  doc.pointList = {p, ruvo::CDataStruct()};
+  p.ptPos.x = 512059.41400000005;
+  ruvo::CDataStruct broken;
+  broken.strNote = "\xff";
+  doc.pointList = {p, broken};
   std::ostringstream out;
-  WriteSectionJson(out, SectionReport{}, doc);
-  const std::string text = out.str();
-  EXPECT_NE(text.find("\"drawing\": null"), std::string::npos);
-  EXPECT_NE(text.find("\"idObject\":\"11F2\""), std::string::npos);
-  EXPECT_NE(text.find("\"idObject\":null"), std::string::npos);
-  EXPECT_NE(text.find("\"strLayer\":\"首曲线\""), std::string::npos);
+  SectionReport report;
+  report.warnings = {"w"};
+  WriteSectionJson(out, report, doc);
+  const auto json = nlohmann::json::parse(out.str());
+  EXPECT_TRUE(json["drawing"].is_null());
+  EXPECT_EQ(json["warnings"], nlohmann::json::array({"w"}));
+  EXPECT_EQ(json["points"][0]["idObject"], "11F2");
+  EXPECT_EQ(json["points"][0]["x"].get<double>(), 512059.41400000005);
+  EXPECT_TRUE(json["points"][1]["idObject"].is_null());
+  EXPECT_EQ(json["points"][0]["strLayer"], "首曲线");
 }
 
 TEST(SectionOutput, TableListsWhatTheDisplayModeShows) {

@@ -75,6 +75,9 @@ def compare(name, reference, result):
 
 def main():
     ruvo, data_dir, oracle = sys.argv[1:4]
+    if not os.path.isdir(data_dir):
+        print("skipped: shared test drawings not found in", os.path.dirname(data_dir))
+        return 77
     failures = []
     with tempfile.TemporaryDirectory() as home:
         env = dict(os.environ, XDG_CONFIG_HOME=home)

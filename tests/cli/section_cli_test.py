@@ -12,6 +12,12 @@ import tempfile
 S1, S2 = "11F2", "11F4"
 failures = []
 
+def skip_without(path, folder):
+    """Exit with ctest's skip status when the shared drawings are not there."""
+    if not os.path.exists(path):
+        print("skipped: shared test drawings not found in", folder)
+        sys.exit(77)
+
 
 def check(condition, what):
     if not condition:
@@ -125,8 +131,87 @@ def typed_elevation_written_back(result):
               "the contour carries the typed elevation")
 
 
+def one_line_error(proc, status, text, what):
+    check(proc.returncode == status and proc.stderr.count("\n") == 1 and text in proc.stderr,
+          "%s: %d %r" % (what, proc.returncode, proc.stderr))
+
+
+def choosing_the_line():
+    one_line_error(run("section", DRAWING, "--line", "FFFFF"), 1, "ruvo lines", "unknown handle")
+    one_line_error(run("section", DRAWING, "--line", S1, "--line", S2), 2, "--line",
+                   "a second --line")
+    one_line_error(run("section", DRAWING, "--from", "1,1", "--to", "1,1"), 2, "zero length",
+                   "zero-length line")
+    one_line_error(run("section", DRAWING, "--line", S1, "--layers", "nosuch"), 1, "首曲线",
+                   "--layers naming no layer of the section lists those there are")
+    # A straight line given by its ends cuts as the LINE with those ends does.
+    line = section("--line", S2)
+    start, end = line["vertices"][0], line["vertices"][-1]
+    straight = section("--from", "%r,%r" % (start["x"], start["y"]),
+                       "--to", "%r,%r" % (end["x"], end["y"]))
+    # (The LINE itself lies on the new line; where they overlap is no crossing of the terrain.)
+    check([p["dDist"] for p in straight["points"] if p["idObject"] != S2]
+          == [p["dDist"] for p in line["points"]], "--from/--to cuts as the line does")
+    short = run("section", DRAWING, "--from", "%r,%r" % (start["x"], start["y"]),
+                "--to", "%r,%r" % (start["x"] + 0.5, start["y"]), "--json")
+    check(short.returncode == 0 and any("shorter than one unit" in w
+                                        for w in json.loads(short.stdout)["warnings"]),
+          "a section shorter than one unit is warned about: %r" % short.stderr)
+    lines = json.loads(run("lines", DRAWING, "--json").stdout)
+    by_handle = {l["handle"]: l for l in lines}
+    check(by_handle.get(S1, {}).get("type") == "LWPOLYLINE" and by_handle[S1]["vertices"] == 4
+          and by_handle.get(S2, {}).get("type") == "LINE", "ruvo lines lists the section lines")
+    check(abs(by_handle.get(S1, {}).get("length", 0) - line_length(S1)) < 1e-6,
+          "ruvo lines gives the length the cut measures")
+
+
+def line_length(handle):
+    return section("--line", handle)["vertices"][-1]["dDist"]
+
+
+def messages_and_settings():
+    quiet = run("section", DRAWING, "--line", S1)
+    check(quiet.returncode == 0 and "Command:" not in quiet.stderr and "请选择" not in quiet.stderr,
+          "no prompts without --verbose: %r" % quiet.stderr[:200])
+    loud = run("section", DRAWING, "--line", S1, "--verbose")
+    check("请选择直线或多段线" in loud.stderr, "prompts with --verbose")
+    version = run("--version")
+    check(version.returncode == 0 and version.stdout.startswith("ruvo "), "--version")
+    listed = run("settings")
+    check(listed.returncode == 0 and all(n in listed.stdout for n in ("XScale", "KneePnt", "strPmName")),
+          "ruvo settings lists the settings")
+    settings = json.loads(run("settings", "--json").stdout)
+    xscale = [s for s in settings if s["name"] == "XScale"]
+    check(len(settings) == 34 and xscale and xscale[0]["default"] == "500", "settings as JSON")
+    check(run("settings", "--reset").returncode == 0, "settings --reset")
+
+
+def profile_options():
+    data = os.path.join(TMP, "for_profile.txt")
+    section("--line", S1, "-o", data)
+
+    def extent_width(*args):
+        proc = run("profile", DRAWING, "--data", data, "--at", "0,0", *args)
+        check(proc.returncode == 0, "profile %s: %s" % (args, proc.stderr))
+        if proc.returncode != 0:
+            return 0.0
+        words = proc.stdout.split("extent ")[1].split()
+        return float(words[2].split(",")[0]) - float(words[0].split(",")[0])
+
+    # The data file's header carries XScale; the command line's value wins over it.
+    wide, narrow = extent_width("--set", "XScale=500"), extent_width("--set", "XScale=1000")
+    check(narrow > 0 and 1.8 < wide / narrow < 2.2, "--set XScale wins: %g %g" % (wide, narrow))
+    out = os.path.join(TMP, "small_frame.dxf")
+    proc = run("profile", DRAWING, "--data", data, "--at", "0,0", "--frame", "0", "-o", out)
+    one_line_error(proc, 1, "does not fit the frame", "a frame too small is refused")
+    check(not os.path.exists(out), "nothing written when the frame is refused")
+
+
 def main():
     usage_and_refusals()
+    choosing_the_line()
+    messages_and_settings()
+    profile_options()
     result = json_shape()
     layer_filter_and_added_points()
     data_file_round_trip(result)
@@ -137,6 +222,7 @@ def main():
 
 if __name__ == "__main__":
     RUVO, DRAWING = sys.argv[1:3]
+    skip_without(DRAWING, os.path.dirname(os.path.dirname(DRAWING)))
     with tempfile.TemporaryDirectory() as TMP:
         ENV = dict(os.environ, XDG_CONFIG_HOME=TMP)
         sys.exit(main())

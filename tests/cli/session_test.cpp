@@ -6,11 +6,13 @@
 
 #include "platform/cad/database.h"
 #include "platform/dxf/dxf_reader.h"
+#include "support/shared_data.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 TEST(Session, SavingAnR12DrawingSaysWhichEntitiesTookTheirR12Form) {
+  KESTRA_REQUIRE_SHARED_DATA();
   std::string error;
   auto session =
       cli::Session::Open(KESTRA_SHARED_DATA "/dxf/testsuite/ixmilia/t.r12.dxf", error, nullptr);

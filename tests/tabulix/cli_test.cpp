@@ -87,4 +87,22 @@ TEST(DisplayWidth, WideCharactersTakeTwoCells) {
   EXPECT_EQ(tabulix::DisplayWidth("高程Z"), 5u);
 }
 
+// A data file saved as UTF-8 without a byte-order mark reads as UTF-8, not as garbled GBK,
+// and the table file holds the text in GBK.
+TEST_F(CliTest, Utf8DataFileWithoutMarkReadsAsUtf8) {
+  ASSERT_TRUE(win::writeFileAtomically(
+      dir / "u.txt",
+      std::string("ZRK3.8\r\n1000.000,500.000,500.000,剖面,\r\n3\r\n"
+                  "0,0.000000,0.000000,10.000,0.000,0,起点 ,1,3, ,0,\r\n"
+                  "1,5.000000,0.000000,11.000,5.000,0,陡坎 ,0,0,等高线 ,0,\r\n"
+                  "2,10.000000,0.000000,12.000,10.000,0,终点 ,1,3, ,0,\r\n0\r\nend")));
+  ASSERT_EQ(run({"show", (dir / "u.txt").string(), "--fields", "注释,图层"}), 0) << err.str();
+  EXPECT_NE(out.str().find("陡坎"), std::string::npos) << out.str();
+  EXPECT_NE(out.str().find("等高线"), std::string::npos) << out.str();
+  ASSERT_EQ(run({"export", (dir / "u.txt").string(), "-o", (dir / "u.csv").string(), "--fields",
+                 "注释,图层"}),
+            0);
+  EXPECT_NE(win::readFileBytes(dir / "u.csv")->find(win::utf8ToGbk("等高线")), std::string::npos);
+}
+
 }  // namespace

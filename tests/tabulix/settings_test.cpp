@@ -3,8 +3,8 @@
 #include "platform/win/atomic_file.h"
 #include "platform/win/codepage.h"
 #include "platform/win/profile.h"
-#include "tabulix/tabulix_settings.h"
 #include "support/temp_dir.h"
+#include "tabulix/tabulix_settings.h"
 
 namespace {
 

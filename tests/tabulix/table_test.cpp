@@ -149,9 +149,11 @@ TEST(Table, LayerFilterByTickedNames) {
   EXPECT_EQ(points[1].nType, ruvo::PT_HIDDEN);
   EXPECT_EQ(points[2].nType, ruvo::PT_CROSS);
   EXPECT_EQ(points[3].nType, ruvo::PT_KNEE);
-  EXPECT_EQ(points[4].nType, ruvo::PT_ADDED);  // added points keep their kind
-  ApplyLayerFilter(points, {"DGX", "DGX, DGX"});
+  // An added point becomes an ordinary or a hidden point by its layer, as in the plug-in.
+  EXPECT_EQ(points[4].nType, ruvo::PT_HIDDEN);
+  ApplyLayerFilter(points, {"DGX", "DGX, DGX", "加点层"});
   EXPECT_EQ(points[1].nType, ruvo::PT_CROSS);
+  EXPECT_EQ(points[4].nType, ruvo::PT_CROSS);
   ApplyLayerFilter(points, {});
   EXPECT_EQ(points[1].nType, ruvo::PT_HIDDEN);
   EXPECT_EQ(points[5].nType, ruvo::PT_END);

@@ -1,5 +1,6 @@
 #include "ruvo/section/data_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -39,6 +40,12 @@ class Reader {
     if (bytes.starts_with("\xEF\xBB\xBF")) {
       utf8_ = true;
       bytes.remove_prefix(3);
+    } else {
+      // Editors save UTF-8 without the mark; Chinese GBK text is practically never valid
+      // UTF-8, so valid UTF-8 with a non-ASCII byte is read as such, not garbled as GBK.
+      const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+      utf8_ = !ascii && win::isValidUtf8(bytes);
     }
     while (!bytes.empty()) {
       const std::size_t nl = bytes.find('\n');

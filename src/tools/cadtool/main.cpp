@@ -1,5 +1,6 @@
 // cadtool: looks into drawings, copies them as a save does, and runs crossing selections.
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -18,32 +19,10 @@
 
 namespace {
 
-constexpr int kOk = 0;
-constexpr int kRefused = 1;
-constexpr int kUsage = 2;
+constexpr int kOk = cli::kDone;
+constexpr int kRefused = cli::kRefused;
 
-const char* const kHelp =
-    "usage: cadtool info DRAWING [--json]\n"
-    "       cadtool copy DRAWING -o OUT\n"
-    "       cadtool select DRAWING --crossing X1,Y1,X2,Y2 [--json]\n"
-    "\n"
-    "  info    version, code page, entity counts by kind and by layer, extents, and the\n"
-    "          problems found while reading\n"
-    "  copy    read the drawing and write it again, as a save does\n"
-    "  select  handles of the model space entities a crossing window selects\n"
-    "\n"
-    "Exit status: 0 success, 1 a drawing that cannot be read or written, 2 usage error.\n";
-
-int usage(const std::string& message) {
-  std::fprintf(stderr, "cadtool: %s (see cadtool --help)\n", message.c_str());
-  return kUsage;
-}
-
-std::string number(double v) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.17g", v);
-  return buffer;
-}
+std::string number(double v) { return cli::ShortestNumber(v); }
 
 std::string kindName(const cad::Entity& e) {
   if (e.kind() == cad::ObjectKind::Polyline2d) return "POLYLINE (2D)";
@@ -103,10 +82,17 @@ int info(const std::string& path, bool json) {
               report.codepage.empty() ? "(none)" : report.codepage.c_str(),
               report.encoding.c_str());
   std::printf("entities:  %zu in model space\n", total);
-  std::printf("by kind:\n");
-  for (const auto& [k, v] : byKind) std::printf("  %-24s %zu\n", k.c_str(), v);
-  std::printf("by layer:\n");
-  for (const auto& [k, v] : byLayer) std::printf("  %-24s %zu\n", k.c_str(), v);
+  // Names and counts in columns; layer names are often Chinese, two terminal columns each.
+  auto table = [](const char* title, const std::map<std::string, std::size_t>& counts) {
+    std::printf("%s\n", title);
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& [k, v] : counts) rows.push_back({" ", k, std::to_string(v)});
+    std::cout.flush();
+    cli::WriteAligned(std::cout, rows);
+    std::cout.flush();
+  };
+  table("by kind:", byKind);
+  table("by layer:", byLayer);
   if (ext.empty()) {
     std::printf("extents:   (empty)\n");
   } else {
@@ -141,7 +127,9 @@ bool parseWindow(const std::string& text, double (&v)[4]) {
 
 int select(const std::string& path, const std::string& window, bool json) {
   double v[4];
-  if (!parseWindow(window, v)) return usage("--crossing wants X1,Y1,X2,Y2");
+  if (!parseWindow(window, v)) {
+    return cli::UsageError("cadtool select", "--crossing wants X1,Y1,X2,Y2");
+  }
   dxf::ReadReport report;
   auto db = load(path, report);
   if (!db) return kRefused;
@@ -149,56 +137,60 @@ int select(const std::string& path, const std::string& window, bool json) {
   const double y1 = std::min(v[1], v[3]), y2 = std::max(v[1], v[3]);
   std::vector<geom::Point2d> polygon{{x2, y2}, {x1, y2}, {x1, y1}, {x2, y1}};
   std::vector<cad::ObjectId> ids = db->selectCrossing(polygon);
+  auto typeAndLayer = [&](cad::ObjectId id) -> std::pair<std::string, std::string> {
+    const auto* e = cad::objectCast<cad::Entity>(db->peek(id));
+    return e == nullptr ? std::pair<std::string, std::string>()
+                        : std::pair(kindName(*e), e->layer());
+  };
   if (json) {
     std::string out = "[";
     for (cad::ObjectId id : ids) {
-      out += (out.size() > 1 ? ", " : "") + win::jsonString(dxf::handleText(id.handle()));
+      const auto [type, layer] = typeAndLayer(id);
+      out += (out.size() > 1 ? ",\n " : "") + std::string("{\"handle\": ") +
+             win::jsonString(dxf::handleText(id.handle())) +
+             ", \"type\": " + win::jsonString(type) + ", \"layer\": " + win::jsonString(layer) +
+             "}";
     }
     std::printf("%s]\n", out.c_str());
     return kOk;
   }
-  for (cad::ObjectId id : ids) std::printf("%s\n", dxf::handleText(id.handle()).c_str());
+  std::vector<std::vector<std::string>> rows;
+  for (cad::ObjectId id : ids) {
+    const auto [type, layer] = typeAndLayer(id);
+    rows.push_back({dxf::handleText(id.handle()), type, layer});
+  }
+  cli::WriteAligned(std::cout, rows);
   return kOk;
 }
 
 int run(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  for (const auto& a : args) {
-    if (a == "--help" || a == "-h") {
-      std::fputs(kHelp, stdout);
-      return kOk;
-    }
-  }
-  if (args.size() < 2) return usage(args.empty() ? "no command" : "no drawing");
-  const std::string command = args[0], drawing = args[1];
+  CLI::App app(
+      "Looks into DXF drawings, copies them as a save does, and runs crossing selections.");
+  cli::PrepareApp(app, "cadtool");
+  app.require_subcommand(1);
+  std::string drawing, out, crossing;
   bool json = false;
-  std::string out, crossing;
-  for (std::size_t i = 2; i < args.size(); ++i) {
-    if (args[i] == "--json") {
-      json = true;
-    } else if (args[i] == "-o" && i + 1 < args.size()) {
-      out = args[++i];
-    } else if (args[i] == "--crossing" && i + 1 < args.size()) {
-      crossing = args[++i];
-    } else {
-      return usage("unexpected argument '" + args[i] + "'");
-    }
+  CLI::App* infoCommand =
+      app.add_subcommand("info",
+                         "version, code page, entity counts by kind and by layer, extents, and the "
+                         "problems found while reading");
+  CLI::App* copyCommand =
+      app.add_subcommand("copy", "read the drawing and write it again, as a save does");
+  CLI::App* selectCommand = app.add_subcommand(
+      "select", "handle, type and layer of the model space entities a crossing window selects");
+  for (CLI::App* sub : {infoCommand, copyCommand, selectCommand}) {
+    sub->add_option("DRAWING", drawing, "the drawing (DXF)")->required()->type_name("");
   }
-  if (command == "info") {
-    if (!out.empty() || !crossing.empty()) return usage("info takes only --json");
-    return info(drawing, json);
-  }
-  if (command == "copy") {
-    if (out.empty()) return usage("copy needs -o OUT");
-    if (json || !crossing.empty()) return usage("copy takes only -o OUT");
-    return copy(drawing, out);
-  }
-  if (command == "select") {
-    if (crossing.empty()) return usage("select needs --crossing X1,Y1,X2,Y2");
-    if (!out.empty()) return usage("select takes --crossing and --json");
-    return select(drawing, crossing, json);
-  }
-  return usage("unknown command '" + command + "'");
+  infoCommand->add_flag("--json", json, "print one JSON object");
+  copyCommand->add_option("-o,--out", out, "the copy to write")->required()->type_name("OUT.dxf");
+  selectCommand->add_option("--crossing", crossing, "the window's corners")
+      ->required()
+      ->type_name("X1,Y1,X2,Y2");
+  selectCommand->add_flag("--json", json, "print a JSON array");
+  if (auto status = cli::Parse(app, argc, argv, std::cout, std::cerr)) return *status;
+  if (infoCommand->parsed()) return info(drawing, json);
+  if (copyCommand->parsed()) return copy(drawing, out);
+  return select(drawing, crossing, json);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
+#include "support/shared_data.h"
 #include "test_files.h"
 
 namespace dxf {
@@ -32,6 +33,7 @@ int runAudit(const std::string& args) {
 bool haveEzdxf() { return std::system("/usr/bin/python3 -c 'import ezdxf' 2>/dev/null") == 0; }
 
 TEST(EzdxfAudit, RoundTrippedDrawingsPass) {
+  KESTRA_REQUIRE_SHARED_DATA();
   if (!haveEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
   TempDir dir;
   std::string pairs = "--pairs";
@@ -51,6 +53,7 @@ TEST(EzdxfAudit, RoundTrippedDrawingsPass) {
 // A drawing given a block from another drawing (the frame of a profile sheet): the layers
 // and nested blocks that came with it are written, and the result passes the audit.
 TEST(EzdxfAudit, DrawingWithABlockFromAnotherDrawingPasses) {
+  KESTRA_REQUIRE_SHARED_DATA();
   if (!haveEzdxf()) GTEST_SKIP() << "python3-ezdxf is not installed";
   const fs::path data(KESTRA_SHARED_DATA);
   ReadReport report, sideReport;

@@ -14,6 +14,7 @@
 #include "platform/dxf/file_image.h"
 #include "platform/dxf/out_tags.h"
 #include "platform/dxf/tag_reader.h"
+#include "support/shared_data.h"
 #include "test_files.h"
 
 namespace dxf {
@@ -45,6 +46,7 @@ std::map<cad::Handle, Entry> objectsOf(const cad::Database& db) {
 }
 
 TEST(RoundTrip, EverySharedDrawingKeepsEveryObjectAndByte) {
+  KESTRA_REQUIRE_SHARED_DATA();
   for (const auto& path : testing::sharedDrawings()) {
     SCOPED_TRACE(testing::shortName(path));
     ReadReport first;
@@ -88,6 +90,7 @@ cad::ObjectId firstOf(const cad::Database& db, cad::ObjectKind kind) {
 }
 
 TEST(Writer, ChangedEntityRewritesOnlyTheChangedTag) {
+  KESTRA_REQUIRE_SHARED_DATA();
   ReadReport report;
   auto db = read("topo/topo_small.dxf", report);
   ASSERT_TRUE(db);
@@ -124,6 +127,7 @@ TEST(Writer, ChangedEntityRewritesOnlyTheChangedTag) {
 }
 
 TEST(Writer, NewEntitiesGetFreshHandlesOwnersAndSeed) {
+  KESTRA_REQUIRE_SHARED_DATA();
   ReadReport report;
   auto db = read("dxf/testsuite/ixmilia/t.r2000.dxf", report);
   ASSERT_TRUE(db);
@@ -210,6 +214,7 @@ TEST(Writer, DrawingFromNothingHasWhatStrictReadersRequire) {
 }
 
 TEST(Writer, R12DrawingStaysR12WithNearestForms) {
+  KESTRA_REQUIRE_SHARED_DATA();
   ReadReport report;
   auto db = read("dxf/testsuite/ixmilia/t.r12.dxf", report);
   ASSERT_TRUE(db);
@@ -250,6 +255,7 @@ TEST(Writer, R12DrawingStaysR12WithNearestForms) {
 // are new to the R12 file as much as ones made in memory: their R12 forms, no codes R12
 // lacks, and the layers and nested blocks they use written with them.
 TEST(Writer, R12DrawingTakesBlocksFromNewerDrawingsInR12Forms) {
+  KESTRA_REQUIRE_SHARED_DATA();
   ReadReport report;
   auto db = read("dxf/testsuite/ixmilia/t.r12.dxf", report);
   ASSERT_TRUE(db);
@@ -291,6 +297,7 @@ TEST(Writer, R12DrawingTakesBlocksFromNewerDrawingsInR12Forms) {
 // Ellipse parameters from a damaged drawing (turns apart, or the end far below the start)
 // give one turn of points in the R12 form, not a hang or an allocation without bound.
 TEST(Writer, R12FormOfAnEllipseIsAtMostOneTurn) {
+  KESTRA_REQUIRE_SHARED_DATA();
   ReadReport report;
   auto db = read("dxf/testsuite/ixmilia/t.r12.dxf", report);
   ASSERT_TRUE(db);
@@ -318,6 +325,7 @@ TEST(Writer, R12FormOfAnEllipseIsAtMostOneTurn) {
 }
 
 TEST(Writer, TextKeepsTheFilesCodePage) {
+  KESTRA_REQUIRE_SHARED_DATA();
   ReadReport report;
   auto db = read("topo/topo_small.dxf", report);
   ASSERT_TRUE(db);

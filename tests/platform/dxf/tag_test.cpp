@@ -6,6 +6,7 @@
 #include "platform/dxf/group_codes.h"
 #include "platform/dxf/tag_reader.h"
 #include "platform/dxf/tag_writer.h"
+#include "support/shared_data.h"
 #include "test_files.h"
 
 namespace dxf {
@@ -52,6 +53,7 @@ void writeTyped(TagWriter& w, const Tag& tag) {
 // Every shared drawing tokenises to its end, and writing its tags again through the
 // typed writer gives the same tags (values compared after parsing for numbers).
 TEST(TagLayer, EverySharedDrawingRoundTripsTagByTag) {
+  KESTRA_REQUIRE_SHARED_DATA();
   auto files = testing::sharedDrawings();
   ASSERT_GT(files.size(), 60u);
   for (const auto& path : files) {
