@@ -1,10 +1,12 @@
 // ruvo stations: cross-sections at stations along a centreline, as data files, one table
 // and sheets.
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,34 +24,6 @@
 
 namespace cli {
 namespace {
-
-constexpr const char* kStationsHelp =
-    "usage: ruvo stations DRAWING --line HANDLE [--every M] [--at-vertices] [--stations FILE]\n"
-    "                     [--left M] [--right M] [--frame A3|A1|none]\n"
-    "                     [--set NAME=VALUE]... [-o DIR] [--save-drawing OUT.dxf]\n"
-    "\n"
-    "Cuts a cross-section at every station along a centreline (a line or lightweight\n"
-    "polyline, arcs and closed ones included), each exactly as the section line picked\n"
-    "across the centreline there would be cut, with the same settings. Writes into DIR one\n"
-    "section data file per station named by its chainage (\"K0+020.txt\"), \"stations.csv\"\n"
-    "with every point of every station, and \"sheets.dxf\": the cross-sections laid out in\n"
-    "columns on paper frames (`ruvo render DIR/sheets.dxf -o sheets.pdf` prints them).\n"
-    "Chainages and widths are metres; a drawing unit is XYScale/1000 metres.\n"
-    "\n"
-    "  --line HANDLE      the centreline by its DXF handle (hex)\n"
-    "  --every M          a station every M metres from the start, and one at the end\n"
-    "  --at-vertices      also a station at every vertex of the centreline\n"
-    "  --stations FILE    also the chainages in FILE, one a line (\"K1+234.5\" or metres)\n"
-    "  --left M           length of the cross-section left of the centreline (default 50)\n"
-    "  --right M          and right of it (default 50)\n"
-    "  --frame A3|A1|none the sheets' paper frame (default A3, landscape); none: no sheets\n"
-    "  --set NAME=VALUE   override a setting for this run (XScale=200, YScale=200,\n"
-    "                     FilterHeight=1, AutoAssign=0, XYScale=500, ...)\n"
-    "  -o DIR             the folder to write into (default: DRAWING's name + \"-stations\")\n"
-    "  --save-drawing F   also write the drawing with the cross-section lines (layer \"RVDM\")\n"
-    "\n"
-    "Exit status: 0 done, 1 refused input (no usable centreline, bad station file, a\n"
-    "section too large for the sheet, unwritable output), 2 usage error.\n";
 
 struct StationsArgs {
   std::string drawing;
@@ -79,57 +53,48 @@ std::optional<double> Metres(std::string_view text, bool zeroAllowed) {
   return (*v)[0];
 }
 
+// What CLI11 collected, before it is checked and turned into StationsArgs.
+struct StationsCli {
+  std::string drawing, line, every, left, right, stations, frame = "A3", out, drawingOut;
+  bool atVertices = false;
+  std::vector<std::string> settings;
+};
+
 // Empty when the arguments are complete; else the usage message.
-std::string Parse(Args args, StationsArgs& a, bool& help) {
-  ArgReader r(args);
-  std::string_view v;
-  while (!r.done()) {
-    if (r.flag("--help") || r.flag("-h")) {
-      help = true;
-      return {};
-    }
-    if (r.flag("--at-vertices")) {
-      a.options.atVertices = true;
-    } else if (r.option("--line", v)) {
-      std::uint64_t h = 0;
-      const auto res = std::from_chars(v.data(), v.data() + v.size(), h, 16);
-      if (res.ec != std::errc() || res.ptr != v.data() + v.size() || h == 0)
-        return "--line needs a hex handle";
-      a.handle = h;
-    } else if (r.option("--every", v)) {
-      const auto m = Metres(v, false);
-      if (!m) return "--every needs a positive number of metres";
-      a.options.every = *m;
-      a.everyGiven = true;
-    } else if (r.option("--left", v)) {
-      const auto m = Metres(v, true);
-      if (!m) return "--left needs metres (0 or more)";
-      a.options.left = *m;
-    } else if (r.option("--right", v)) {
-      const auto m = Metres(v, true);
-      if (!m) return "--right needs metres (0 or more)";
-      a.options.right = *m;
-    } else if (r.option("--stations", v)) {
-      a.stationFile = v;
-    } else if (r.option("--frame", v)) {
-      const std::string f = cad::foldName(v);
-      if (f != "A3" && f != "A1" && f != "NONE") return "--frame is A3, A1 or none";
-      a.frame = f == "A3" ? 2 : f == "A1" ? 6 : -1;
-    } else if (r.option("--set", v)) {
-      a.settings.emplace_back(v);
-    } else if (r.option("-o", v)) {
-      a.out = v;
-    } else if (r.option("--save-drawing", v)) {
-      a.drawingOut = v;
-    } else if (!r.peek().starts_with("-") && a.drawing.empty()) {
-      a.drawing = r.take();
-    } else {
-      return "unknown argument " + std::string(r.peek());
-    }
-    if (r.missingValue()) return std::string(r.missingName()) + " needs a value";
+std::string Check(const StationsCli& c, StationsArgs& a) {
+  a.drawing = c.drawing;
+  a.options.atVertices = c.atVertices;
+  {
+    const std::string_view v = c.line;
+    std::uint64_t h = 0;
+    const auto res = std::from_chars(v.data(), v.data() + v.size(), h, 16);
+    if (res.ec != std::errc() || res.ptr != v.data() + v.size() || h == 0)
+      return "--line needs a hex handle";
+    a.handle = h;
   }
-  if (a.drawing.empty()) return "a DRAWING is needed";
-  if (a.handle == 0) return "--line HANDLE is needed";
+  if (!c.every.empty()) {
+    const auto m = Metres(c.every, false);
+    if (!m) return "--every needs a positive number of metres";
+    a.options.every = *m;
+    a.everyGiven = true;
+  }
+  if (!c.left.empty()) {
+    const auto m = Metres(c.left, true);
+    if (!m) return "--left needs metres (0 or more)";
+    a.options.left = *m;
+  }
+  if (!c.right.empty()) {
+    const auto m = Metres(c.right, true);
+    if (!m) return "--right needs metres (0 or more)";
+    a.options.right = *m;
+  }
+  a.stationFile = c.stations;
+  const std::string f = cad::foldName(c.frame);
+  if (f != "A3" && f != "A1" && f != "NONE") return "--frame is A3, A1 or none";
+  a.frame = f == "A3" ? 2 : f == "A1" ? 6 : -1;
+  a.settings = c.settings;
+  a.out = c.out;
+  a.drawingOut = c.drawingOut;
   if (!a.everyGiven) a.options.every = 0;
   if (!a.everyGiven && !a.options.atVertices && a.stationFile.empty())
     return "give the stations: --every, --at-vertices or --stations";
@@ -142,16 +107,9 @@ double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-}  // namespace
-
-int runStations(Args args) {
+int Execute(const StationsCli& c) {
   StationsArgs a;
-  bool help = false;
-  if (const std::string message = Parse(args, a, help); !message.empty()) return Usage(message);
-  if (help) {
-    std::fputs(kStationsHelp, stdout);
-    return 0;
-  }
+  if (const std::string message = Check(c, a); !message.empty()) return Usage(message);
   ruvo::CDocData doc;
   ruvo::ReadSettings(win::Registry::currentUser(), doc);
   std::string error;
@@ -241,6 +199,49 @@ int runStations(Args args) {
   }
   if (!a.drawingOut.empty()) std::printf("stations: drawing written to %s\n", a.drawingOut.c_str());
   return 0;
+}
+
+}  // namespace
+
+Run DefineStations(CLI::App& sub) {
+  auto c = std::make_shared<StationsCli>();
+  DescribeCommand(
+      sub,
+      "Cuts a cross-section at every station along a centreline (a line or lightweight "
+      "polyline, arcs and closed ones included), each exactly as the section line picked "
+      "across the centreline there would be cut, with the same settings. Writes into DIR one "
+      "section data file per station named by its chainage (\"K0+020.txt\"), \"stations.csv\" "
+      "with every point of every station, and \"sheets.dxf\": the cross-sections laid out in "
+      "columns on paper frames (`ruvo render DIR/sheets.dxf -o sheets.pdf` prints them). "
+      "Chainages and widths are metres; a drawing unit is XYScale/1000 metres.");
+  sub.add_option("DRAWING", c->drawing, "the drawing (DXF)")->required()->type_name("");
+  sub.add_option("--line", c->line, "the centreline by its DXF handle (hex)")
+      ->required()
+      ->type_name("HANDLE");
+  sub.add_option("--every", c->every, "a station every M metres from the start, and one at the end")
+      ->type_name("M");
+  sub.add_flag("--at-vertices", c->atVertices, "also a station at every vertex of the centreline");
+  sub.add_option("--stations", c->stations,
+                 "also the chainages in FILE, one a line (\"K1+234.5\" or metres)")
+      ->type_name("FILE");
+  sub.add_option("--left", c->left,
+                 "length of the cross-section left of the centreline (default 50)")
+      ->type_name("M");
+  sub.add_option("--right", c->right, "and right of it (default 50)")->type_name("M");
+  sub.add_option("--frame", c->frame, "the sheets' paper frame: A3 (default), A1 or none")
+      ->type_name("A3|A1|none");
+  sub.add_option("--set", c->settings,
+                 "NAME=VALUE: override a setting for this run (XScale=200, FilterHeight=1, ...)")
+      ->allow_extra_args(false)
+      ->type_name("NAME=VALUE");
+  sub.add_option("-o,--out", c->out,
+                 "the folder to write into (default: DRAWING's name + "
+                 "\"-stations\")")
+      ->type_name("DIR");
+  sub.add_option("--save-drawing", c->drawingOut,
+                 "also write the drawing with the cross-section lines (layer \"RVDM\")")
+      ->type_name("OUT.dxf");
+  return [c] { return Execute(*c); };
 }
 
 }  // namespace cli
