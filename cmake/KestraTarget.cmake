@@ -53,6 +53,11 @@ function(kestra_fuzz name)
   kestra_defaults(${name})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  # The fuzz build makes only the fuzz targets and what they link.
+  if(NOT TARGET kestra_fuzz_all)
+    add_custom_target(kestra_fuzz_all)
+  endif()
+  add_dependencies(kestra_fuzz_all ${name})
   if(ARG_SEEDS)
     set(seed_dir "${CMAKE_CURRENT_BINARY_DIR}/${name}.seeds")
     file(MAKE_DIRECTORY "${seed_dir}")
@@ -64,4 +69,18 @@ function(kestra_fuzz name)
       endforeach()
     endforeach()
   endif()
+endfunction()
+
+# kestra_program(target): a program of the product. It is built into ${KESTRA_BIN_DIR}
+# beside the plug-in modules and the files they read, and finds those files beside its own
+# file. Installed, that folder becomes lib/kestra (kept whole) and bin gets a link to the
+# program, so that a program started from bin still finds its files beside its real self.
+function(kestra_program target)
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${KESTRA_BIN_DIR}")
+  install(TARGETS ${target} RUNTIME DESTINATION lib/kestra)
+  install(CODE "
+    set(bin \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
+    file(MAKE_DIRECTORY \"\${bin}\")
+    message(STATUS \"Linking: \${bin}/${target}\")
+    file(CREATE_LINK \"../lib/kestra/${target}\" \"\${bin}/${target}\" SYMBOLIC)")
 endfunction()

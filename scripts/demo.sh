@@ -4,11 +4,10 @@
 set -euo pipefail
 build=${1:-build/release}
 out=${DEMO_OUT:-demo-out}
-ruvo="$build/src/cli/ruvo"
-tabulix="$build/src/tabulix/tabulix"
+bin="$build/bin"
 mkdir -p "$out"
-"$ruvo" demo --out "$out"
+"$bin/ruvo" demo --out "$out"
 if [[ -f "$out/section.txt" ]]; then
-  "$tabulix" export "$out/section.txt" -o "$out/table.csv"
+  "$bin/tabulix" export "$out/section.txt" -o "$out/table.csv"
   echo "demo: table written to $out/table.csv"
 fi

@@ -15,5 +15,6 @@ int runShow(Args args);
 int runProfile(Args args);
 int runRender(Args args);
 int runDemo(Args args);
+int runStations(Args args);
 
 }  // namespace cli

@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "cli/profile_run.h"
+#include "cli/program.h"
 #include "cli/session.h"
 #include "ruvo/drawing/profile_geometry.h"
 #include "ruvo/section/data_file.h"
@@ -26,6 +27,7 @@ constexpr const char* kDemoHelp =
     "Exit status: 0 done, 1 refused input, 2 usage error.\n";
 
 constexpr std::uint64_t kSampleSectionLine = 0x11F2;
+constexpr const char* kSample = "samples/topo_small.dxf";
 
 int Usage(const std::string& message) {
   std::fprintf(stderr, "ruvo demo: %s (ruvo demo --help)\n", message.c_str());
@@ -57,10 +59,10 @@ int DemoProfile(Session& session, ruvo::CDocData& doc, const std::filesystem::pa
                 0};
   request.svg = (out / "profile.svg").string();
   const ProfileOutcome outcome = DrawAndPicture(session, doc, request);
+  if (!outcome.error.empty()) return Refused(outcome.error);
   if (outcome.result.outcome != ruvo::DrawProfileResult::Placed) {
     return Refused("the profile was not placed");
   }
-  if (!outcome.error.empty()) return Refused(outcome.error);
   const std::string drawingFile = (out / "profile.dxf").string();
   std::string error;
   if (!session.SaveDrawingAs(drawingFile, error)) return Refused(error);
@@ -83,7 +85,7 @@ int runDemo(Args args) {
   ArgReader r(args);
   std::string_view value;
   std::filesystem::path out;
-  std::filesystem::path drawing = KESTRA_SAMPLES_DIR "/topo_small.dxf";
+  std::filesystem::path drawing;
   while (!r.done()) {
     if (r.flag("--help") || r.flag("-h")) {
       std::fputs(kDemoHelp, stdout);
@@ -99,6 +101,14 @@ int runDemo(Args args) {
     if (r.missingValue()) return Usage(std::string(r.missingName()) + " needs a value");
   }
   if (out.empty()) return Usage("--out DIR is needed");
+  if (drawing.empty()) {
+    const auto sample = ResourceFile(kSample);
+    if (!sample) {
+      return Refused(std::string("the sample drawing ") + kSample + " is in none of " +
+                     ResourceFolders());
+    }
+    drawing = *sample;
+  }
   std::error_code ec;
   std::filesystem::create_directories(out, ec);
   if (ec) return Refused("cannot create " + out.string());

@@ -1,16 +1,20 @@
 #include "cli/profile_run.h"
 
+#include "cli/program.h"
 #include "platform/render/drawing_renderer.h"
 #include "platform/render/svg_writer.h"
 #include "platform/win/atomic_file.h"
+#include "ruvo/drawing/profile_fit.h"
 #include "ruvo/drawing/profile_geometry.h"
+#include "ruvo/drawing/profile_layout.h"
 
 namespace cli {
 
 std::string CheckDrawingSettings(const ruvo::CDocData& d) {
-  const auto scale = [](double v) { return v > 0 && v <= 1e8; };
+  // Below 0.001 the profile's sizes overflow; a data file cannot hold such a scale either.
+  const auto scale = [](double v) { return v >= 0.001 && v <= 1e8; };
   if (!scale(d.XYScale) || !scale(d.XScale) || !scale(d.YScale)) {
-    return "XYScale, XScale and YScale must lie in (0, 1e8]";
+    return "XYScale, XScale and YScale must lie in [0.001, 1e8]";
   }
   if (!(d.txtX > 0 && d.txtX <= 1000)) return "txtX must lie in (0, 1000]";
   if (!(d.txtY > 0 && d.txtY <= 500)) return "txtY must lie in (0, 500]";
@@ -19,12 +23,37 @@ std::string CheckDrawingSettings(const ruvo::CDocData& d) {
   return {};
 }
 
+std::string FrameProblem(ruvo::CDocData& doc, int kind, std::string& frameFolder) {
+  const auto frames = ResourceFile("TK.dxf");
+  if (!frames) return "the frame drawing TK.dxf is in none of " + ResourceFolders();
+  frameFolder = frames->parent_path().string();
+  doc.paperPreview.SetFrameType(kind);
+  ruvo::ComputeHighRange(doc);
+  const ruvo::ProfileLayout layout = ruvo::LayoutProfile(doc);
+  const geom::Extents2d extent = ruvo::ProfileExtent(layout);
+  if (ruvo::FitsFrame(kind, layout.geometry, extent)) return {};
+  const auto fits = ruvo::SmallestFittingFrame(kind, layout.geometry, extent);
+  return "the profile does not fit the frame " + ruvo::FrameCaption(kind) +
+         (fits ? "; the smallest that holds it is " + ruvo::FrameCaption(*fits) + " (--frame " +
+                     std::to_string(*fits) + ")"
+               : "; not even the largest sheet holds it (lower the scales)");
+}
+
 ProfileOutcome DrawAndPicture(Session& session, ruvo::CDocData& doc, const ProfileRequest& req) {
   ProfileOutcome out;
-  if (req.frame) doc.paperPreview.SetFrameType(*req.frame);
+  ruvo::DrawProfileOptions options;
+  if (req.frame) {
+    out.error = FrameProblem(doc, *req.frame, options.frameFolder);
+    if (!out.error.empty()) return out;
+  }
   ruvo::ComputeHighRange(doc);
   session.host().script().push(host::headless::ScriptAnswer::dragTo(req.at));
-  out.result = ruvo::DrawProfile(session.host(), doc, req.frame.has_value());
+  out.result = ruvo::DrawProfile(session.host(), doc, req.frame.has_value(), options);
+  if (req.frame && out.result.outcome == ruvo::DrawProfileResult::Placed &&
+      out.result.frame.isNull()) {
+    out.error = "the frame could not be read from " + options.frameFolder + "/TK.dxf";
+    return out;
+  }
   const cad::Database& db = session.document().database();
   for (const cad::ObjectId id : out.result.ids) out.extents.add(db.extentsOf(id).xy());
   if (req.svg.empty() || out.result.outcome != ruvo::DrawProfileResult::Placed) return out;
@@ -32,12 +61,16 @@ ProfileOutcome DrawAndPicture(Session& session, ruvo::CDocData& doc, const Profi
   geom::Extents2d window = out.extents;
   window.add(window.min - geom::Vector2d{5, 5});
   window.add(window.max + geom::Vector2d{5, 5});
-  render::RenderOptions options;
-  options.window = window;
+  render::RenderOptions view;
+  view.window = window;
   render::SvgOptions svg;
   svg.window = window;
-  const render::Picture picture = render::RenderModelSpace(db, options);
-  if (!win::writeFileAtomically(req.svg, render::WriteSvg(picture, svg))) {
+  const render::Picture picture = render::RenderModelSpace(db, view);
+  std::string why;
+  const auto document = render::WriteSvg(picture, svg, why);
+  if (!document) {
+    out.error = req.svg + ": " + why;
+  } else if (!win::writeFileAtomically(req.svg, *document)) {
     out.error = "cannot write " + req.svg;
   }
   return out;

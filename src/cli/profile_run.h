@@ -24,9 +24,14 @@ struct ProfileRequest {
 struct ProfileOutcome {
   ruvo::DrawProfileResult result;
   geom::Extents2d extents;  // of the placed profile, frame included
-  std::string error;        // why the picture could not be written
+  // Why the profile was not drawn as asked (a frame too small or not found: nothing is
+  // drawn then) or why the picture could not be written.
+  std::string error;
 };
 
+// Draws the profile at the requested point. A requested frame is drawn as asked or the
+// profile not at all: a frame too small for the profile, or a frame drawing not found, is
+// an error, not a note beside a result that looks right.
 ProfileOutcome DrawAndPicture(Session& session, ruvo::CDocData& doc, const ProfileRequest& req);
 
 }  // namespace cli

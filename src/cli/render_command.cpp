@@ -5,6 +5,8 @@
 
 #include "cli/commands.h"
 #include "cli/options.h"
+#include "cli/render_pdf.h"
+#include "platform/cad/symbol_table.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/render/drawing_renderer.h"
 #include "platform/render/svg_writer.h"
@@ -14,13 +16,17 @@ namespace cli {
 namespace {
 
 constexpr const char* kRenderHelp =
-    "usage: ruvo render DRAWING -o OUT.svg [--window X1,Y1,X2,Y2] [--layers NAME,...]\n"
+    "usage: ruvo render DRAWING -o OUT.svg|OUT.pdf [--window X1,Y1,X2,Y2] [--layers NAME,...]\n"
     "                   [--size PIXELS]\n"
     "\n"
-    "Draws the model space of a DXF drawing as SVG: lines, polylines with widths and arcs,\n"
-    "circles, ellipses, splines, texts and block references.\n"
+    "Draws the model space of a DXF drawing as SVG or PDF (by the extension of OUT): lines,\n"
+    "polylines with widths and arcs, circles, ellipses, splines, texts and block references.\n"
+    "A PDF has one page per paper frame in model space, at the frame's paper size and true\n"
+    "scale (one drawing unit to the millimetre); with --window, one page of the window; with\n"
+    "neither, one page of the drawing's extents (true scale when they fit an A0 sheet, else\n"
+    "shrunk onto an A3 sheet). Lines stay vector lines, texts stay selectable text.\n"
     "\n"
-    "  -o OUT.svg         the picture to write\n"
+    "  -o OUT             the picture to write (.svg or .pdf)\n"
     "  --window X1,Y1,X2,Y2  only this part of the drawing (world coordinates)\n"
     "  --layers A,B       only entities on these layers (\"\\,\" for a comma in a name)\n"
     "  --size PIXELS      length of the picture's longer side (default 2000)\n"
@@ -77,9 +83,21 @@ int runRender(Args args) {
   }
   render::RenderReport report;
   const render::Picture picture = render::RenderModelSpace(*db, options, &report);
-  if (!win::writeFileAtomically(out, render::WriteSvg(picture, svg))) {
-    std::fprintf(stderr, "ruvo render: cannot write %s\n", out.c_str());
-    return 1;
+  const bool pdf = out.size() > 4 && cad::foldName(out.substr(out.size() - 4)) == ".PDF";
+  if (pdf) {
+    if (const int status = WriteRenderPdf(*db, picture, options.window, out); status != 0)
+      return status;
+  } else {
+    std::string why;
+    const auto document = render::WriteSvg(picture, svg, why);
+    if (!document) {
+      std::fprintf(stderr, "ruvo render: %s: %s\n", out.c_str(), why.c_str());
+      return 1;
+    }
+    if (!win::writeFileAtomically(out, *document)) {
+      std::fprintf(stderr, "ruvo render: cannot write %s\n", out.c_str());
+      return 1;
+    }
   }
   std::printf("render: %zu entities drawn into %s", report.entities, out.c_str());
   for (const auto& [kind, count] : report.skipped)

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "cli/program.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
 
@@ -60,6 +61,10 @@ Session::Session(std::ostream* echo) : buffer_(echo), commandLine_(&buffer_) {
   host::headless::HeadlessOptions options;
   options.output = &commandLine_;
   options.files = DxfFiles(&fileError_, &commandLine_);
+  // The linetype file the profile loads ships beside the programs.
+  if (const auto lin = ResourceFile("acadiso.lin")) {
+    options.supportFolders.push_back(lin->parent_path().string());
+  }
   host_ = std::make_unique<host::headless::HeadlessHost>(std::move(options));
 }
 

@@ -65,6 +65,7 @@ Result<ObjectId> Database::place(std::unique_ptr<Object> obj, Handle handle) {
   modelExtentsCurrent_ = false;  // appendEntity brings them back for model space
   reserveSubRecords(*obj);
   objects_.emplace(handle, std::move(obj));
+  notify([&](DatabaseReactor& r) { r.objectAppended(*this, ObjectId(handle)); });
   return ObjectId(handle);
 }
 
@@ -197,6 +198,9 @@ void Database::closeWrite(Object& obj, std::uint64_t revisionAtOpen, bool erased
     followExtents(obj);
     entityChanged(obj);
   }
+  if (obj.revision() != revisionAtOpen) {
+    notify([&](DatabaseReactor& r) { r.objectModified(*this, obj.id()); });
+  }
 }
 
 // Brings the kept model-space extents in step with a change of `obj`.
@@ -224,6 +228,7 @@ void Database::setErased(Object& obj, bool erase) {
   if (obj.erased_ == erase) return;
   obj.erased_ = erase;
   entityChanged(obj);
+  notify([&](DatabaseReactor& r) { r.objectErased(*this, obj.id(), erase); });
 }
 
 Status Database::erase(ObjectId id) {
@@ -239,6 +244,88 @@ Status Database::unerase(ObjectId id) {
   if (id.isNull()) return Status::NullObjectId;
   Opened<Object> o = openForWrite(id, Erased::Include);
   return o ? o.unerase() : o.status();
+}
+
+// ---- change notifications and undo
+
+void Database::addReactor(DatabaseReactor* reactor) {
+  if (reactor != nullptr &&
+      std::find(reactors_.begin(), reactors_.end(), reactor) == reactors_.end()) {
+    reactors_.push_back(reactor);
+  }
+}
+
+void Database::removeReactor(DatabaseReactor* reactor) { std::erase(reactors_, reactor); }
+
+void Database::willModify(const Object& o) {
+  notify([&](DatabaseReactor& r) { r.objectOpenedForModify(*this, o); });
+}
+
+Result<std::unique_ptr<Object>> Database::replaceObject(ObjectId id, std::unique_ptr<Object> state,
+                                                        bool erased) {
+  const auto it = objects_.find(id.handle());
+  if (it == objects_.end()) return Status::KeyNotFound;
+  if (!state || state->kind() != it->second->kind()) return Status::WrongObjectType;
+  if (it->second->openForWrite_ > 0) return Status::WasOpenForWrite;
+  std::unique_ptr<Object> old = std::move(it->second);
+  state->id_ = id;
+  state->erased_ = erased;
+  state->revision_ = old->revision_ + 1;
+  state->modified_ = true;
+  if (auto* rec = objectCast<TableRecord>(old.get())) {
+    // The entry keeps its place in the table; only the name lookup follows a rename.
+    SymbolTable* table = tableFor(rec->kind());
+    const auto named = table->byName_.find(foldName(rec->name_));
+    if (named != table->byName_.end() && named->second == id) table->byName_.erase(named);
+    table->byName_.emplace(foldName(static_cast<TableRecord&>(*state).name_), id);
+  }
+  if (index_ && isIndexed(*old)) index_->remove(id);
+  it->second = std::move(state);
+  modelExtentsCurrent_ = false;
+  if (index_ && isIndexed(*it->second) && !erased) {
+    indexEntity(static_cast<const Entity&>(*it->second));
+  }
+  notify([&](DatabaseReactor& r) { r.objectModified(*this, id); });
+  return old;
+}
+
+Result<std::unique_ptr<Object>> Database::detachObject(ObjectId id) {
+  const auto it = objects_.find(id.handle());
+  if (it == objects_.end()) return Status::KeyNotFound;
+  if (it->second->openForWrite_ > 0) return Status::WasOpenForWrite;
+  Object& o = *it->second;
+  if (auto* rec = objectCast<TableRecord>(&o)) {
+    if (SymbolTable* table = tableFor(rec->kind())) table->remove(rec->name_, id);
+  } else if (isEntityKind(o.kind())) {
+    if (auto* block = objectCast<BlockRecord>(find(o.owner()))) std::erase(block->entities_, id);
+    if (index_ && isIndexed(o)) index_->remove(id);
+  }
+  std::unique_ptr<Object> out = std::move(it->second);
+  objects_.erase(it);
+  modelExtentsCurrent_ = false;
+  notify([&](DatabaseReactor& r) { r.objectRemoved(*this, id); });
+  return out;
+}
+
+Status Database::attachObject(std::unique_ptr<Object> object) {
+  if (!object || object->id().isNull()) return Status::InvalidInput;
+  const ObjectId id = object->id();
+  if (objects_.contains(id.handle())) return Status::DuplicateKey;
+  Object* raw = object.get();
+  if (auto* rec = objectCast<TableRecord>(raw)) {
+    SymbolTable* table = tableFor(rec->kind());
+    if (table != nullptr && table->has(rec->name_)) return Status::DuplicateKey;
+    if (table != nullptr) table->add(rec->name_, id);
+  } else if (isEntityKind(raw->kind())) {
+    auto* block = objectCast<BlockRecord>(find(raw->owner()));
+    if (block == nullptr) return Status::KeyNotFound;
+    block->entities_.push_back(id);
+  }
+  objects_.emplace(id.handle(), std::move(object));
+  modelExtentsCurrent_ = false;
+  if (index_ && isIndexed(*raw) && !raw->isErased()) indexEntity(static_cast<const Entity&>(*raw));
+  notify([&](DatabaseReactor& r) { r.objectAppended(*this, id); });
+  return Status::Ok;
 }
 
 // ---- tables
@@ -260,12 +347,14 @@ Status Database::renameTableRecord(ObjectId id, std::string newName) {
   SymbolTable* table = tableFor(rec->kind());
   const ObjectId other = table->getIdAt(newName);
   if (other && other != id) return Status::DuplicateKey;
+  if (!reactors_.empty()) willModify(*rec);
   table->remove(rec->name_, id);
   rec->name_ = std::move(newName);
   table->ids_.push_back(id);
   table->byName_.emplace(foldName(rec->name_), id);
   rec->touch();
   modelExtentsCurrent_ = false;  // references may name another block now
+  notify([&](DatabaseReactor& r) { r.objectModified(*this, id); });
   return Status::Ok;
 }
 

@@ -8,6 +8,7 @@
 // handle), set the handle seed, then clear the modified flags (clearModifiedFlags). Fresh
 // handles (handle 0) are always above every handle in use.
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -34,6 +35,24 @@ class PlanPolyline;
 }  // namespace detail
 
 inline constexpr std::string_view kModelSpace = "*Model_Space";
+
+// Told of every change of a database, by id, as it happens (on the thread that changes
+// it). The view, the undo history and anything else that mirrors the drawing listen.
+class DatabaseReactor {
+ public:
+  virtual ~DatabaseReactor() = default;
+  // An object, entity or table entry was added (also when undo or redo puts it back).
+  virtual void objectAppended(const Database&, ObjectId) {}
+  // An object was opened for write; `current` is its state before any change, so that a
+  // listener can keep a copy to take the change back.
+  virtual void objectOpenedForModify(const Database&, const Object& /*current*/) {}
+  // An object open for write was closed with a new revision, or was restored.
+  virtual void objectModified(const Database&, ObjectId) {}
+  // Erased or un-erased.
+  virtual void objectErased(const Database&, ObjectId, bool /*erased*/) {}
+  // Taken out of the database by undo (detachObject).
+  virtual void objectRemoved(const Database&, ObjectId) {}
+};
 inline constexpr std::string_view kPaperSpace = "*Paper_Space";
 
 class Database {
@@ -71,6 +90,22 @@ class Database {
     return appendEntity(modelSpaceId(), std::move(e));
   }
   void clearModifiedFlags();
+
+  // ---- change notifications and undo
+  // Reactors are called in the order added; adding one twice adds it once.
+  void addReactor(DatabaseReactor* reactor);
+  void removeReactor(DatabaseReactor* reactor);
+  // Puts `state` (a copy made by clone()) in place of the object `id`, with that id, the
+  // given erased state and a new revision; returns the object it replaced. Table entries
+  // keep their place in the name lookup under the restored name. WasOpenForWrite while
+  // the object is open; KeyNotFound for an unknown id.
+  Result<std::unique_ptr<Object>> replaceObject(ObjectId id, std::unique_ptr<Object> state,
+                                                bool erased);
+  // Takes an object out of the database altogether (out of its block or table and of the
+  // index), to take back its adding; attachObject puts it back with the same handle, at
+  // the end of its block or table.
+  Result<std::unique_ptr<Object>> detachObject(ObjectId id);
+  Status attachObject(std::unique_ptr<Object> object);
 
   // ---- opening
   template <class T = Object>
@@ -156,6 +191,15 @@ class Database {
   Status checkOpen(const Object* o, bool kindMatches, Erased erased) const;
   Status checkWritable(const Object* o) const;
   Result<ObjectId> place(std::unique_ptr<Object> obj, Handle handle);
+  void willModify(const Object& o);
+  template <class F>
+  void notify(F&& f) {
+    if (reactors_.empty()) return;
+    const std::vector<DatabaseReactor*> snapshot = reactors_;
+    for (DatabaseReactor* r : snapshot) {
+      if (std::find(reactors_.begin(), reactors_.end(), r) != reactors_.end()) f(*r);
+    }
+  }
   SymbolTable* tableFor(ObjectKind k);
   void reserveSubRecords(Object& o);
   void entityChanged(const Object& o);
@@ -191,6 +235,7 @@ class Database {
   bool modelExtentsCurrent_ = false;
   bool modelUnionStale_ = false;
   int writesOpen_ = 0;  // objects open for write now (the extents may be changing)
+  std::vector<DatabaseReactor*> reactors_;
 };
 
 template <class T>
@@ -207,6 +252,7 @@ Opened<T> Database::openForWrite(ObjectId id, Erased erased) {
   Status s = checkOpen(o, o != nullptr && T::matches(o->kind()), erased);
   if (s == Status::Ok) s = checkWritable(o);
   if (s != Status::Ok) return Opened<T>(s);
+  if (!reactors_.empty()) willModify(*o);
   ++o->openForWrite_;
   ++writesOpen_;
   return Opened<T>(this, static_cast<T*>(o), o->revision(), o->isErased());

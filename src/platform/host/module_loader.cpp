@@ -47,6 +47,11 @@ ModuleResult ModuleLoader::refuse(Status status, std::string reason) {
   return ModuleResult{status, ModuleId{}, std::move(reason)};
 }
 
+bool ModuleLoader::trusts(std::string_view fileName) const {
+  const std::string path = normalisedPath(fileName);
+  return trusted_.trusts(path) || (trustedSource_ && TrustedFolders(trustedSource_()).trusts(path));
+}
+
 ModuleResult ModuleLoader::loadModule(std::string_view fileName, LoadOptions options) {
   std::string path = normalisedPath(fileName);
   std::error_code ec;
@@ -56,8 +61,7 @@ ModuleResult ModuleLoader::loadModule(std::string_view fileName, LoadOptions opt
   if (findByFileName(path) != nullptr) {
     return refuse(Status::AlreadyExists, path + " is already loaded");
   }
-  if (!options.allowUntrustedFolder && !trusted_.trusts(path) &&
-      !(trustedSource_ && TrustedFolders(trustedSource_()).trusts(path))) {
+  if (!options.allowUntrustedFolder && !trusts(path)) {
     return refuse(Status::Refused, path + " is not in a trusted folder (TRUSTEDPATHS)");
   }
   dlerror();

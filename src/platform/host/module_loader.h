@@ -26,6 +26,8 @@ class ModuleLoader final : public ModuleManager {
     trustedSource_ = std::move(source);
   }
   const TrustedFolders& trustedFolders() const { return trusted_; }
+  // Whether the module would load without the user's confirmation.
+  bool trusts(std::string_view fileName) const;
 
   ModuleResult loadModule(std::string_view fileName, LoadOptions options = {}) override;
   ModuleResult unloadModule(ModuleId id) override;

@@ -167,6 +167,18 @@ void Renderer::Text(const cad::Text& t, const Context& ctx) {
   label.h = aligned ? HAlign::Left : HorizontalOf(hm);
   label.v = aligned ? VAlign::Baseline : VerticalOf(hm, vm);
   label.colour = AciColour(Colour(t, ctx));
+  if (const auto style = db_.openForRead<cad::TextStyle>(db_.textStyles().getIdAt(t.style()))) {
+    label.typeface = style->typeface();
+    label.bold = style->isBold();
+    label.italic = style->isItalic();
+    // A TrueType file names its face closely enough ("simsun.ttf"); shape fonts have no face.
+    const std::string& file = style->fontFile();
+    const auto dot = file.rfind('.');
+    if (label.typeface.empty() && dot != std::string::npos) {
+      const std::string ext = cad::foldName(file.substr(dot + 1));
+      if (ext == "TTF" || ext == "TTC" || ext == "OTF") label.typeface = file.substr(0, dot);
+    }
+  }
   out_.items.push_back(std::move(label));
 }
 
@@ -245,6 +257,14 @@ bool OnListedLayer(const std::string& layer, const std::vector<std::string>& lay
 }
 
 }  // namespace
+
+Picture RenderEntity(const cad::Database& db, const cad::Entity& e, double tolerance,
+                     RenderReport* report) {
+  Picture picture;
+  Renderer renderer(db, tolerance > 0 ? tolerance : 1e-9, picture, report);
+  renderer.Entity(e, Context{});
+  return picture;
+}
 
 Picture RenderModelSpace(const cad::Database& db, const RenderOptions& options,
                          RenderReport* report) {

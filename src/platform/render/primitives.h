@@ -26,6 +26,7 @@ struct Path {
   double width = 0.0;
   Rgb colour;
   std::vector<double> dashes;  // world lengths, dash/gap alternating; empty: solid
+  bool filled = false;         // the closed area painted in the colour (solids, arrows)
 };
 
 enum class HAlign { Left, Centre, Right };
@@ -42,6 +43,10 @@ struct Label {
   HAlign h = HAlign::Left;
   VAlign v = VAlign::Baseline;
   Rgb colour;
+  // The text style's face ("SimSun", or the base name of a TrueType file); empty, or a face
+  // that is not installed: the back end's CJK face.
+  std::string typeface;
+  bool bold = false, italic = false;
 };
 
 using Primitive = std::variant<Path, Label>;

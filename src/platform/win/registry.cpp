@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -65,7 +66,54 @@ std::string fileStamp(const std::filesystem::path& file) {
 
 }  // namespace
 
+// The state of an open batch: the lock held across its calls, the nesting depth, and
+// whether the cached hive holds changes the file does not have yet.
+struct Registry::Batch {
+  explicit Batch(const std::filesystem::path& file) : lock(file) {}
+  FileLock lock;
+  int depth = 1;
+  bool dirty = false;
+};
+
 Registry::Registry(std::filesystem::path hiveFile) : file_(std::move(hiveFile)) {}
+
+Registry::~Registry() {
+  if (batch_) {
+    batch_->depth = 1;
+    endBatch();
+  }
+}
+
+bool Registry::beginBatch() {
+  std::lock_guard guard(mutex_);
+  if (batch_) {
+    ++batch_->depth;
+    return true;
+  }
+  std::error_code ec;
+  if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
+  auto batch = std::make_unique<Batch>(file_);
+  // Without the lock the calls of the batch simply run one by one, as they would without it.
+  if (!batch->lock.locked()) return false;
+  load(/*fresh=*/true);
+  batch_ = std::move(batch);
+  return true;
+}
+
+RegStatus Registry::endBatch() {
+  std::lock_guard guard(mutex_);
+  if (!batch_) return RegStatus::Success;
+  if (--batch_->depth > 0) return RegStatus::Success;
+  std::unique_ptr<Batch> batch = std::move(batch_);
+  if (!batch->dirty) return RegStatus::Success;
+  if (!writeFileAtomically(file_, cache_.toText(kRoot))) {
+    // The cache must not claim what the file lacks.
+    load(/*fresh=*/true);
+    return RegStatus::AccessDenied;
+  }
+  cacheStamp_ = fileStamp(file_);
+  return RegStatus::Success;
+}
 
 std::filesystem::path Registry::defaultHivePath() {
   std::filesystem::path base;
@@ -84,28 +132,77 @@ Registry& Registry::currentUser() {
   return registry;
 }
 
+std::function<void(const std::string&)>& warningSink() {
+  static std::function<void(const std::string&)> sink = [](const std::string& text) {
+    std::fprintf(stderr, "warning: %s\n", text.c_str());
+  };
+  return sink;
+}
+
+void Registry::setWarningSink(std::function<void(const std::string&)> sink) {
+  warningSink() = std::move(sink);
+}
+
 const Hive& Registry::load(bool fresh) {
   const std::string stamp = fileStamp(file_);
   if (fresh || stamp.empty() || stamp != cacheStamp_) {
-    auto bytes = readFileBytes(file_);
-    cache_ = bytes ? Hive::fromText(*bytes, kRoot) : Hive();
+    std::string why;
+    auto bytes = readFileBytes(file_, &why);
+    problem_.clear();
+    if (bytes) {
+      bool clean = true;
+      std::size_t line = 0;
+      cache_ = Hive::fromText(*bytes, kRoot, &clean, &line);
+      if (!clean) {
+        problem_ = file_.string() + " line " + std::to_string(line) +
+                   ": not understood; the file is kept as it is and settings are not saved to it";
+      }
+    } else {
+      cache_ = Hive();
+      struct stat st {};
+      if (::lstat(file_.c_str(), &st) == 0 || errno != ENOENT) {
+        problem_ = file_.string() + " " + why + "; settings are not read from it or saved to it";
+      }
+    }
     cacheStamp_ = stamp;
+    if (!problem_.empty() && problem_ != warned_) {
+      warned_ = problem_;
+      if (warningSink()) warningSink()(problem_);
+    }
   }
   return cache_;
 }
 
+std::optional<std::string> Registry::readProblem() {
+  std::lock_guard guard(mutex_);
+  load();
+  if (problem_.empty()) return std::nullopt;
+  return problem_;
+}
+
 RegStatus Registry::read(const std::function<RegStatus(const Hive&)>& fn) {
   std::lock_guard guard(mutex_);
+  if (batch_) return fn(cache_);  // nobody else can change the file while the lock is held
   return fn(load());
 }
 
 RegStatus Registry::modify(const std::function<RegStatus(Hive&)>& fn) {
   std::lock_guard guard(mutex_);
+  if (batch_) {
+    if (!problem_.empty()) return RegStatus::AccessDenied;  // never write over what did not read
+    Hive hive = cache_;
+    const RegStatus status = fn(hive);
+    if (status != RegStatus::Success) return status;
+    cache_ = std::move(hive);
+    batch_->dirty = true;
+    return RegStatus::Success;
+  }
   std::error_code ec;
   if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
   FileLock lock(file_);
   if (!lock.locked()) return RegStatus::AccessDenied;
   Hive hive = load(/*fresh=*/true);  // a writer must never build on a stale copy
+  if (!problem_.empty()) return RegStatus::AccessDenied;
   const RegStatus status = fn(hive);
   if (status != RegStatus::Success) return status;
   if (!writeFileAtomically(file_, hive.toText(kRoot))) return RegStatus::AccessDenied;
@@ -116,6 +213,7 @@ RegStatus Registry::modify(const std::function<RegStatus(Hive&)>& fn) {
 
 Hive Registry::snapshot() {
   std::lock_guard guard(mutex_);
+  if (batch_) return cache_;
   return load();
 }
 

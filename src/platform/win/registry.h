@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -34,6 +35,7 @@ class RegKey;
 class Registry {
  public:
   explicit Registry(std::filesystem::path hiveFile);
+  ~Registry();
   Registry(const Registry&) = delete;
   Registry& operator=(const Registry&) = delete;
 
@@ -52,8 +54,19 @@ class Registry {
   // A copy of the newest hive (for listings and tests).
   Hive snapshot();
 
+  // Why the hive file did not read cleanly ("FILE line 7: not understood"), if it did not.
+  // Such a file is never written over: what did read is used, changes are refused with
+  // AccessDenied, and the file stays as the user left it.
+  std::optional<std::string> readProblem();
+  // Where the one warning per problem goes; standard error unless set.
+  static void setWarningSink(std::function<void(const std::string&)> sink);
+
  private:
   friend class RegKey;
+  friend class RegistryBatch;
+  struct Batch;
+  bool beginBatch();
+  RegStatus endBatch();
   RegStatus read(const std::function<RegStatus(const Hive&)>& fn);
   RegStatus modify(const std::function<RegStatus(Hive&)>& fn);
   const Hive& load(bool fresh = false);
@@ -62,6 +75,37 @@ class Registry {
   std::mutex mutex_;
   Hive cache_;
   std::string cacheStamp_;  // identity of the file the cache was read from
+  std::unique_ptr<Batch> batch_;
+  std::string problem_;     // why the cached file is not to be written over
+  std::string warned_;      // the problem last reported
+};
+
+// Makes the calls on a registry, while it lives, one transaction: the hive file is locked
+// once, read once and written once at the end (or not at all when nothing changed). Many
+// small writes, such as a first run storing every default, then cost one file write
+// instead of one each. Other processes wait for the lock meanwhile, so keep it short.
+// Batches nest; the outermost one writes. Use it on one thread only, and while it lives do
+// not write through another Registry object on the same file: that one would wait for the
+// lock this batch holds.
+class RegistryBatch {
+ public:
+  explicit RegistryBatch(Registry& registry) : registry_(registry), began_(registry.beginBatch()) {}
+  ~RegistryBatch() { commit(); }
+  RegistryBatch(const RegistryBatch&) = delete;
+  RegistryBatch& operator=(const RegistryBatch&) = delete;
+
+  // Ends the batch early; later calls answer Success and do nothing. AccessDenied when the
+  // hive could not be locked or written (the batch's changes are then lost, as single
+  // writes that failed would be).
+  RegStatus commit() {
+    if (!began_) return RegStatus::Success;
+    began_ = false;
+    return registry_.endBatch();
+  }
+
+ private:
+  Registry& registry_;
+  bool began_;
 };
 
 // An open key, like an HKEY: closed when destroyed; move-only.

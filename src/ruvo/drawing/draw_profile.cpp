@@ -10,8 +10,10 @@
 #include "platform/host/host_services.h"
 #include "platform/win/module_path.h"
 #include "ruvo/drawing/entity_ops.h"
+#include "ruvo/drawing/frame_insert.h"
 #include "ruvo/drawing/profile_entities.h"
 #include "ruvo/drawing/profile_fit.h"
+#include "ruvo/drawing/profile_geometry.h"
 #include "ruvo/drawing/profile_layout.h"
 
 namespace ruvo {
@@ -48,6 +50,13 @@ DrawProfileResult DrawProfile(host::Host& host, CDocData& doc, bool withFrame,
   if (!lock.locked()) return result;
   host.editor().resetInputOptions();
   if (doc.pointList.size() < 2) return result;
+  // Checked before anything is made: an absurd range would create rulers without end, and a
+  // number that is not finite would reach the drawing and no file could hold it.
+  result.refused = ProfileLimitProblem(doc);
+  if (!result.refused.empty()) {
+    host.commandLine().print("\n命令:" + result.refused + "\n");
+    return result;
+  }
 
   cad::Database& db = lock.document()->database();
   EnsureLayer(db, kLineLayer);
@@ -61,7 +70,7 @@ DrawProfileResult DrawProfile(host::Host& host, CDocData& doc, bool withFrame,
   const ProfileGeometry& g = layout.geometry;
   CreateShapes(db, layout.graph, linFile, result.ids);
   if (withFrame) {
-    result.frame = doc.paperPreview.InsertFrame(host, g.W, g.H, options.frameFolder);
+    result.frame = InsertFrame(host, doc.paperPreview, g.W, g.H, options.frameFolder);
     if (!result.frame.isNull()) {
       result.ids.push_back(result.frame);
       const std::string warning =

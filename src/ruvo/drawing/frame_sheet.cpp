@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ruvo/drawing/preview_paper.h"
+#include "ruvo/section/paper_choice.h"
 
 namespace ruvo {
 

@@ -1,7 +1,7 @@
 #include "ruvo/drawing/profile_fit.h"
 
 #include "ruvo/drawing/frame_sheet.h"
-#include "ruvo/drawing/preview_paper.h"
+#include "ruvo/section/paper_choice.h"
 
 namespace ruvo {
 

@@ -139,6 +139,8 @@ std::string SettingsNumberText(double value) {
 }
 
 void ReadSettings(win::Registry& registry, CDocData& doc) {
+  // A first run writes back every value; one transaction keeps that to one file write.
+  win::RegistryBatch batch(registry);
   win::RegKey key;
   if (registry.createKey(kSettingsKey, key) != win::RegStatus::Success) return;
   for (const Setting& s : settings()) {
@@ -172,6 +174,7 @@ void ReadSettings(win::Registry& registry, CDocData& doc) {
 }
 
 void WriteSettings(win::Registry& registry, const CDocData& doc) {
+  win::RegistryBatch batch(registry);
   win::RegKey key;
   if (registry.createKey(kSettingsKey, key) != win::RegStatus::Success) return;
   for (const Setting& s : settings()) writeSetting(key, s, doc);
@@ -205,8 +208,9 @@ int ReadPaletteWidth(win::Registry& registry) {
   return kDefault;
 }
 
-bool EnableAutoLoad(win::Registry& registry, const AutoLoadTarget& target, Edition edition) {
-  if (edition == Edition::Legacy) return false;
+namespace {
+
+bool RegisterAutoLoad(win::Registry& registry, const AutoLoadTarget& target) {
   win::RegKey app;
   if (registry.createKey(joinKey(target.productRootKey, "Applications\\ZRK"), app) !=
       win::RegStatus::Success) {
@@ -235,6 +239,15 @@ bool EnableAutoLoad(win::Registry& registry, const AutoLoadTarget& target, Editi
     ok = vars.setString("TRUSTEDPATHS", *paths) == win::RegStatus::Success && ok;
   }
   return ok;
+}
+
+}  // namespace
+
+bool EnableAutoLoad(win::Registry& registry, const AutoLoadTarget& target, Edition edition) {
+  if (edition == Edition::Legacy) return false;
+  win::RegistryBatch batch(registry);
+  const bool ok = RegisterAutoLoad(registry, target);
+  return batch.commit() == win::RegStatus::Success && ok;
 }
 
 bool DisableAutoLoad(win::Registry& registry, const AutoLoadTarget& target, Edition edition) {

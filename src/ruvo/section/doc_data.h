@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ruvo/drawing/preview_paper.h"
+#include "ruvo/section/paper_choice.h"
 #include "ruvo/section/records.h"
 
 namespace ruvo {

@@ -5,7 +5,7 @@
 
 #include "ruvo/drawing/entity_ops.h"
 #include "ruvo/drawing/frame_sheet.h"
-#include "ruvo/drawing/preview_paper.h"
+#include "ruvo/section/paper_choice.h"
 
 namespace frames {
 

@@ -173,6 +173,17 @@ TEST_F(EditorTest, TransformMovesEveryMemberOrNone) {
   EXPECT_EQ(editor().transformSelectionSet(set, geom::Matrix3d::translation({1, 0, 0})),
             Status::NotFound);
   EXPECT_EQ(db().openForRead<cad::Line>(line)->start(), (geom::Point3d{1, 2, 5}));
+
+  // A member that cannot move at all (known only by its file record) comes after members
+  // that can: none of them moves.
+  SelectionSet mixed;
+  mixed.add(line);
+  mixed.add(other);
+  mixed.add(add(std::make_unique<cad::OpaqueEntity>("HATCH")));
+  EXPECT_EQ(editor().transformSelectionSet(mixed, geom::Matrix3d::translation({1, 0, 0})),
+            Status::NotSupported);
+  EXPECT_EQ(db().openForRead<cad::Line>(line)->start(), (geom::Point3d{1, 2, 5}));
+  EXPECT_EQ(db().openForRead<cad::Line>(other)->start(), (geom::Point3d{0, 1, 0}));
 }
 
 TEST_F(EditorTest, DragAsksTheCallbackForThePickedPoint) {

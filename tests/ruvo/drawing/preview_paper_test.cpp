@@ -1,8 +1,7 @@
-#include "ruvo/drawing/preview_paper.h"
-
 #include <gtest/gtest.h>
 
 #include "recording_painter.h"
+#include "ruvo/drawing/preview_layout.h"
 
 namespace {
 
@@ -33,12 +32,12 @@ TEST(PreviewPaper, AreaGivesSheetSizesInIntegerArithmetic) {
   EXPECT_EQ(p.nSheetHeightL, 83);
   EXPECT_EQ(p.nSheetWidthP, 65);
   EXPECT_EQ(p.nSheetHeightP, 93);
-  const auto outline = p.SheetOutline();
+  const auto outline = ruvo::SheetOutline(p);
   ASSERT_EQ(outline.size(), 6u);
   EXPECT_EQ(outline[0].x, 66 - 59 + 12);  // cut corner
   EXPECT_EQ(outline[1].x, 66 + 59);
   EXPECT_EQ(outline[2].y, 52 + 41);
-  EXPECT_EQ(p.SheetFold().size(), 3u);
+  EXPECT_EQ(ruvo::SheetFold(p).size(), 3u);
 }
 
 TEST(PreviewPaper, FittingBoxesAndShrinking) {
@@ -53,13 +52,13 @@ TEST(PreviewPaper, FittingBoxesAndShrinking) {
   p.SetProfileBox(2000, 300);  // wider than the area: everything shrinks alike
   p.SetFrameType(2);
   EXPECT_NEAR(p.dZoom, 127 / (2000 * 118.0 / 420), 1e-12);
-  const auto box = p.ProfileBox();
+  const auto box = ruvo::ProfileBox(p);
   EXPECT_LE(box.right - box.left, 127);
 
   CPreviewPaper tiny;
   tiny.SetArea(20, 20);
-  EXPECT_EQ(tiny.SheetOutline()[0].x, tiny.SheetOutline()[3].x);  // no cut corner
-  EXPECT_TRUE(tiny.SheetFold().empty());
+  EXPECT_EQ(ruvo::SheetOutline(tiny)[0].x, ruvo::SheetOutline(tiny)[3].x);  // no cut corner
+  EXPECT_TRUE(ruvo::SheetFold(tiny).empty());
 }
 
 // Choosing another kind after a fit must refit the millimetre extent; scaling the fitted
@@ -90,7 +89,7 @@ using testing_painter::Stroke;
 TEST(PreviewPaper, PaintsSheetWithFoldAndBoxOnlyAfterAFit) {
   CPreviewPaper p;
   RecordingPainter before;
-  p.Draw(before, 132, 104);
+  ruvo::Draw(p, before, 132, 104);
   ASSERT_EQ(before.strokes.size(), 2u);  // outline and fold, no box yet
   EXPECT_EQ(before.strokes[0].penWidth, 2);
   EXPECT_EQ(before.strokes[0].color, 0x000000u);
@@ -102,7 +101,7 @@ TEST(PreviewPaper, PaintsSheetWithFoldAndBoxOnlyAfterAFit) {
   p.SetProfileBox(300 + 35, 150 + 60);
   p.SetFrameType(3);  // portrait A3: 93 pixels for 420 mm
   RecordingPainter after;
-  p.Draw(after, 132, 104);
+  ruvo::Draw(p, after, 132, 104);
   ASSERT_EQ(after.strokes.size(), 3u);
   const Stroke& box = after.strokes[2];
   EXPECT_EQ(box.kind, Stroke::kRectangle);
@@ -117,7 +116,7 @@ TEST(PreviewPaper, PaintsSheetWithFoldAndBoxOnlyAfterAFit) {
 
   p.ResetPreview();
   RecordingPainter reset;
-  p.Draw(reset, 132, 104);
+  ruvo::Draw(p, reset, 132, 104);
   EXPECT_EQ(reset.strokes.size(), 2u);
 }
 
@@ -128,7 +127,7 @@ TEST(PreviewPaper, ShrunkSheetAndBoxKeepTheirProportions) {
   p.SetFrameType(2);
   ASSERT_LT(p.dZoom, 1.0);
   RecordingPainter dc;
-  p.Draw(dc, 132, 104);
+  ruvo::Draw(p, dc, 132, 104);
   const auto& sheet = dc.strokes[0].points;
   const auto& box = dc.strokes.back().points;
   const double sheetWidth = sheet[1].x - sheet[3].x, boxWidth = box[1].x - box[0].x;

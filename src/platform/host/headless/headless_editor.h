@@ -22,6 +22,7 @@ class HeadlessEditor final : public Editor {
 
   PickResult pickEntity(std::string_view prompt) override;
   PointResult getPoint(std::string_view prompt, std::optional<geom::Point3d> basePoint) override;
+  RealResult getReal(std::string_view prompt) override;
   Status setInputOptions(int flags) override;
   void resetInputOptions() override { flags_ = 0; }
   Status selectCrossingPolygon(std::span<const geom::Point2d> corners, SelectionSet& out) override;
@@ -41,8 +42,6 @@ class HeadlessEditor final : public Editor {
   // asked again while the options forbid it.
   std::optional<ScriptAnswer> nextAnswer(std::string_view prompt);
   void mismatch(const ScriptAnswer& answer, std::string_view request);
-  bool visible(const cad::Database& db, cad::ObjectId id) const;
-  Status select(std::span<const geom::Point2d> polygon, bool window, SelectionSet& out);
 
   InputScript& script_;
   CommandLine& commandLine_;

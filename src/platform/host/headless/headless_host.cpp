@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "platform/host/host_core.h"
 #include "platform/win/registry.h"
 
 namespace host::headless {
@@ -62,50 +63,20 @@ HeadlessHost::~HeadlessHost() {
 }
 
 Status HeadlessHost::typeCommand(std::string_view name) {
-  Status s = commands_.runCommand(name);
-  if (s == Status::NotFound) {
-    commandLine_.print("\nUnknown command \"" + std::string(name) + "\".\n");
-  } else if (s == Status::Rejected) {
-    commandLine_.print("\nThe command \"" + std::string(name) + "\" cannot run now.\n");
-  }
-  commandLine_.postPrompt();
-  return s;
+  return host::typeCommand(commands_, commandLine_, name);
 }
 
 Status HeadlessHost::chooseMenuItem(std::string_view popupName, std::string_view label) {
   auto macro = menus_.macroOf(popupName, label);
   if (!macro.ok()) return macro.status;
-  std::string_view text = macro.value;
-  while (text.starts_with("^C")) text.remove_prefix(2);  // menu macros cancel what runs first
-  std::size_t end = text.find_first_of(" \n;");
-  std::string_view command = text.substr(0, end);
+  std::string command = macroCommand(macro.value);
   if (command.empty()) return Status::InvalidInput;
   return typeCommand(command);
 }
 
 int HeadlessHost::loadStartupModules() {
-  if (registry_ == nullptr) return 0;
-  constexpr std::uint32_t kLoadOnStartup = 2;
-  win::RegKey apps;
-  std::string root = services_.registryProductRootKey() + "\\Applications";
-  if (registry_->openKey(root, apps) != win::RegStatus::Success) return 0;
-  std::vector<std::string> names;
-  apps.subKeyNames(names);
-  int loaded = 0;
-  for (const std::string& name : names) {
-    win::RegKey app;
-    if (apps.openSubKey(name, app) != win::RegStatus::Success) continue;
-    auto controls = app.queryDword("LOADCTRLS");
-    auto loader = app.queryString("LOADER");
-    if (!controls || (*controls & kLoadOnStartup) == 0 || !loader || loader->empty()) continue;
-    ModuleResult r = modules_.loadModule(*loader);
-    if (r.ok()) {
-      ++loaded;
-    } else {
-      commandLine_.print("\nThe application " + name + " was not loaded: " + r.reason + "\n");
-    }
-  }
-  return loaded;
+  return host::loadStartupModules(registry_, services_.registryProductRootKey(), modules_,
+                                  commandLine_);
 }
 
 }  // namespace host::headless

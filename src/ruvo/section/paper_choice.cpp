@@ -1,4 +1,4 @@
-#include "ruvo/drawing/preview_paper.h"
+#include "ruvo/section/paper_choice.h"
 
 #include <algorithm>
 #include <array>
@@ -75,54 +75,6 @@ void CPreviewPaper::SetArea(int width, int height) {
   nSheetHeightL = nSheetWidthL * 297 / 420;
   nSheetHeightP = static_cast<int>(0.9 * height);
   nSheetWidthP = nSheetHeightP * 297 / 420;
-}
-
-CPreviewPaper::SheetHalf CPreviewPaper::Sheet() const {
-  const bool landscape = nOrientation != kPortrait;
-  const int w = landscape ? nSheetWidthL : nSheetWidthP;
-  const int h = landscape ? nSheetHeightL : nSheetHeightP;
-  return {nCtrlWidth / 2, nCtrlHeight / 2, std::max(1, static_cast<int>(w * 0.5 * dZoom)),
-          std::max(1, static_cast<int>(h * 0.5 * dZoom))};
-}
-
-std::vector<PreviewPoint> CPreviewPaper::SheetOutline() const {
-  const auto [cx, cy, a, b] = Sheet();
-  const int c = (a >= 14 && b >= 14) ? 12 : 0;
-  return {{cx - a + c, cy - b}, {cx + a, cy - b},     {cx + a, cy + b},
-          {cx - a, cy + b},     {cx - a, cy - b + c}, {cx - a + c, cy - b}};
-}
-
-std::vector<PreviewPoint> CPreviewPaper::SheetFold() const {
-  const auto [cx, cy, a, b] = Sheet();
-  if (!(a >= 14 && b >= 14)) return {};
-  const int c = 12;
-  return {{cx - a + c + 2, cy - b}, {cx - a + c + 2, cy - b + c + 2}, {cx - a, cy - b + c + 2}};
-}
-
-PreviewRect CPreviewPaper::ProfileBox() const {
-  const int cx = nCtrlWidth / 2, cy = nCtrlHeight / 2;
-  const int a = std::max(1, static_cast<int>(dProfileWidth * 0.5 * dZoom));
-  const int b = std::max(1, static_cast<int>(dProfileHeight * 0.5 * dZoom));
-  return {cx - a, cy - b, cx + a, cy + b};
-}
-
-void CPreviewPaper::Draw(PreviewPainter& dc, int width, int height) {
-  SetArea(width, height);
-  DrawSheet(dc);
-  if (bHasProfile) DrawProfileBox(dc);
-}
-
-void CPreviewPaper::DrawSheet(PreviewPainter& dc) {
-  dc.SetPen(2, 0x000000);
-  const std::vector<PreviewPoint> outline = SheetOutline();
-  dc.Polyline(outline);
-  const std::vector<PreviewPoint> fold = SheetFold();
-  if (!fold.empty()) dc.Polyline(fold);
-}
-
-void CPreviewPaper::DrawProfileBox(PreviewPainter& dc) {
-  dc.SetPen(1, 0xFF0000);
-  dc.Rectangle(ProfileBox());
 }
 
 }  // namespace ruvo

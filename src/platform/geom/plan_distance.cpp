@@ -1,10 +1,10 @@
-#include "platform/host/headless/plan_distance.h"
+#include "platform/geom/plan_distance.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-namespace host::headless {
+namespace geom {
 namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -188,4 +188,4 @@ double planDistance(Point2d p, const geom::Extents2d& box) {
   return std::hypot(dx, dy);
 }
 
-}  // namespace host::headless
+}  // namespace geom

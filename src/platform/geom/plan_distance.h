@@ -6,10 +6,10 @@
 #include "platform/geom/curves.h"
 #include "platform/geom/extents.h"
 
-namespace host::headless {
+namespace geom {
 
 double planDistance(geom::Point2d p, const geom::Curve& curve);
 // 0 inside the box; infinity for an empty box.
 double planDistance(geom::Point2d p, const geom::Extents2d& box);
 
-}  // namespace host::headless
+}  // namespace geom

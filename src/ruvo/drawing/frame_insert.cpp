@@ -1,4 +1,4 @@
-// Frame insertion: the frame block comes from the frame drawing that ships beside the module.
+#include "ruvo/drawing/frame_insert.h"
 
 #include <filesystem>
 
@@ -9,12 +9,13 @@
 #include "platform/host/host_services.h"
 #include "platform/win/module_path.h"
 #include "ruvo/drawing/entity_ops.h"
-#include "ruvo/drawing/preview_paper.h"
 #include "ruvo/drawing/profile_shapes.h"
 
 namespace ruvo {
 
 namespace {
+
+// The frame block comes from the frame drawing that ships beside the module.
 
 std::string ModuleFolder() {
   static const int anchor = 0;
@@ -31,8 +32,8 @@ std::string FrameFile(const std::string& folder) {
 
 }  // namespace
 
-cad::ObjectId CPreviewPaper::InsertFrame(host::Host& host, double W, double H,
-                                         const std::string& folder) const {
+cad::ObjectId InsertFrame(host::Host& host, const CPreviewPaper& paper, double W, double H,
+                          const std::string& folder) {
   host::Document* doc = host.documents().curDocument();
   if (doc == nullptr) return {};
   auto side = host.services().readDrawingFile(FrameFile(folder.empty() ? ModuleFolder() : folder));
@@ -40,14 +41,14 @@ cad::ObjectId CPreviewPaper::InsertFrame(host::Host& host, double W, double H,
     host.commandLine().print("命令:读取图框文件失败\n");
     return {};
   }
-  const std::string name = GetFrameBlockName();
+  const std::string name = paper.GetFrameBlockName();
   const cad::ObjectId block = side.value->blocks().getIdAt(name);
   if (block.isNull()) return {};
   auto written = side.value->wblock(block);
   if (!written.ok() || !written.value()) return {};
   cad::Database& db = doc->database();
   if (!db.insert(name, *written.value()).ok()) return {};
-  const geom::Point3d at{-(dPaperWidth - W) / 2, -(dPaperHeight - H) / 2 - 32, 0};
+  const geom::Point3d at{-(paper.dPaperWidth - W) / 2, -(paper.dPaperHeight - H) / 2 - 32, 0};
   return AppendToModelSpace(db, std::make_unique<cad::BlockReference>(name, at), kFrameLayer);
 }
 

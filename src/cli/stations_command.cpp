@@ -1,0 +1,243 @@
+// ruvo stations: cross-sections at stations along a centreline, as data files, one table
+// and sheets.
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/options.h"
+#include "cli/program.h"
+#include "cli/session.h"
+#include "platform/cad/symbol_table.h"
+#include "platform/win/registry.h"
+#include "ruvo/host/host_access.h"
+#include "ruvo/plugin/settings_store.h"
+#include "ruvo/section/get_data.h"
+#include "ruvo/stations/sheets.h"
+#include "ruvo/stations/stations.h"
+
+namespace cli {
+namespace {
+
+constexpr const char* kStationsHelp =
+    "usage: ruvo stations DRAWING --line HANDLE [--every M] [--at-vertices] [--stations FILE]\n"
+    "                     [--left M] [--right M] [--frame A3|A1|none]\n"
+    "                     [--set NAME=VALUE]... [-o DIR] [--save-drawing OUT.dxf]\n"
+    "\n"
+    "Cuts a cross-section at every station along a centreline (a line or lightweight\n"
+    "polyline, arcs and closed ones included), each exactly as the section line picked\n"
+    "across the centreline there would be cut, with the same settings. Writes into DIR one\n"
+    "section data file per station named by its chainage (\"K0+020.txt\"), \"stations.csv\"\n"
+    "with every point of every station, and \"sheets.dxf\": the cross-sections laid out in\n"
+    "columns on paper frames (`ruvo render DIR/sheets.dxf -o sheets.pdf` prints them).\n"
+    "Chainages and widths are metres; a drawing unit is XYScale/1000 metres.\n"
+    "\n"
+    "  --line HANDLE      the centreline by its DXF handle (hex)\n"
+    "  --every M          a station every M metres from the start, and one at the end\n"
+    "  --at-vertices      also a station at every vertex of the centreline\n"
+    "  --stations FILE    also the chainages in FILE, one a line (\"K1+234.5\" or metres)\n"
+    "  --left M           length of the cross-section left of the centreline (default 50)\n"
+    "  --right M          and right of it (default 50)\n"
+    "  --frame A3|A1|none the sheets' paper frame (default A3, landscape); none: no sheets\n"
+    "  --set NAME=VALUE   override a setting for this run (XScale=200, YScale=200,\n"
+    "                     FilterHeight=1, AutoAssign=0, XYScale=500, ...)\n"
+    "  -o DIR             the folder to write into (default: DRAWING's name + \"-stations\")\n"
+    "  --save-drawing F   also write the drawing with the cross-section lines (layer \"RVDM\")\n"
+    "\n"
+    "Exit status: 0 done, 1 refused input (no usable centreline, bad station file, a\n"
+    "section too large for the sheet, unwritable output), 2 usage error.\n";
+
+struct StationsArgs {
+  std::string drawing;
+  std::uint64_t handle = 0;
+  ruvo::StationOptions options;
+  bool everyGiven = false;
+  std::string stationFile;
+  int frame = 2;
+  std::vector<std::string> settings;
+  std::string out;
+  std::string drawingOut;
+};
+
+int Usage(const std::string& message) {
+  std::fprintf(stderr, "ruvo stations: %s (ruvo stations --help)\n", message.c_str());
+  return 2;
+}
+
+int Refused(const std::string& message) {
+  std::fprintf(stderr, "ruvo stations: %s\n", message.c_str());
+  return 1;
+}
+
+std::optional<double> Metres(std::string_view text, bool zeroAllowed) {
+  const auto v = ParseNumberList(text, 1);
+  if (!v || (*v)[0] < 0 || (!zeroAllowed && (*v)[0] == 0) || (*v)[0] > 1e7) return std::nullopt;
+  return (*v)[0];
+}
+
+// Empty when the arguments are complete; else the usage message.
+std::string Parse(Args args, StationsArgs& a, bool& help) {
+  ArgReader r(args);
+  std::string_view v;
+  while (!r.done()) {
+    if (r.flag("--help") || r.flag("-h")) {
+      help = true;
+      return {};
+    }
+    if (r.flag("--at-vertices")) {
+      a.options.atVertices = true;
+    } else if (r.option("--line", v)) {
+      std::uint64_t h = 0;
+      const auto res = std::from_chars(v.data(), v.data() + v.size(), h, 16);
+      if (res.ec != std::errc() || res.ptr != v.data() + v.size() || h == 0)
+        return "--line needs a hex handle";
+      a.handle = h;
+    } else if (r.option("--every", v)) {
+      const auto m = Metres(v, false);
+      if (!m) return "--every needs a positive number of metres";
+      a.options.every = *m;
+      a.everyGiven = true;
+    } else if (r.option("--left", v)) {
+      const auto m = Metres(v, true);
+      if (!m) return "--left needs metres (0 or more)";
+      a.options.left = *m;
+    } else if (r.option("--right", v)) {
+      const auto m = Metres(v, true);
+      if (!m) return "--right needs metres (0 or more)";
+      a.options.right = *m;
+    } else if (r.option("--stations", v)) {
+      a.stationFile = v;
+    } else if (r.option("--frame", v)) {
+      const std::string f = cad::foldName(v);
+      if (f != "A3" && f != "A1" && f != "NONE") return "--frame is A3, A1 or none";
+      a.frame = f == "A3" ? 2 : f == "A1" ? 6 : -1;
+    } else if (r.option("--set", v)) {
+      a.settings.emplace_back(v);
+    } else if (r.option("-o", v)) {
+      a.out = v;
+    } else if (r.option("--save-drawing", v)) {
+      a.drawingOut = v;
+    } else if (!r.peek().starts_with("-") && a.drawing.empty()) {
+      a.drawing = r.take();
+    } else {
+      return "unknown argument " + std::string(r.peek());
+    }
+    if (r.missingValue()) return std::string(r.missingName()) + " needs a value";
+  }
+  if (a.drawing.empty()) return "a DRAWING is needed";
+  if (a.handle == 0) return "--line HANDLE is needed";
+  if (!a.everyGiven) a.options.every = 0;
+  if (!a.everyGiven && !a.options.atVertices && a.stationFile.empty())
+    return "give the stations: --every, --at-vertices or --stations";
+  if (a.options.left + a.options.right <= 0) return "the cross-section needs a length";
+  if (a.out.empty()) a.out = std::filesystem::path(a.drawing).stem().string() + "-stations";
+  return {};
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+}  // namespace
+
+int runStations(Args args) {
+  StationsArgs a;
+  bool help = false;
+  if (const std::string message = Parse(args, a, help); !message.empty()) return Usage(message);
+  if (help) {
+    std::fputs(kStationsHelp, stdout);
+    return 0;
+  }
+  ruvo::CDocData doc;
+  ruvo::ReadSettings(win::Registry::currentUser(), doc);
+  std::string error;
+  for (const std::string& s : a.settings) {
+    if (!ApplySetting(doc, s, error)) return Usage(error);
+  }
+  if (!(doc.XYScale > 0) || !(doc.XScale > 0) || !(doc.YScale > 0))
+    return Usage("XYScale, XScale and YScale must be positive");
+  a.options.unitMetres = doc.XYScale / 1000;
+
+  const auto start = std::chrono::steady_clock::now();
+  // The engine prints a line per cut; this command reports for itself.
+  auto session = Session::Open(a.drawing, error, nullptr);
+  if (!session) return Refused(error);
+  host::headless::HeadlessHost& host = session->host();
+  if (!ruvo::IsWorldUcs(host)) return Refused("the drawing is not in the world coordinate system");
+  cad::Database& db = session->document().database();
+
+  const cad::ObjectId lineId(a.handle);
+  ruvo::Alignment alignment;
+  std::string centreLayer;
+  {
+    auto line = db.openForRead<cad::Entity>(lineId);
+    if (!line) return Refused("no entity has the handle " + HandleText(lineId));
+    auto vertices = ruvo::CGetData(host).BuildVertexList(line.get());
+    if (!vertices || vertices->size() < 2 || vertices->back().dDist <= 0)
+      return Refused("the centreline must be a line or a lightweight polyline with a length");
+    alignment.vertices = std::move(*vertices);
+    const auto* pline = cad::objectCast<cad::LwPolyline>(line.get());
+    alignment.closed = pline && pline->isClosed();
+    centreLayer = line->layer();
+  }
+  const double lengthM = alignment.length() * a.options.unitMetres;
+  if (!a.stationFile.empty()) {
+    auto more = ruvo::ReadStationFile(a.stationFile, lengthM, error);
+    if (!more) return Refused(error);
+    a.options.more = std::move(*more);
+  }
+  const std::vector<ruvo::Station> stations = ruvo::PlaceStations(alignment, a.options);
+  if (stations.empty()) return Refused("no station lies on the centreline");
+
+  // Sheets are laid out before anything is written, so a section too large for the
+  // sheet refuses the run while every file is still as it was.
+  const std::size_t total = stations.size();
+  std::size_t reported = 0;
+  auto progress = [&](std::size_t done) {
+    if (total < 200 || done * 10 / total == reported) return;
+    reported = done * 10 / total;
+    std::fprintf(stderr, "stations: %zu of %zu cut\n", done, total);
+  };
+  std::vector<ruvo::CrossSection> sections =
+      ruvo::CutStations(host, doc, stations, lineId, centreLayer, ruvo::Edition::Current, progress);
+  const double cutTime = Seconds(start);
+
+  ruvo::SheetOptions sheetOptions;
+  sheetOptions.frame = a.frame;
+  sheetOptions.unitMetres = a.options.unitMetres;
+  sheetOptions.hScale = doc.XScale;
+  sheetOptions.vScale = doc.YScale;
+  if (const auto tk = ResourceFile("TK.dxf")) sheetOptions.frameFile = *tk;
+  ruvo::SheetLayout layout;
+  if (a.frame >= 0) {
+    layout = ruvo::LayOutSheets(sections, sheetOptions, error);
+    if (!error.empty()) return Refused(error);
+  }
+
+  if (!ruvo::WriteStationFiles(sections, a.out, a.options.unitMetres, error)) return Refused(error);
+  const std::filesystem::path sheetsFile = std::filesystem::path(a.out) / "sheets.dxf";
+  if (a.frame >= 0 && !ruvo::WriteSheetsDrawing(sections, layout, sheetOptions, sheetsFile, error))
+    return Refused(error);
+  if (!a.drawingOut.empty()) {
+    ruvo::AddSectionLines(db, sections);
+    if (!session->SaveDrawingAs(a.drawingOut, error)) return Refused(error);
+  }
+  std::size_t points = 0;
+  for (const auto& s : sections) points += ruvo::ListedPoints(s).size();
+  std::printf("stations: %zu cross-sections along %s (%.3f m), %zu points, cut in %.2f s\n",
+              sections.size(), HandleText(lineId).c_str(), lengthM, points, cutTime);
+  std::printf("stations: %zu data files and stations.csv in %s\n", sections.size(), a.out.c_str());
+  if (a.frame >= 0) {
+    std::printf("stations: %zu sheet%s (%s) in %s\n", layout.sheets.size(),
+                layout.sheets.size() == 1 ? "" : "s", a.frame == 2 ? "A3" : "A1",
+                sheetsFile.string().c_str());
+  }
+  if (!a.drawingOut.empty()) std::printf("stations: drawing written to %s\n", a.drawingOut.c_str());
+  return 0;
+}
+
+}  // namespace cli
