@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "cli/options.h"
 #include "cli/profile_run.h"
+#include "platform/cad/handle_text.h"
 #include "platform/win/registry.h"
 #include "ruvo/drawing/profile_geometry.h"
 #include "ruvo/plugin/settings_store.h"
@@ -73,12 +74,9 @@ std::string Parse(Args args, ProfileArgs& a, bool& help) {
       return {};
     }
     if (r.option("--line", value)) {
-      std::uint64_t h = 0;
-      const auto res = std::from_chars(value.data(), value.data() + value.size(), h, 16);
-      if (res.ec != std::errc() || res.ptr != value.data() + value.size() || h == 0) {
-        return "--line needs a hex handle";
-      }
-      a.handle = h;
+      const auto h = cad::parseHandle(value);
+      if (!h || *h == 0) return "--line needs a hex handle";
+      a.handle = *h;
     } else if (r.option("--pick", value)) {
       if (!(a.pickAt = Point(value))) return "--pick needs X,Y";
     } else if (r.option("--data", value)) {

@@ -10,6 +10,7 @@
 #include "cli/options.h"
 #include "cli/section_output.h"
 #include "cli/session.h"
+#include "platform/cad/handle_text.h"
 #include "platform/host/user_interface.h"
 #include "platform/win/registry.h"
 #include "ruvo/host/host_access.h"
@@ -76,17 +77,8 @@ int Refused(const std::string& message) {
 }
 
 std::optional<std::uint64_t> ParseHandle(std::string_view text) {
-  if (text.empty() || text.size() > 16) return std::nullopt;
-  std::uint64_t value = 0;
-  for (char c : text) {
-    int digit = c >= '0' && c <= '9'   ? c - '0'
-                : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                       : -1;
-    if (digit < 0) return std::nullopt;
-    value = value * 16 + static_cast<std::uint64_t>(digit);
-  }
-  return value == 0 ? std::nullopt : std::optional(value);
+  const auto value = cad::parseHandle(text);
+  return value == 0 ? std::nullopt : value;
 }
 
 std::optional<std::pair<int, double>> ParseHeight(std::string_view text) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/win/display_width.h"
 #include "platform/win/utf8.h"
 #include "ruvo/section/records.h"
 #include "ruvo/section/text_format.h"
@@ -21,21 +22,9 @@ std::string ListNumber(double value) {
   return text;
 }
 
-// Columns on a terminal: wide (East Asian) characters take two cells.
-std::size_t DisplayWidth(std::string_view text) {
-  std::size_t width = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    const std::size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    width += len >= 3 ? 2 : 1;
-    i += len;
-  }
-  return width;
-}
-
 void Cell(std::ostream& out, std::string_view text, std::size_t width) {
   out << text;
-  for (std::size_t w = DisplayWidth(text); w < width; ++w) out << ' ';
+  for (std::size_t w = win::displayWidth(text); w < width; ++w) out << ' ';
   out << ' ';
 }
 

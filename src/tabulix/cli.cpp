@@ -4,6 +4,7 @@
 #include <optional>
 #include <ostream>
 
+#include "platform/win/display_width.h"
 #include "platform/win/utf8.h"
 #include "ruvo/section/text_format.h"
 #include "tabulix/table.h"
@@ -125,7 +126,7 @@ void printAligned(const Table& table, std::ostream& out) {
   std::vector<std::size_t> widths(table.headers.size(), 0);
   auto measure = [&](const std::vector<std::string>& row) {
     for (std::size_t c = 0; c < row.size() && c < widths.size(); ++c) {
-      widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+      widths[c] = std::max(widths[c], win::displayWidth(row[c]));
     }
   };
   measure(table.headers);
@@ -135,7 +136,7 @@ void printAligned(const Table& table, std::ostream& out) {
     for (std::size_t c = 0; c < row.size(); ++c) {
       if (c) line += "  ";
       line += row[c];
-      if (c + 1 < row.size()) line.append(widths[c] - DisplayWidth(row[c]), ' ');
+      if (c + 1 < row.size()) line.append(widths[c] - win::displayWidth(row[c]), ' ');
     }
     out << line << '\n';
   };
@@ -144,20 +145,6 @@ void printAligned(const Table& table, std::ostream& out) {
 }
 
 }  // namespace
-
-std::size_t DisplayWidth(const std::string& text) {
-  std::size_t width = 0;
-  for (std::size_t pos = 0; pos < text.size();) {
-    const char32_t cp = win::decodeNext(text, pos);
-    const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
-                      (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
-                      (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
-                      (cp >= 0xFFE0 && cp <= 0xFFE6) || (cp >= 0x1F300 && cp <= 0x1FAFF) ||
-                      (cp >= 0x20000 && cp <= 0x3FFFD);
-    width += wide ? 2 : 1;
-  }
-  return width;
-}
 
 int RunCommandLine(const std::vector<std::string>& args, const std::string& defaultIni,
                    std::ostream& out, std::ostream& err) {

@@ -82,9 +82,4 @@ TEST_F(CliTest, ExitStatuses) {
   EXPECT_EQ(run({"export", data, "-o", (dir / "no/dir.csv").string()}), 1);
 }
 
-TEST(DisplayWidth, WideCharactersTakeTwoCells) {
-  EXPECT_EQ(tabulix::DisplayWidth("abc"), 3u);
-  EXPECT_EQ(tabulix::DisplayWidth("高程Z"), 5u);
-}
-
 }  // namespace
