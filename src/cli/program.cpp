@@ -8,6 +8,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "platform/win/display_width.h"
 #include "platform/win/module_path.h"
 #include "platform/win/utf8.h"
 
@@ -131,20 +132,7 @@ std::optional<int> Parse(CLI::App& app, std::vector<std::string> args, std::ostr
       app, [&] { app.parse(args); }, out, err);
 }
 
-std::size_t DisplayWidth(std::string_view text) {
-  std::size_t width = 0;
-  const std::string whole(text);
-  for (std::size_t pos = 0; pos < whole.size();) {
-    const char32_t cp = win::decodeNext(whole, pos);
-    const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
-                      (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
-                      (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
-                      (cp >= 0xFFE0 && cp <= 0xFFE6) || (cp >= 0x1F300 && cp <= 0x1FAFF) ||
-                      (cp >= 0x20000 && cp <= 0x3FFFD);
-    width += wide ? 2 : 1;
-  }
-  return width;
-}
+std::size_t DisplayWidth(std::string_view text) { return win::displayWidth(text); }
 
 void WriteAligned(std::ostream& out, const std::vector<std::vector<std::string>>& rows) {
   std::vector<std::size_t> widths;

@@ -14,6 +14,7 @@
 #include "cli/section_output.h"
 #include "cli/session.h"
 #include "cli/survey_checks.h"
+#include "platform/cad/handle_text.h"
 #include "platform/cad/spline.h"
 #include "platform/host/user_interface.h"
 #include "platform/win/registry.h"

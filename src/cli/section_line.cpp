@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "cli/options.h"
+#include "platform/cad/handle_text.h"
 #include "platform/cad/polylines.h"
 #include "platform/cad/simple_entities.h"
 #include "ruvo/section/get_data.h"
@@ -16,10 +17,8 @@ namespace {
 using host::headless::ScriptAnswer;
 
 std::optional<std::uint64_t> ParseHandle(std::string_view text) {
-  std::uint64_t value = 0;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value, 16);
-  if (text.empty() || ec != std::errc() || ptr != end || value == 0) return std::nullopt;
+  const auto value = cad::parseHandle(text);
+  if (!value || *value == 0) return std::nullopt;
   return value;
 }
 

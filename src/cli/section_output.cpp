@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/program.h"
+#include "platform/win/display_width.h"
 #include "platform/win/utf8.h"
 #include "ruvo/section/records.h"
 #include "ruvo/section/text_format.h"
@@ -26,7 +27,7 @@ std::string ListNumber(double value) {
 
 void Cell(std::ostream& out, std::string_view text, std::size_t width) {
   out << text;
-  for (std::size_t w = DisplayWidth(text); w < width; ++w) out << ' ';
+  for (std::size_t w = win::displayWidth(text); w < width; ++w) out << ' ';
   out << ' ';
 }
 

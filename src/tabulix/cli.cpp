@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "cli/program.h"
+#include "platform/win/display_width.h"
 #include "platform/win/utf8.h"
 #include "ruvo/section/text_format.h"
 #include "tabulix/table.h"
@@ -112,7 +113,7 @@ void printAligned(const Table& table, std::ostream& out) {
   std::vector<std::size_t> widths(table.headers.size(), 0);
   auto measure = [&](const std::vector<std::string>& row) {
     for (std::size_t c = 0; c < row.size() && c < widths.size(); ++c) {
-      widths[c] = std::max(widths[c], DisplayWidth(row[c]));
+      widths[c] = std::max(widths[c], win::displayWidth(row[c]));
     }
   };
   measure(table.headers);
@@ -122,7 +123,7 @@ void printAligned(const Table& table, std::ostream& out) {
     for (std::size_t c = 0; c < row.size(); ++c) {
       if (c) line += "  ";
       line += row[c];
-      if (c + 1 < row.size()) line.append(widths[c] - DisplayWidth(row[c]), ' ');
+      if (c + 1 < row.size()) line.append(widths[c] - win::displayWidth(row[c]), ' ');
     }
     out << line << '\n';
   };

@@ -20,6 +20,5 @@ int RunCommandLine(const std::vector<std::string>& args, const std::string& defa
                    std::ostream& out, std::ostream& err);
 
 // Display width of a text in a terminal: wide East Asian characters take two cells.
-std::size_t DisplayWidth(const std::string& text);
 
 }  // namespace tabulix

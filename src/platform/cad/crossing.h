@@ -3,6 +3,7 @@
 // exact test after the spatial index has named candidates. Crossings are the kernel's
 // intersections of the polygon boundary with the curve (or a run of its segments).
 
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -26,9 +27,19 @@ class SelectionPolygon {
   bool crosses(const PlanPolyline& p, geom::SegmentRange range) const;
 
  private:
+  enum class Side { Outside, Inside, Unsure };
+  // Where a point lies against the rectangle, beyond doubt (the tolerance and the rounding
+  // of the kernel's frame included), for a rectangular polygon only.
+  Side sideOf(geom::Point2d p) const;
+  const geom::Cutter& boundary() const;
+
   std::vector<geom::Point2d> pts_;
   geom::Extents2d box_;
-  geom::Cutter boundary_;
+  // A selection box (every crossing selection of a cut is one) settles most segments by
+  // comparisons; the kernel is prepared only when one comes within reach of the boundary.
+  bool rectangle_ = false;
+  geom::Extents2d inner_, outer_;
+  mutable std::optional<geom::Cutter> boundary_;
 };
 
 }  // namespace cad::detail

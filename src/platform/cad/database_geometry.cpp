@@ -230,7 +230,10 @@ geom::Intersections Database::intersectWith(const Entity& e, const geom::Cutter&
     if (!index_) buildIndex();
     if (index_->partCount(e.id()) == partCount(segments)) {
       std::vector<int> parts;
-      index_->partsTouching(e.id(), reachOf(other), parts);
+      // Runs near the box but clear of the curve itself (most of them, for a long straight
+      // leg across contours) would be passed over segment by segment in the cut.
+      index_->partsTouching(e.id(), reachOf(other), parts,
+                            [&](const geom::Extents2d& run) { return other.clearOf(run); });
       const std::vector<geom::SegmentRange> runs = runsOf(parts, segments);
       return polyline->cut(other, runs);
     }

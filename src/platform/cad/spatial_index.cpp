@@ -110,6 +110,21 @@ void SpatialIndex::partsTouching(ObjectId id, const geom::Extents2d& box,
   }
 }
 
+void SpatialIndex::partsTouching(
+    ObjectId id, const geom::Extents2d& box, std::vector<int>& parts,
+    const std::function<bool(const geom::Extents2d&)>& passOver) const {
+  const auto it = impl_->boxes.find(id.handle());
+  if (it == impl_->boxes.end() || box.empty()) return;
+  const BBox b = toBox(box);
+  for (std::size_t i = 0; i < it->second.size(); ++i) {
+    const BBox& part = it->second[i];
+    if (!bg::intersects(part, b)) continue;
+    const geom::Extents2d e{{bg::get<bg::min_corner, 0>(part), bg::get<bg::min_corner, 1>(part)},
+                            {bg::get<bg::max_corner, 0>(part), bg::get<bg::max_corner, 1>(part)}};
+    if (!passOver(e)) parts.push_back(static_cast<int>(i));
+  }
+}
+
 void SpatialIndex::query(const geom::Extents2d& box,
                          const std::function<bool(ObjectId, int)>& visit) const {
   if (box.empty()) return;

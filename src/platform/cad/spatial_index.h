@@ -39,6 +39,9 @@ class SpatialIndex {
   // near something, without a tree query.
   int partCount(ObjectId id) const;
   void partsTouching(ObjectId id, const geom::Extents2d& box, std::vector<int>& parts) const;
+  // The same without the parts whose box `passOver` rules out.
+  void partsTouching(ObjectId id, const geom::Extents2d& box, std::vector<int>& parts,
+                     const std::function<bool(const geom::Extents2d&)>& passOver) const;
 
   // Calls `visit` for every box that touches `box` until it returns false.
   void query(const geom::Extents2d& box,

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "platform/cad/handle_text.h"
 #include "platform/cad/simple_entities.h"
 #include "platform/dxf/group_codes.h"
 #include "platform/dxf/tag_reader.h"
@@ -15,10 +16,7 @@ namespace dxf::detail {
 inline cad::Handle parseHandle(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\r')) text.remove_suffix(1);
-  cad::Handle value = 0;
-  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-  if (ec != std::errc() || ptr != text.data() + text.size()) return 0;
-  return value;
+  return cad::parseHandle(text).value_or(0);
 }
 
 // Calls f(tag) for the record's own data: not the type tag, not application data

@@ -314,6 +314,19 @@ Cutter& Cutter::operator=(Cutter&&) noexcept = default;
 
 const Tolerance& Cutter::tolerance() const { return prepared_->tol; }
 
+bool Cutter::clearOf(const Extents2d& box) const {
+  const detail::PreparedCurve& a = *prepared_;
+  if (box.empty() || a.pieces.size() != 1 || !detail::finite(box)) return false;
+  // The box in the local frame, grown by far more than the rounding of that move.
+  const double size = std::max(
+      {std::fabs(box.min.x), std::fabs(box.min.y), std::fabs(box.max.x), std::fabs(box.max.y)});
+  const double margin = 1e-9 * (1.0 + size);
+  const Vector2d o{a.origin.x, a.origin.y};
+  const Extents2d local = detail::grown({box.min - o, box.max - o}, margin);
+  return !detail::grown(a.box, a.tol.distance).intersects(local) ||
+         detail::clearOf(a.strips[0], local, a.tol.distance);
+}
+
 Extents2d Cutter::box() const {
   const Extents2d& b = prepared_->box;
   if (b.empty()) return b;

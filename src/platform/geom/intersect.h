@@ -98,6 +98,9 @@ class Cutter {
 
   // Plan box of the prepared curve in world coordinates.
   Extents2d box() const;
+  // Whether nothing inside `box` (world coordinates) can come within the tolerance of the
+  // prepared curve, so that a cut may pass over it. False when in doubt.
+  bool clearOf(const Extents2d& box) const;
   const Tolerance& tolerance() const;
 
  private:

@@ -4,7 +4,7 @@
 #include <exception>
 
 #include "platform/host/command_line.h"
-#include "platform/host/text_util.h"
+#include "platform/win/utf8.h"
 
 namespace host {
 namespace {
@@ -25,7 +25,7 @@ std::string_view bareGlobal(std::string_view name) {
 }
 
 bool sameGlobal(std::string_view a, std::string_view b) {
-  return equalsNoCase(bareGlobal(a), bareGlobal(b));
+  return win::equalsIgnoreAsciiCase(bareGlobal(a), bareGlobal(b));
 }
 
 }  // namespace
@@ -37,8 +37,9 @@ Status CommandTable::addCommand(std::string_view group, std::string_view globalN
   }
   if (bareGlobal(globalName).empty()) return Status::InvalidInput;
   for (const Entry& e : entries_) {
-    if (!equalsNoCase(e.info.group, group)) continue;
-    if (sameGlobal(e.info.globalName, globalName) || equalsNoCase(e.info.localName, localName)) {
+    if (!win::equalsIgnoreAsciiCase(e.info.group, group)) continue;
+    if (sameGlobal(e.info.globalName, globalName) ||
+        win::equalsIgnoreAsciiCase(e.info.localName, localName)) {
       return Status::AlreadyExists;
     }
   }
@@ -50,7 +51,8 @@ Status CommandTable::addCommand(std::string_view group, std::string_view globalN
 
 Status CommandTable::removeCommand(std::string_view group, std::string_view globalName) {
   auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) {
-    return equalsNoCase(e.info.group, group) && sameGlobal(e.info.globalName, globalName);
+    return win::equalsIgnoreAsciiCase(e.info.group, group) &&
+           sameGlobal(e.info.globalName, globalName);
   });
   if (it == entries_.end()) return Status::NotFound;
   entries_.erase(it);
@@ -58,8 +60,8 @@ Status CommandTable::removeCommand(std::string_view group, std::string_view glob
 }
 
 Status CommandTable::removeGroup(std::string_view group) {
-  auto removed =
-      std::erase_if(entries_, [&](const Entry& e) { return equalsNoCase(e.info.group, group); });
+  auto removed = std::erase_if(
+      entries_, [&](const Entry& e) { return win::equalsIgnoreAsciiCase(e.info.group, group); });
   return removed > 0 ? Status::Normal : Status::NotFound;
 }
 
@@ -71,7 +73,7 @@ const CommandTable::Entry* CommandTable::find(std::string_view name) const {
   // The newest group wins, so walk from the back.
   if (!globalOnly) {
     for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
-      if (equalsNoCase(it->info.localName, name)) return &*it;
+      if (win::equalsIgnoreAsciiCase(it->info.localName, name)) return &*it;
     }
   }
   for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {

@@ -99,9 +99,22 @@ Status selectInPolygon(const cad::Database& db, std::span<const geom::Point2d> p
     if (!finite(p)) return Status::InvalidInput;
   }
   std::vector<cad::ObjectId> ids = window ? db.selectWindow(polygon) : db.selectCrossing(polygon);
-  for (cad::ObjectId id : ids) {
-    if (isVisible(db, id)) out.add(id);
-  }
+  // The database names each entity once; contours share a few layers, so the last layer's
+  // answer is kept.
+  std::string lastLayer;
+  bool lastVisible = false, known = false;
+  std::erase_if(ids, [&](cad::ObjectId id) {
+    auto entity = db.openForRead<cad::Entity>(id);
+    if (!entity) return true;
+    if (!known || entity->layer() != lastLayer) {
+      lastLayer = entity->layer();
+      entity.close();
+      lastVisible = isVisible(db, id);
+      known = true;
+    }
+    return !lastVisible;
+  });
+  out.assignDistinct(std::move(ids));
   return out.empty() ? Status::None : Status::Normal;
 }
 

@@ -5,22 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/win/utf8.h"
+
 namespace host {
 
 inline char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
-inline bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (asciiUpper(a[i]) != asciiUpper(b[i])) return false;
-  }
-  return true;
-}
-
-inline std::string toUpperAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = asciiUpper(c);
-  return out;
-}
+// Names are compared with win::equalsIgnoreAsciiCase, the one case-blind compare.
+inline std::string toUpperAscii(std::string_view s) { return win::asciiUpper(s); }
 
 }  // namespace host

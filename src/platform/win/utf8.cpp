@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/win/display_width.h"
+
 namespace win {
 
 namespace {
@@ -134,6 +136,20 @@ std::string asciiLower(std::string_view text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return out;
+}
+
+std::size_t displayWidth(std::string_view text) {
+  std::size_t width = 0;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const char32_t cp = decodeNext(text, pos);
+    const bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
+                      (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
+                      (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
+                      (cp >= 0xFFE0 && cp <= 0xFFE6) || (cp >= 0x1F300 && cp <= 0x1FAFF) ||
+                      (cp >= 0x20000 && cp <= 0x3FFFD);
+    width += wide ? 2 : 1;
+  }
+  return width;
 }
 
 bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win/display_width.h"
+
 namespace {
 
 TEST(Utf8, CountsCodePointsAndInvalidBytesOnce) {
@@ -62,6 +64,19 @@ TEST(Utf8, DecodeAndAppendAgree) {
   std::string s;
   win::appendUtf8(s, 0xD800);
   EXPECT_EQ(s, "\xEF\xBF\xBD");
+}
+
+TEST(Utf8, DisplayWidthCountsWideCharactersTwice) {
+  EXPECT_EQ(win::displayWidth("abc"), 3u);
+  EXPECT_EQ(win::displayWidth("高程Z"), 5u);             // CJK ideographs
+  EXPECT_EQ(win::displayWidth("断面线：ＡＢ"), 12u);     // full-width colon and letters
+  EXPECT_EQ(win::displayWidth("한글"), 4u);              // Hangul syllables
+  EXPECT_EQ(win::displayWidth("\xF0\x9F\x98\x80"), 2u);  // an emoji
+  // Three-byte characters outside the wide ranges take one cell.
+  EXPECT_EQ(win::displayWidth("€5"), 2u);
+  EXPECT_EQ(win::displayWidth("──"), 2u);
+  EXPECT_EQ(win::displayWidth("°±"), 2u);
+  EXPECT_EQ(win::displayWidth(""), 0u);
 }
 
 }  // namespace

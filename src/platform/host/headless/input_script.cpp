@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/cad/handle_text.h"
 #include "platform/host/text_util.h"
 
 namespace host::headless {
@@ -44,10 +45,8 @@ std::optional<geom::Point3d> point(std::string_view s) {
 }
 
 std::optional<std::uint64_t> hexHandle(std::string_view s) {
-  s = trim(s);
-  std::uint64_t h = 0;
-  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), h, 16);
-  if (ec != std::errc() || end != s.data() + s.size() || h == 0) return std::nullopt;
+  const auto h = cad::parseHandle(trim(s));
+  if (!h || *h == 0) return std::nullopt;
   return h;
 }
 
