@@ -5,6 +5,7 @@
 #include <QDomDocument>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -114,15 +115,22 @@ void answerFileDialog(const QString& path) {
   timer->setInterval(10);
   QObject::connect(timer, &QTimer::timeout, timer, [timer, path] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr) return;
+    if (dialog == nullptr || !dialog->isVisible()) return;
     timer->stop();
     timer->deleteLater();
     if (path.isEmpty()) {
       dialog->reject();
+      return;
+    }
+    // Typed as a person would: the dialog's own selection may still change while it
+    // reads its folder in the background.
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (name != nullptr) {
+      name->setText(path);
     } else {
       dialog->selectFile(path);
-      QMetaObject::invokeMethod(dialog, "accept");
     }
+    QMetaObject::invokeMethod(dialog, "accept");
   });
   timer->start();
 }
