@@ -17,6 +17,7 @@
 #include <memory>
 #include <sstream>
 
+#include "platform/cad/database.h"
 #include "platform/host/headless/headless_host.h"
 #include "platform/host/menu.h"
 #include "platform/ui/main_frame.h"
@@ -450,7 +451,7 @@ class ModuleTest : public QObject {
              s.child("CTabSheet")->width() - 2 - bar->tabRect(0).translated(bar->pos()).left());
   }
 
-  void importThenSaveDataKeepsTheBytes() {
+  void theFourButtons() {
     // A section file as the writer makes it.
     ruvo::CDocData source;
     for (int i = 0; i < 4; ++i) {
@@ -475,6 +476,21 @@ class ModuleTest : public QObject {
     answerFileDialog(QString::fromStdString(out.string()));
     QTest::mouseClick(s.child<QPushButton>("btnSaveData"), Qt::LeftButton);
     QCOMPARE(bytesOf(out), bytesOf(in));
+
+    // "成图" draws the imported section without a frame and lets it be placed.
+    cad::Database& db = s.host->documents().curDocument()->database();
+    const std::size_t before = db.objectCount();
+    s.host->script().push(host::headless::ScriptAnswer::dragTo({100.0, 100.0, 0.0}));
+    QTest::mouseClick(s.child<QPushButton>("btnDraw"), Qt::LeftButton);
+    QVERIFY(db.objectCount() > before);
+    QVERIFY(s.host->script().empty());
+
+    // "存设置" stores the settings of the drawing again.
+    std::filesystem::remove(win::Registry::defaultHivePath());
+    QTest::mouseClick(s.child<QPushButton>("btnSaveSettings"), Qt::LeftButton);
+    win::RegKey key;
+    QCOMPARE(s.registry.openKey(ruvo::kSettingsKey, key), win::RegStatus::Success);
+    QCOMPARE(key.queryString("strPmName").value_or(""), std::string("剖面图"));
 
     // A file of another kind is refused with a message box and changes nothing.
     const std::filesystem::path bad = g_root->path() / "bad.txt";
