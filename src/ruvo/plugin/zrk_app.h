@@ -71,10 +71,11 @@ class CZRKApp final : public PageContext {
   CDocData* currentDocData() override { return CurrentDocData(); }
   std::filesystem::path moduleFolder() const override;
   Edition edition() const override { return edition_; }
-  const std::string& moduleFileName() const { return moduleFileName_; }
+  // The pages ask for these two to register the module for loading at the host's start.
+  win::Registry& registry();
+  std::string moduleFileName() const { return moduleFileName_; }
 
  private:
-  win::Registry& registry();
   std::filesystem::path palettePositionFile();
   void addCommands();
   void removeCommands();
