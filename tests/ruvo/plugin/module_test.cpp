@@ -296,6 +296,9 @@ class ModuleTest : public QObject {
       QVERIFY(std::filesystem::exists(positionFile()));
     } else {
       QVERIFY(!std::filesystem::exists(positionFile()));
+      win::RegKey key;
+      QCOMPARE(s.registry.openKey(ruvo::kSettingsKey, key), win::RegStatus::Success);
+      QVERIFY(!key.queryDword("PltState").has_value());
     }
     s.newDrawing();
     QCoreApplication::processEvents();
