@@ -2,7 +2,7 @@
 PRESET ?= release
 BUILD  := build/$(PRESET)
 
-.PHONY: demo test deps build asan fuzz format clean
+.PHONY: demo test deps build asan fuzz format clean run
 
 deps:
 	@bash scripts/install-deps.sh
@@ -16,6 +16,12 @@ demo: deps
 	@cmake --preset $(PRESET) >/dev/null
 	@cmake --build --preset $(PRESET) --target ruvo tabulix
 	@bash scripts/demo.sh $(BUILD)
+
+# The desktop host on the sample drawing; modules beside it (the plug-in's) load at start.
+run: deps
+	@cmake --preset $(PRESET) >/dev/null
+	@cmake --build --preset $(PRESET) --target kestra
+	@$(BUILD)/bin/kestra resources/samples/topo_small.dxf
 
 test: build
 	@ctest --preset $(PRESET)

@@ -10,6 +10,7 @@
 #include "cli/options.h"
 #include "cli/profile_run.h"
 #include "platform/win/registry.h"
+#include "ruvo/drawing/profile_geometry.h"
 #include "ruvo/plugin/settings_store.h"
 #include "ruvo/section/data_file.h"
 #include "ruvo/section/get_data.h"
@@ -123,6 +124,11 @@ int runProfile(Args args) {
   }
   ruvo::CDocData doc;
   ruvo::ReadSettings(win::Registry::currentUser(), doc);
+  if (const auto replaced = ruvo::ReplaceUnusableSettings(doc); !replaced.empty()) {
+    std::string line;
+    for (const std::string& r : replaced) line += (line.empty() ? "" : ", ") + r;
+    std::fprintf(stderr, "ruvo profile: unusable stored settings: %s\n", line.c_str());
+  }
   std::string error;
   for (const std::string& s : a.settings) {
     if (!ApplySetting(doc, s, error)) return Usage(error);
@@ -149,6 +155,7 @@ int runProfile(Args args) {
   const ProfileOutcome outcome = DrawAndPicture(*session, doc, a.request);
   if (!outcome.error.empty()) return Refused(outcome.error);
   if (outcome.result.outcome != ruvo::DrawProfileResult::Placed) {
+    if (!outcome.result.refused.empty()) return Refused(outcome.result.refused);
     return Refused("the profile was not placed");
   }
   if (!a.out.empty() && !session->SaveDrawingAs(a.out, error)) return Refused(error);

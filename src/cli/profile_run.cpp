@@ -11,9 +11,10 @@
 namespace cli {
 
 std::string CheckDrawingSettings(const ruvo::CDocData& d) {
-  const auto scale = [](double v) { return v > 0 && v <= 1e8; };
+  // Below 0.001 the profile's sizes overflow; a data file cannot hold such a scale either.
+  const auto scale = [](double v) { return v >= 0.001 && v <= 1e8; };
   if (!scale(d.XYScale) || !scale(d.XScale) || !scale(d.YScale)) {
-    return "XYScale, XScale and YScale must lie in (0, 1e8]";
+    return "XYScale, XScale and YScale must lie in [0.001, 1e8]";
   }
   if (!(d.txtX > 0 && d.txtX <= 1000)) return "txtX must lie in (0, 1000]";
   if (!(d.txtY > 0 && d.txtY <= 500)) return "txtY must lie in (0, 500]";
@@ -65,7 +66,11 @@ ProfileOutcome DrawAndPicture(Session& session, ruvo::CDocData& doc, const Profi
   render::SvgOptions svg;
   svg.window = window;
   const render::Picture picture = render::RenderModelSpace(db, view);
-  if (!win::writeFileAtomically(req.svg, render::WriteSvg(picture, svg))) {
+  std::string why;
+  const auto document = render::WriteSvg(picture, svg, why);
+  if (!document) {
+    out.error = req.svg + ": " + why;
+  } else if (!win::writeFileAtomically(req.svg, *document)) {
     out.error = "cannot write " + req.svg;
   }
   return out;

@@ -87,9 +87,17 @@ int runRender(Args args) {
   if (pdf) {
     if (const int status = WriteRenderPdf(*db, picture, options.window, out); status != 0)
       return status;
-  } else if (!win::writeFileAtomically(out, render::WriteSvg(picture, svg))) {
-    std::fprintf(stderr, "ruvo render: cannot write %s\n", out.c_str());
-    return 1;
+  } else {
+    std::string why;
+    const auto document = render::WriteSvg(picture, svg, why);
+    if (!document) {
+      std::fprintf(stderr, "ruvo render: %s: %s\n", out.c_str(), why.c_str());
+      return 1;
+    }
+    if (!win::writeFileAtomically(out, *document)) {
+      std::fprintf(stderr, "ruvo render: cannot write %s\n", out.c_str());
+      return 1;
+    }
   }
   std::printf("render: %zu entities drawn into %s", report.entities, out.c_str());
   for (const auto& [kind, count] : report.skipped)

@@ -202,6 +202,7 @@ int runSection(Args args) {
 
   if (!a.dataFile.empty()) {
     const ruvo::DataFileResult saved = ruvo::SaveSectionFile(doc, a.dataFile, a.edition);
+    for (const std::string& note : saved.notes) std::fputs(note.c_str(), stderr);
     if (!saved.ok()) return Refused(a.dataFile + ": " + saved.message);
   }
   if (!a.drawingOut.empty() && !session->SaveDrawingAs(a.drawingOut, error)) return Refused(error);

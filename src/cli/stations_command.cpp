@@ -10,6 +10,7 @@
 
 #include "cli/commands.h"
 #include "cli/options.h"
+#include "cli/program.h"
 #include "cli/session.h"
 #include "platform/cad/symbol_table.h"
 #include "platform/win/registry.h"
@@ -24,8 +25,8 @@ namespace {
 
 constexpr const char* kStationsHelp =
     "usage: ruvo stations DRAWING --line HANDLE [--every M] [--at-vertices] [--stations FILE]\n"
-    "                     [--left M] [--right M] [--frame A3|A1] [--set NAME=VALUE]...\n"
-    "                     [-o DIR] [--save-drawing OUT.dxf]\n"
+    "                     [--left M] [--right M] [--frame A3|A1|none]\n"
+    "                     [--set NAME=VALUE]... [-o DIR] [--save-drawing OUT.dxf]\n"
     "\n"
     "Cuts a cross-section at every station along a centreline (a line or lightweight\n"
     "polyline, arcs and closed ones included), each exactly as the section line picked\n"
@@ -41,7 +42,7 @@ constexpr const char* kStationsHelp =
     "  --stations FILE    also the chainages in FILE, one a line (\"K1+234.5\" or metres)\n"
     "  --left M           length of the cross-section left of the centreline (default 50)\n"
     "  --right M          and right of it (default 50)\n"
-    "  --frame A3|A1      the sheets' paper frame (default A3, landscape)\n"
+    "  --frame A3|A1|none the sheets' paper frame (default A3, landscape); none: no sheets\n"
     "  --set NAME=VALUE   override a setting for this run (XScale=200, YScale=200,\n"
     "                     FilterHeight=1, AutoAssign=0, XYScale=500, ...)\n"
     "  -o DIR             the folder to write into (default: DRAWING's name + \"-stations\")\n"
@@ -112,8 +113,8 @@ std::string Parse(Args args, StationsArgs& a, bool& help) {
       a.stationFile = v;
     } else if (r.option("--frame", v)) {
       const std::string f = cad::foldName(v);
-      if (f != "A3" && f != "A1") return "--frame is A3 or A1";
-      a.frame = f == "A3" ? 2 : 6;
+      if (f != "A3" && f != "A1" && f != "NONE") return "--frame is A3, A1 or none";
+      a.frame = f == "A3" ? 2 : f == "A1" ? 6 : -1;
     } else if (r.option("--set", v)) {
       a.settings.emplace_back(v);
     } else if (r.option("-o", v)) {
@@ -210,12 +211,16 @@ int runStations(Args args) {
   sheetOptions.unitMetres = a.options.unitMetres;
   sheetOptions.hScale = doc.XScale;
   sheetOptions.vScale = doc.YScale;
-  const ruvo::SheetLayout layout = ruvo::LayOutSheets(sections, sheetOptions, error);
-  if (!error.empty()) return Refused(error);
+  if (const auto tk = ResourceFile("TK.dxf")) sheetOptions.frameFile = *tk;
+  ruvo::SheetLayout layout;
+  if (a.frame >= 0) {
+    layout = ruvo::LayOutSheets(sections, sheetOptions, error);
+    if (!error.empty()) return Refused(error);
+  }
 
   if (!ruvo::WriteStationFiles(sections, a.out, a.options.unitMetres, error)) return Refused(error);
   const std::filesystem::path sheetsFile = std::filesystem::path(a.out) / "sheets.dxf";
-  if (!ruvo::WriteSheetsDrawing(sections, layout, sheetOptions, sheetsFile, error))
+  if (a.frame >= 0 && !ruvo::WriteSheetsDrawing(sections, layout, sheetOptions, sheetsFile, error))
     return Refused(error);
   if (!a.drawingOut.empty()) {
     ruvo::AddSectionLines(db, sections);
@@ -226,9 +231,11 @@ int runStations(Args args) {
   std::printf("stations: %zu cross-sections along %s (%.3f m), %zu points, cut in %.2f s\n",
               sections.size(), HandleText(lineId).c_str(), lengthM, points, cutTime);
   std::printf("stations: %zu data files and stations.csv in %s\n", sections.size(), a.out.c_str());
-  std::printf("stations: %zu sheet%s (%s) in %s\n", layout.sheets.size(),
-              layout.sheets.size() == 1 ? "" : "s", a.frame == 2 ? "A3" : "A1",
-              sheetsFile.string().c_str());
+  if (a.frame >= 0) {
+    std::printf("stations: %zu sheet%s (%s) in %s\n", layout.sheets.size(),
+                layout.sheets.size() == 1 ? "" : "s", a.frame == 2 ? "A3" : "A1",
+                sheetsFile.string().c_str());
+  }
   if (!a.drawingOut.empty()) std::printf("stations: drawing written to %s\n", a.drawingOut.c_str());
   return 0;
 }

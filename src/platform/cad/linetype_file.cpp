@@ -87,6 +87,9 @@ std::vector<LinDefinition> readLin(std::istream& in) {
 }  // namespace
 
 Status Database::loadLinetypes(const std::filesystem::path& linFile, std::string_view name) {
+  // A folder or a device opens as a stream too, and reading it throws or never ends.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(linFile, ec)) return Status::FileError;
   std::ifstream in(linFile, std::ios::binary);
   if (!in) return Status::FileError;
   const std::vector<LinDefinition> defs = readLin(in);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "platform/dxf/decode_util.h"
@@ -178,7 +179,29 @@ std::unique_ptr<cad::Database> Reader::run() {
     report_.message = image_->bytes.empty() ? "line 1: empty file" : "line 1: no DXF section found";
     return nullptr;
   }
-  if (!eofSeen) doc_->eof = {image_->bytes.size(), image_->bytes.size()};
+  // A file cut off at a line boundary parses to the end; only the missing EOF tells it from
+  // a whole one, and a number cut short there would be used as if it were the true value.
+  // Some writers leave EOF out after a whole last section; that much is taken, with a note.
+  if (!eofSeen) {
+    const SectionLayout& last = doc_->sections.back();
+    const bool endsAfterEndsec =
+        last.tail.end > last.tail.begin &&
+        image_->bytes.substr(last.tail.end).find_first_not_of(" \t\r\n\x1a") ==
+            std::string_view::npos;
+    if (!endsAfterEndsec) {
+      report_.status = cad::Status::InvalidInput;
+      report_.message = tags_.where() + ": the drawing ends before its EOF (the file is cut off)";
+      return nullptr;
+    }
+    Tag end;
+    end.line = tags_.isBinary() ? 0
+                                : static_cast<std::size_t>(
+                                      std::count(image_->bytes.begin(), image_->bytes.end(), '\n'));
+    end.binary = tags_.isBinary();
+    end.begin = image_->bytes.size();
+    problem(end, "no EOF after the last section");
+    doc_->eof = {image_->bytes.size(), image_->bytes.size()};
+  }
   ensureLayout(cad::kModelSpace);
   ensureLayout(cad::kPaperSpace);
   db_->setHandleSeed(handseed_);

@@ -354,6 +354,32 @@ void Writer::writeEntities(const SectionLayout& s) {
   finishSection(s);
 }
 
+// A damaged file may have no ENTITIES section while the reader still found entities of the
+// spaces (stray ones in BLOCKS, say): they get a section of their own, so that what was read
+// is what is written.
+void Writer::writeSpacesWithoutSection() {
+  if (lastEntities_) return;
+  bool any = false;
+  for (cad::ObjectId space : {db_.modelSpaceId(), db_.paperSpaceId()}) {
+    const auto* b = cad::objectCast<const cad::BlockRecord>(db_.peek(space));
+    if (!b) continue;
+    for (cad::ObjectId id : b->entityIds()) {
+      const auto* e = cad::objectCast<const cad::Entity>(db_.peek(id));
+      any |= e && !e->isErased() && !written_.count(id.handle());
+    }
+  }
+  static const SectionLayout kMade = [] {
+    SectionLayout made;
+    made.name = "ENTITIES";
+    return made;
+  }();
+  lastEntities_ = &kMade;
+  if (!any) return;
+  w_.text(0, "SECTION");
+  w_.text(2, "ENTITIES");
+  writeEntities(kMade);
+}
+
 void Writer::finishSection(const SectionLayout& s) {
   std::string_view bytes = file_->bytes;
   if (s.tail.empty()) {
@@ -426,11 +452,13 @@ void Writer::writeDocument() {
       }
       writeEntities(s);
     } else if (s.name == "OBJECTS") {
+      writeSpacesWithoutSection();
       writeObjects(s);
     } else {
       out_.append(bytes.substr(s.whole.begin, s.whole.end - s.whole.begin));
     }
   }
+  writeSpacesWithoutSection();
   if (doc_->eof.empty()) {
     w_.text(0, "EOF");
   } else {
@@ -464,11 +492,17 @@ std::string renderDrawing(const cad::Database& db, WriteReport& report) {
   std::string out;
   const auto* doc = dynamic_cast<const DocumentSource*>(db.source().get());
   if (doc) out.reserve(doc->file->bytes.size() + (doc->file->bytes.size() >> 4));
+  const std::size_t nonFiniteBefore = nonFiniteRealsWritten();
   detail::Writer writer(db, doc, out, report);
   if (doc) {
     writer.writeDocument();
   } else {
     writer.writeNew();
+  }
+  if (nonFiniteRealsWritten() != nonFiniteBefore) {
+    report.status = cad::Status::InvalidInput;
+    report.message = "the drawing holds a number that is not finite (nan or inf); not written";
+    out.clear();
   }
   return out;
 }
@@ -476,9 +510,11 @@ std::string renderDrawing(const cad::Database& db, WriteReport& report) {
 cad::Status writeDrawing(const cad::Database& db, const std::filesystem::path& path,
                          WriteReport& report) {
   std::string bytes = renderDrawing(db, report);
-  if (!win::writeFileAtomically(path, bytes)) {
+  if (report.status != cad::Status::Ok) return report.status;
+  std::string why;
+  if (!win::writeFileAtomically(path, bytes, &why)) {
     report.status = cad::Status::FileError;
-    report.message = "cannot write " + path.string();
+    report.message = "cannot write " + path.string() + ": " + why;
   }
   return report.status;
 }

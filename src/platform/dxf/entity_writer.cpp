@@ -226,6 +226,14 @@ void Writer::writeEntityRecord(const cad::Entity& e, cad::Handle owner) {
   std::string type;
   encodeEntity(e, ctx, type, gen);
   if (type.empty()) return;
+  if (src && sameFile(*src) && e.kind() == cad::ObjectKind::OpaqueEntity) {
+    // Only the common properties are the database's, whatever the record type says (a
+    // mesh is a POLYLINE whose points are not a polyline's).
+    noteHandle(handle);
+    tokenise(*src, tags_);
+    mergeRecord(tags_, src->bytes(), gen, *layoutFor("*ENTITY"), encoding_, w_);
+    return;
+  }
   writeGenerated(src, true, handle, type, gen);
 }
 

@@ -22,6 +22,9 @@ struct OutTag {
   // Holds the default value: a fresh record leaves it out, and a rewritten record only
   // writes it where the original had the tag.
   bool optional = false;
+  // Holds what a reader takes when the tag is absent (a zero elevation, a world Z normal):
+  // a fresh record writes it, a rewritten record does not add it where the original had none.
+  bool implied = false;
 };
 
 class OutTags {
@@ -41,6 +44,7 @@ class OutTags {
     real(code, p.x);
     real(code + 10, p.y);
     real(code + 20, p.z);
+    tags.back().implied = p.z == 0.0;
   }
   void vector(int code, geom::Vector3d v) { point(code, {v.x, v.y, v.z}); }
   void point2(int code, geom::Point2d p) {
@@ -52,6 +56,9 @@ class OutTags {
   std::size_t mark() const { return tags.size(); }
   void optionalSince(std::size_t mark, bool isDefault) {
     for (std::size_t i = mark; i < tags.size(); ++i) tags[i].optional = isDefault;
+  }
+  void impliedSince(std::size_t mark, bool isDefault) {
+    for (std::size_t i = mark; i < tags.size(); ++i) tags[i].implied = isDefault;
   }
 
   std::vector<OutTag> tags;

@@ -2,6 +2,7 @@
 // produced, fields at their default value marked optional, so that the same list serves
 // both new records and the rewrite of changed ones.
 
+#include <cmath>
 #include <cstdio>
 
 #include "platform/cad/database.h"
@@ -51,13 +52,13 @@ void encodeLwPolyline(const cad::LwPolyline& p, const EncodeContext& ctx, OutTag
   if (p.constantWidth()) out.real(43, *p.constantWidth());
   optionalReal(out, 38, p.elevation(), 0.0);
   optionalReal(out, 39, p.extrusion().thickness, 0.0);
+  // Widths and bulges at zero are optional rather than left out, so that a rewrite keeps
+  // the zeros a file spelled out.
   for (std::size_t i = 0; i < p.vertexCount(); ++i) {
     out.point2(10, p.pointAt(i));
-    if (p.hasWidths()) {
-      out.real(40, p.widthsAt(i).start);
-      out.real(41, p.widthsAt(i).end);
-    }
-    if (p.hasBulges()) out.real(42, p.bulgeAt(i));
+    optionalReal(out, 40, p.hasWidths() ? p.widthsAt(i).start : 0.0, p.hasWidths() ? NAN : 0.0);
+    optionalReal(out, 41, p.hasWidths() ? p.widthsAt(i).end : 0.0, p.hasWidths() ? NAN : 0.0);
+    optionalReal(out, 42, p.bulgeAt(i), 0.0);
   }
   normalTags(out, p.extrusion().normal);
 }
@@ -70,6 +71,8 @@ void encodeSpline(const cad::Spline& s, const EncodeContext& ctx, OutTags& out) 
   out.integer(72, static_cast<std::int64_t>(s.knots().size()));
   out.integer(73, static_cast<std::int64_t>(s.controlPoints().size()));
   out.integer(74, static_cast<std::int64_t>(s.fitPoints().size()));
+  // Counts follow from the lists themselves; a file that left them out keeps without.
+  out.impliedSince(out.mark() - 3, true);
   optionalReal(out, 42, s.knotTolerance(), 1e-10);
   optionalReal(out, 43, s.controlTolerance(), 1e-10);
   optionalReal(out, 44, s.fitTolerance(), 1e-10);
@@ -104,15 +107,18 @@ void encodeOldPolyline(const cad::OldPolyline& p, const EncodeContext& ctx, OutT
   const auto* p2 = cad::objectCast<const cad::Polyline2d>(&p);
   marker(ctx, out, p2 ? "AcDb2dPolyline" : "AcDb3dPolyline");
   out.integer(66, 1);
+  out.tags.back().implied = true;  // readers take the vertices that follow without it
   out.point(10, {0.0, 0.0, p2 ? p2->elevation() : 0.0});
   if (p2) optionalReal(out, 39, p2->extrusion().thickness, 0.0);
   out.integer(70, p.flags());
+  out.tags.back().implied = p.flags() == 0;
   if (p2) {
     optionalReal(out, 40, p2->defaultWidths().start, 0.0);
     optionalReal(out, 41, p2->defaultWidths().end, 0.0);
   }
   optionalInt(out, 75, p.curveType(), 0);
-  if (p2) normalTags(out, p2->extrusion().normal);
+  // A 3D polyline's vertices are in world coordinates: a normal a file gives it means Z.
+  normalTags(out, p2 ? p2->extrusion().normal : geom::Vector3d{0.0, 0.0, 1.0});
 }
 
 }  // namespace
@@ -172,7 +178,9 @@ void encodeEntity(const cad::Entity& e, const EncodeContext& ctx, std::string& t
       marker(ctx, out, "AcDbEllipse");
       out.point(10, el.centre());
       out.vector(11, el.majorAxis());
+      auto normal = out.mark();
       out.vector(210, el.normal());
+      out.impliedSince(normal, isWorldZ(el.normal()));
       out.real(40, el.ratio());
       out.real(41, el.startParam());
       out.real(42, el.endParam());

@@ -28,7 +28,8 @@ const std::array<RecordLayout, 17> kLayouts = {{
      {40, 41, 10, 20, 30, 11, 21, 31}},
     {"TEXT", {ENTITY_CODES, 10, 20, 30, 11, 21, 31, 40, 1, 50, 41, 51, 7, 71, 72, 73}, {}},
     {"INSERT", {ENTITY_CODES, 66, 2, 10, 20, 30, 41, 42, 43, 50}, {}},
-    {"POLYLINE", {ENTITY_CODES, 66, 10, 20, 30, 70, 40, 41, 75}, {}},
+    // Only the elevation of the dummy point is the polyline's; its x and y stay as written.
+    {"POLYLINE", {ENTITY_CODES, 66, 30, 70, 40, 41, 75}, {}},
     {"VERTEX", {5, 330, 8, 10, 20, 30, 40, 41, 42, 50, 70}, {}},
     {"LAYER", {5, 330, 2, 70, 62, 6, 290}, {}},
     {"STYLE", {5, 330, 2, 70, 40, 41, 50, 71, 42, 3, 4}, {}},

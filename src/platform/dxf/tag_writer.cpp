@@ -1,6 +1,7 @@
 #include "platform/dxf/tag_writer.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 #include "platform/dxf/group_codes.h"
@@ -15,7 +16,11 @@ void appendLittle(std::string& out, T value) {
   out.append(bytes, sizeof(T));
 }
 
+thread_local std::size_t t_nonFinite = 0;
+
 }  // namespace
+
+std::size_t nonFiniteRealsWritten() { return t_nonFinite; }
 
 std::string formatReal(double value) {
   if (value == 0.0) return "0.0";
@@ -63,6 +68,7 @@ void TagWriter::text(int c, std::string_view value) {
 }
 
 void TagWriter::real(int c, double value) {
+  if (!std::isfinite(value)) ++t_nonFinite;
   code(c);
   if (form_.binary) {
     appendLittle<double>(out_, value);

@@ -2,6 +2,7 @@
 // Writes tags in the form of the file they will end up in: ASCII with the file's line
 // end, or binary with one- or two-byte group codes.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -50,5 +51,10 @@ class TagWriter {
 // Shortest text that reads back as exactly `value`, always with a decimal point or an
 // exponent so that strict readers see a real.
 std::string formatReal(double value);
+
+// How many non-finite reals this thread's tag writers have been given so far. No reader
+// takes "nan" or "inf" back, so a writer compares the count before and after a file and
+// refuses a file that grew any.
+std::size_t nonFiniteRealsWritten();
 
 }  // namespace dxf

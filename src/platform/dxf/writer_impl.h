@@ -61,6 +61,7 @@ class Writer {
   bool hasNew(const cad::SymbolTable& table) const;
   bool isNew(const cad::Object& o) const;
   void finishSection(const SectionLayout& s);
+  void writeSpacesWithoutSection();
   cad::Handle fresh() {
     noteHandle(next_);
     return next_++;

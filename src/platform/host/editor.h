@@ -32,6 +32,11 @@ struct PointResult {
   geom::Point3d point;
 };
 
+struct RealResult {
+  Status status = Status::Error;
+  double value = 0;
+};
+
 struct DragResult {
   Status status = Status::Error;
   geom::Point3d point;       // the picked point when Normal
@@ -91,6 +96,12 @@ class Editor {
   // With a base point the host draws a rubber band from it to the cursor.
   virtual PointResult getPoint(std::string_view prompt,
                                std::optional<geom::Point3d> basePoint = std::nullopt) = 0;
+  // A number typed on the command line: Normal with it, None for Enter alone (the caller
+  // takes its default), Cancel for Escape. A host without typed input answers Error.
+  virtual RealResult getReal(std::string_view prompt) {
+    (void)prompt;
+    return {};
+  }
   // Options for the next input request only; reset clears them.
   virtual Status setInputOptions(int flags) = 0;
   virtual void resetInputOptions() = 0;

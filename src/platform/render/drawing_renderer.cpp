@@ -258,6 +258,14 @@ bool OnListedLayer(const std::string& layer, const std::vector<std::string>& lay
 
 }  // namespace
 
+Picture RenderEntity(const cad::Database& db, const cad::Entity& e, double tolerance,
+                     RenderReport* report) {
+  Picture picture;
+  Renderer renderer(db, tolerance > 0 ? tolerance : 1e-9, picture, report);
+  renderer.Entity(e, Context{});
+  return picture;
+}
+
 Picture RenderModelSpace(const cad::Database& db, const RenderOptions& options,
                          RenderReport* report) {
   std::vector<const cad::Entity*> chosen;

@@ -28,6 +28,11 @@ struct RenderReport {
   std::map<std::string, std::size_t> skipped;  // kinds that have no picture, by type name
 };
 
+// One entity as it is drawn where it stands (block references through their blocks),
+// curves to within `tolerance`; the entity's own layer switches are not looked at.
+Picture RenderEntity(const cad::Database& db, const cad::Entity& e, double tolerance,
+                     RenderReport* report = nullptr);
+
 Picture RenderModelSpace(const cad::Database& db, const RenderOptions& options = {},
                          RenderReport* report = nullptr);
 

@@ -24,7 +24,11 @@ struct SvgOptions {
   double fontScale = 1.3;                 // font size per capital height
 };
 
-std::string WriteSvg(const Picture& picture, const SvgOptions& options = {});
+// The document; nullopt, with the reason in `error`, when a coordinate or size of what the
+// window shows cannot be written as an SVG number. Paths running far off the page are cut
+// at a margin around it, so a stray distant point does not spoil the picture.
+std::optional<std::string> WriteSvg(const Picture& picture, const SvgOptions& options,
+                                    std::string& error);
 
 // The corners of a label's box in world coordinates (an estimate: no font metrics).
 std::array<geom::Point2d, 4> LabelBox(const Label& label);

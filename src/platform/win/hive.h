@@ -56,8 +56,11 @@ class Hive {
   // The REGEDIT4 file bytes of the hive, rooted at `rootName` ("HKEY_CURRENT_USER").
   std::string toText(std::string_view rootName) const;
   // Reads REGEDIT4 file bytes. Sections of other roots and lines that cannot be understood
-  // are skipped; `clean` (when given) tells whether every line was understood.
-  static Hive fromText(std::string_view bytes, std::string_view rootName, bool* clean = nullptr);
+  // are skipped (a key line without its closing bracket still opens its key); `clean` (when
+  // given) tells whether every line was understood, `firstBadLine` the first line that was
+  // not (0 when all were).
+  static Hive fromText(std::string_view bytes, std::string_view rootName, bool* clean = nullptr,
+                       std::size_t* firstBadLine = nullptr);
 
   std::size_t keyCount() const { return keys_.size(); }
 

@@ -197,8 +197,13 @@ std::optional<RegValue> parseValue(std::string_view line, bool unicodeFile) {
   return v;
 }
 
+struct LogicalLine {
+  std::size_t number;  // of its first physical line
+  std::string text;
+};
+
 // Lines of the file as UTF-8, with continuation lines joined.
-std::vector<std::string> logicalLines(std::string_view bytes, bool& unicodeFile) {
+std::vector<LogicalLine> logicalLines(std::string_view bytes, bool& unicodeFile) {
   std::string text;
   unicodeFile = false;
   if (bytes.starts_with("\xFF\xFE")) {
@@ -214,11 +219,14 @@ std::vector<std::string> logicalLines(std::string_view bytes, bool& unicodeFile)
   } else {
     text = gbkToUtf8(bytes);
   }
-  std::vector<std::string> lines;
+  std::vector<LogicalLine> lines;
   std::string current;
   bool continuing = false;
   std::string_view rest = text;
+  std::size_t physical = 0, first = 1;
   while (!rest.empty()) {
+    ++physical;
+    if (!continuing) first = physical;
     const std::size_t nl = rest.find('\n');
     std::string_view line = rest.substr(0, nl);
     rest.remove_prefix(nl == std::string_view::npos ? rest.size() : nl + 1);
@@ -231,10 +239,10 @@ std::vector<std::string> logicalLines(std::string_view bytes, bool& unicodeFile)
       continue;
     }
     current += line;
-    lines.push_back(std::move(current));
+    lines.push_back({first, std::move(current)});
     current.clear();
   }
-  if (!current.empty()) lines.push_back(std::move(current));
+  if (!current.empty()) lines.push_back({first, std::move(current)});
   return lines;
 }
 
@@ -258,28 +266,33 @@ std::string Hive::toText(std::string_view rootName) const {
   return utf8ToGbk(text);
 }
 
-Hive Hive::fromText(std::string_view bytes, std::string_view rootName, bool* clean) {
+Hive Hive::fromText(std::string_view bytes, std::string_view rootName, bool* clean,
+                    std::size_t* firstBadLine) {
   Hive hive;
   bool allUnderstood = true;
+  std::size_t badLine = 0;
+  const auto notUnderstood = [&](std::size_t number) {
+    if (allUnderstood) badLine = number;
+    allUnderstood = false;
+  };
   bool unicodeFile = false;
-  const std::vector<std::string> lines = logicalLines(bytes, unicodeFile);
+  const std::vector<LogicalLine> lines = logicalLines(bytes, unicodeFile);
   RegKeyNode* current = nullptr;
   bool sawHeader = false;
-  for (const std::string& raw : lines) {
+  for (const auto& [number, raw] : lines) {
     const std::string_view line = trimView(raw);
     if (line.empty() || line.starts_with(";")) continue;
     if (!sawHeader) {
       sawHeader = true;
       if (line == kHeader4 || line == kHeader5) continue;
-      allUnderstood = false;
+      notUnderstood(number);
     }
     if (line.starts_with("[")) {
       current = nullptr;
-      if (!line.ends_with("]")) {
-        allUnderstood = false;
-        continue;
-      }
-      const std::string path = normalizePath(line.substr(1, line.size() - 2));
+      // A key line that lost its "]" still names the key its values belong to.
+      const bool closed = line.ends_with("]");
+      if (!closed) notUnderstood(number);
+      const std::string path = normalizePath(line.substr(1, line.size() - (closed ? 2 : 1)));
       const std::size_t sep = path.find('\\');
       const std::string root = path.substr(0, sep);
       if (!equalsIgnoreAsciiCase(root, rootName) && !equalsIgnoreAsciiCase(root, "HKCU")) {
@@ -291,7 +304,7 @@ Hive Hive::fromText(std::string_view bytes, std::string_view rootName, bool* cle
     }
     auto value = parseValue(line, unicodeFile);
     if (!value) {
-      allUnderstood = false;
+      notUnderstood(number);
       continue;
     }
     if (!current) continue;
@@ -302,6 +315,7 @@ Hive Hive::fromText(std::string_view bytes, std::string_view rootName, bool* cle
     }
   }
   if (clean) *clean = allUnderstood;
+  if (firstBadLine) *firstBadLine = badLine;
   return hive;
 }
 

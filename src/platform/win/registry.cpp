@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -131,14 +132,52 @@ Registry& Registry::currentUser() {
   return registry;
 }
 
+std::function<void(const std::string&)>& warningSink() {
+  static std::function<void(const std::string&)> sink = [](const std::string& text) {
+    std::fprintf(stderr, "warning: %s\n", text.c_str());
+  };
+  return sink;
+}
+
+void Registry::setWarningSink(std::function<void(const std::string&)> sink) {
+  warningSink() = std::move(sink);
+}
+
 const Hive& Registry::load(bool fresh) {
   const std::string stamp = fileStamp(file_);
   if (fresh || stamp.empty() || stamp != cacheStamp_) {
-    auto bytes = readFileBytes(file_);
-    cache_ = bytes ? Hive::fromText(*bytes, kRoot) : Hive();
+    std::string why;
+    auto bytes = readFileBytes(file_, &why);
+    problem_.clear();
+    if (bytes) {
+      bool clean = true;
+      std::size_t line = 0;
+      cache_ = Hive::fromText(*bytes, kRoot, &clean, &line);
+      if (!clean) {
+        problem_ = file_.string() + " line " + std::to_string(line) +
+                   ": not understood; the file is kept as it is and settings are not saved to it";
+      }
+    } else {
+      cache_ = Hive();
+      struct stat st {};
+      if (::lstat(file_.c_str(), &st) == 0 || errno != ENOENT) {
+        problem_ = file_.string() + " " + why + "; settings are not read from it or saved to it";
+      }
+    }
     cacheStamp_ = stamp;
+    if (!problem_.empty() && problem_ != warned_) {
+      warned_ = problem_;
+      if (warningSink()) warningSink()(problem_);
+    }
   }
   return cache_;
+}
+
+std::optional<std::string> Registry::readProblem() {
+  std::lock_guard guard(mutex_);
+  load();
+  if (problem_.empty()) return std::nullopt;
+  return problem_;
 }
 
 RegStatus Registry::read(const std::function<RegStatus(const Hive&)>& fn) {
@@ -150,6 +189,7 @@ RegStatus Registry::read(const std::function<RegStatus(const Hive&)>& fn) {
 RegStatus Registry::modify(const std::function<RegStatus(Hive&)>& fn) {
   std::lock_guard guard(mutex_);
   if (batch_) {
+    if (!problem_.empty()) return RegStatus::AccessDenied;  // never write over what did not read
     Hive hive = cache_;
     const RegStatus status = fn(hive);
     if (status != RegStatus::Success) return status;
@@ -162,6 +202,7 @@ RegStatus Registry::modify(const std::function<RegStatus(Hive&)>& fn) {
   FileLock lock(file_);
   if (!lock.locked()) return RegStatus::AccessDenied;
   Hive hive = load(/*fresh=*/true);  // a writer must never build on a stale copy
+  if (!problem_.empty()) return RegStatus::AccessDenied;
   const RegStatus status = fn(hive);
   if (status != RegStatus::Success) return status;
   if (!writeFileAtomically(file_, hive.toText(kRoot))) return RegStatus::AccessDenied;

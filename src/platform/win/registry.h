@@ -54,6 +54,13 @@ class Registry {
   // A copy of the newest hive (for listings and tests).
   Hive snapshot();
 
+  // Why the hive file did not read cleanly ("FILE line 7: not understood"), if it did not.
+  // Such a file is never written over: what did read is used, changes are refused with
+  // AccessDenied, and the file stays as the user left it.
+  std::optional<std::string> readProblem();
+  // Where the one warning per problem goes; standard error unless set.
+  static void setWarningSink(std::function<void(const std::string&)> sink);
+
  private:
   friend class RegKey;
   friend class RegistryBatch;
@@ -69,6 +76,8 @@ class Registry {
   Hive cache_;
   std::string cacheStamp_;  // identity of the file the cache was read from
   std::unique_ptr<Batch> batch_;
+  std::string problem_;     // why the cached file is not to be written over
+  std::string warned_;      // the problem last reported
 };
 
 // Makes the calls on a registry, while it lives, one transaction: the hive file is locked

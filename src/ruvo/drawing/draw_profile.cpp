@@ -13,6 +13,7 @@
 #include "ruvo/drawing/frame_insert.h"
 #include "ruvo/drawing/profile_entities.h"
 #include "ruvo/drawing/profile_fit.h"
+#include "ruvo/drawing/profile_geometry.h"
 #include "ruvo/drawing/profile_layout.h"
 
 namespace ruvo {
@@ -49,6 +50,13 @@ DrawProfileResult DrawProfile(host::Host& host, CDocData& doc, bool withFrame,
   if (!lock.locked()) return result;
   host.editor().resetInputOptions();
   if (doc.pointList.size() < 2) return result;
+  // Checked before anything is made: an absurd range would create rulers without end, and a
+  // number that is not finite would reach the drawing and no file could hold it.
+  result.refused = ProfileLimitProblem(doc);
+  if (!result.refused.empty()) {
+    host.commandLine().print("\n命令:" + result.refused + "\n");
+    return result;
+  }
 
   cad::Database& db = lock.document()->database();
   EnsureLayer(db, kLineLayer);

@@ -25,6 +25,7 @@ struct DrawProfileResult {
   std::vector<cad::ObjectId> ids;  // the run's entities, in creation order
   cad::ObjectId frame;             // the frame reference, when one was inserted
   geom::Point3d insertionPoint;    // where the local origin went when Placed
+  std::string refused;             // why nothing was drawn, when the profile cannot be
 };
 
 // Runs ComputeHighRange's caller contract: the range must be current.

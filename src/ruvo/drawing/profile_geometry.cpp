@@ -1,6 +1,7 @@
 #include "ruvo/drawing/profile_geometry.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace ruvo {
 
@@ -67,6 +68,71 @@ geom::Vector2d ProfileBoxSize(const ProfileGeometry& g) { return {g.W + 35, g.H 
 
 geom::Point2d FrameInsertionPoint(const ProfileGeometry& g, double paperWidth, double paperHeight) {
   return {-(paperWidth - g.W) / 2, -(paperHeight - g.H) / 2 - 32};
+}
+
+namespace {
+
+bool UsableScale(double v) { return std::isfinite(v) && v >= 0.001 && v <= 1e8; }
+
+std::string Shown(double v) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%g", v);
+  return buf;
+}
+
+}  // namespace
+
+std::vector<std::string> ReplaceUnusableSettings(CDocData& doc) {
+  std::vector<std::string> notes;
+  const auto replace = [&](const char* name, auto& member, auto value) {
+    notes.push_back(std::string(name) + " " + Shown(static_cast<double>(member)) + " replaced by " +
+                    Shown(static_cast<double>(value)));
+    member = value;
+  };
+  if (!UsableScale(doc.XYScale)) replace("XYScale", doc.XYScale, 1000.0);
+  if (!UsableScale(doc.XScale)) replace("XScale", doc.XScale, 500.0);
+  if (!UsableScale(doc.YScale)) {
+    replace("YScale", doc.YScale, doc.bXYEqual == 1 ? doc.XScale : 500.0);
+  }
+  if (!std::isfinite(doc.txtX) || doc.txtX <= 0) replace("txtX", doc.txtX, 5.0);
+  if (doc.txtX > 1000) replace("txtX", doc.txtX, 1000.0);
+  if (!std::isfinite(doc.txtY) || doc.txtY <= 0) replace("txtY", doc.txtY, 5.0);
+  if (doc.txtY > 500) replace("txtY", doc.txtY, 500.0);
+  if (!std::isfinite(doc.RodWidth)) replace("RodWidth", doc.RodWidth, 1.5);
+  if (doc.RodWidth > 3) replace("RodWidth", doc.RodWidth, 3.0);
+  if (doc.RodWidth < 0.1) replace("RodWidth", doc.RodWidth, 0.1);
+  if (doc.SideDistance > 10) replace("SideDistance", doc.SideDistance, std::int32_t{10});
+  if (doc.SideDistance < 0) replace("SideDistance", doc.SideDistance, std::int32_t{0});
+  return notes;
+}
+
+std::string ProfileLimitProblem(const CDocData& doc) {
+  if (!UsableScale(doc.XYScale) || !UsableScale(doc.XScale) || !UsableScale(doc.YScale)) {
+    return "XYScale, XScale and YScale must lie in [0.001, 1e8]";
+  }
+  if (!(doc.txtX > 0 && doc.txtX <= 1000) || !(doc.txtY > 0 && doc.txtY <= 500)) {
+    return "the tick steps txtX and txtY must lie in (0, 1000] and (0, 500]";
+  }
+  for (const CDataStruct& p : doc.pointList) {
+    if (!std::isfinite(p.dDist) || !std::isfinite(p.dHigh)) {
+      return "point " + std::to_string(p.nNo) + " has a distance or elevation that is not finite";
+    }
+  }
+  const ProfileGeometry g = MakeGeometry(doc);
+  for (const double v : {g.W, g.H, g.Tx, g.Ty, g.Kx, g.Ky, doc.dRangeTop, doc.dRangeBottom}) {
+    if (!std::isfinite(v)) return "the profile's size is not a finite number";
+  }
+  const double rows = (doc.dRangeTop - doc.dRangeBottom) / doc.txtY;
+  if (rows > kMaxRulerTicks) {
+    return "the elevation range " + Shown(doc.dRangeBottom) + " to " + Shown(doc.dRangeTop) +
+           " needs " + Shown(std::ceil(rows)) + " ruler ticks of " + Shown(doc.txtY) +
+           " m (at most " + Shown(kMaxRulerTicks) + "); check the elevations";
+  }
+  if (doc.bXScale == 1 && g.Tx > 0 && g.W / g.Tx > kMaxRulerTicks) {
+    return "the section length needs " + Shown(std::ceil(g.W / g.Tx)) +
+           " horizontal ruler ticks (at most " + Shown(kMaxRulerTicks) + ")";
+  }
+  return {};
 }
 
 std::string FrameCaption(int kind) {

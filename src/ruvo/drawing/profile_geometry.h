@@ -4,6 +4,7 @@
 // end of the baseline). Units are millimetres of the printed sheet.
 
 #include <string>
+#include <vector>
 
 #include "platform/geom/vec.h"
 #include "ruvo/section/doc_data.h"
@@ -57,6 +58,20 @@ geom::Vector2d ProfileBoxSize(const ProfileGeometry& g);
 // Where a frame block of the given sheet size is inserted so that the sheet is centred on
 // the graph's width and lowered to make room for the rows.
 geom::Point2d FrameInsertionPoint(const ProfileGeometry& g, double paperWidth, double paperHeight);
+
+// Stored settings the drawing page would not accept, replaced by the values the page puts in
+// their place (scales 1000 and 500, tick steps 5 or their upper limits, the ruler width and
+// side distance kept within their limits). One note per replaced setting, e.g. "XScale 0
+// replaced by 500". Scales below 0.001 (which a data file cannot even hold) count as unusable.
+std::vector<std::string> ReplaceUnusableSettings(CDocData& doc);
+
+// Why a profile of the document's settings, points and current range cannot be drawn: a
+// scale out of its range, a number that is not finite, or more ruler ticks than any sheet
+// holds (an absurd elevation range). Empty when it can be drawn.
+std::string ProfileLimitProblem(const CDocData& doc);
+
+// No ruler of a drawable profile has more ticks than this.
+inline constexpr double kMaxRulerTicks = 5000;
 
 // The frame list's caption of a kind, e.g. "A3图框(横向)".
 std::string FrameCaption(int kind);

@@ -1,15 +1,587 @@
 #include "ruvo/pages/data_dlg.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTableWidget>
+#include <QToolButton>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/host/display.h"
+#include "platform/host/host.h"
+#include "platform/host/user_interface.h"
+#include "platform/win/profile.h"
+#include "ruvo/drawing/number_text.h"
+#include "ruvo/host/host_access.h"
+#include "ruvo/pages/dialog_units.h"
 #include "ruvo/pages/page_context.h"
+#include "ruvo/section/doc_data.h"
+#include "ruvo/section/get_data.h"
+#include "ruvo/section/point_list.h"
+#include "ruvo/section/text_format.h"
 
 namespace ruvo {
 
+namespace {
+
+const QString kDeleted = QStringLiteral("×");
+const QString kMarked = QStringLiteral("√");
+const QColor kHighlight(255, 0, 255);
+const QColor kDisabledBack(190, 190, 190);
+const QColor kDisabledText(104, 105, 109);
+
+std::optional<double> ParseNumber(const QString& text) {
+  bool ok = false;
+  const double v = QLocale::c().toDouble(text.trimmed(), &ok);
+  if (!ok || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+// "%.1f" without trailing zeros and point, as the range boxes show their numbers.
+QString RangeText(double v) { return QString::fromStdString(FormatTrimmed(v, 1)); }
+
+// The up-down control beside a box: +1 for the upper arrow, -1 for the lower one.
+QWidget* MakeSpin(QWidget* parent, const QString& name, std::function<void(int)> stepped) {
+  auto* spin = new QWidget(parent);
+  spin->setObjectName(name);
+  for (int i = 0; i < 2; ++i) {
+    auto* b = new QToolButton(spin);
+    b->setArrowType(i == 0 ? Qt::UpArrow : Qt::DownArrow);
+    b->setObjectName(i == 0 ? QStringLiteral("up") : QStringLiteral("down"));
+    b->setAutoRepeat(true);
+    QObject::connect(b, &QToolButton::clicked, spin, [stepped, i] { stepped(i == 0 ? 1 : -1); });
+  }
+  return spin;
+}
+
+void LayOutSpin(QWidget* spin, const QRect& r) {
+  spin->setGeometry(r);
+  const auto buttons = spin->findChildren<QToolButton*>();
+  const int h = r.height() / 2;
+  for (QToolButton* b : buttons) {
+    b->setGeometry(0, b->objectName() == QStringLiteral("up") ? 0 : h, r.width(),
+                   b->objectName() == QStringLiteral("up") ? h : r.height() - h);
+  }
+}
+
+}  // namespace
+
 CDataDlg::CDataDlg(PageContext& context, QWidget* parent) : QWidget(parent), context_(context) {
   setObjectName(QStringLiteral("CDataDlg"));
+  if (const CDocData* doc = context_.currentDocData()) {
+    v_.FilterHMin = doc->FilterHMin;
+    v_.FilterHMax = doc->FilterHMax;
+    v_.FilterHeight = doc->FilterHeight;
+    v_.AutoAssign = doc->AutoAssign;
+  }
+  BuildControls();
+  RefreshFromDocument();
+  LoadRemarkCodes();
 }
 
 CDataDlg::~CDataDlg() = default;
 
-void CDataDlg::RefreshFromDocument() {}
+void CDataDlg::BuildControls() {
+  const bool legacy = context_.edition() == Edition::Legacy;
+  resize(DluX(189), DluY(293));
+  auto label = [&](const QString& text, int x, int y, int w, int h) {
+    auto* l = new QLabel(text, this);
+    l->setGeometry(DluRect(x, y, w, h));
+  };
+  auto line = [&](int x, int y, int w) {
+    auto* f = new QFrame(this);
+    f->setFrameShape(QFrame::HLine);
+    f->setFrameShadow(QFrame::Sunken);
+    f->setGeometry(DluX(x), DluY(y) - 1, DluX(w), 2);
+  };
+  auto button = [&](const QString& name, const QString& text, int x, int y, int w, int h) {
+    auto* b = new QPushButton(text, this);
+    b->setObjectName(name);
+    b->setGeometry(DluRect(x, y, w, h));
+    b->setAutoDefault(false);
+    return b;
+  };
+  auto check = [&](const QString& name, const QString& text, int x, int y, int w, int h) {
+    auto* c = new QCheckBox(text, this);
+    c->setObjectName(name);
+    c->setGeometry(DluRect(x, y, w, h + 2));
+    connect(c, &QCheckBox::clicked, this, [this, c] { OnChecked(c); });
+    checks_[name] = c;
+    return c;
+  };
+  auto edit = [&](const QString& name, int x, int y, int w, int h) {
+    auto* e = new QLineEdit(this);
+    e->setObjectName(name);
+    e->setGeometry(DluRect(x, y, w, h));
+    e->installEventFilter(this);
+    edits_[name] = e;
+    return e;
+  };
+
+  label(QStringLiteral("第一步：获取数据"), 7, 3, 75, 8);
+  line(83, 7, 95);
+  QPushButton* common = button(
+      QStringLiteral("acquire"),
+      legacy ? QStringLiteral("获取交点(常用)") : QStringLiteral("获取交点数据"), 34, 14, 65, 18);
+  QPushButton* precise =
+      button(QStringLiteral("acquirePrecise"),
+             legacy ? QStringLiteral("获取交点(备用)") : QStringLiteral("获取交点(精准)"), 136, 14,
+             37, 18);
+  precise->setVisible(legacy);
+  connect(common, &QPushButton::clicked, this, [this] { Acquire(kModeCommon); });
+  connect(precise, &QPushButton::clicked, this, [this] { Acquire(kModePrecise); });
+  check(QStringLiteral("bSetHigh"), QStringLiteral("对象赋高程值"), 111, 18, 59, 11);
+  check(QStringLiteral("FilterHeight"), QStringLiteral("获取交点高程范围"), 5, 35, 80, 12);
+  QLineEdit* low = edit(QStringLiteral("FilterHMin"), 88, 35, 39, 12);
+  LayOutSpin(
+      MakeSpin(this, QStringLiteral("FilterHMinSpin"), [this, low](int d) { OnSpin(low, d); }),
+      DluRect(114, 34, 12, 14));
+  label(QStringLiteral("-"), 131, 36, 8, 10);
+  QLineEdit* high = edit(QStringLiteral("FilterHMax"), 141, 35, 39, 12);
+  LayOutSpin(
+      MakeSpin(this, QStringLiteral("FilterHMaxSpin"), [this, high](int d) { OnSpin(high, d); }),
+      DluRect(168, 33, 12, 15));
+  check(
+      QStringLiteral("AutoAssign"),
+      legacy ? QStringLiteral("自动修改高程小于0的交点") : QStringLiteral("自动修改高程异常的交点"),
+      5, 49, 113, 11);
+
+  label(QStringLiteral("第二步：修改数据"), 7, 62, 75, 9);
+  line(83, 66, 95);
+  layers_ = new QComboBox(this);
+  layers_->setObjectName(QStringLiteral("layers"));
+  layerModel_ = new QStandardItemModel(layers_);
+  layers_->setModel(layerModel_);
+  layers_->setGeometry(DluX(3), DluY(73), DluX(143), DluY(14));
+  connect(button(QStringLiteral("filter"), QStringLiteral("筛选"), 149, 72, 31, 16),
+          &QPushButton::clicked, this, [this] { FilterLayers(); });
+
+  list_ = new QTableWidget(0, 6, this);
+  list_->setObjectName(QStringLiteral("points"));
+  list_->setGeometry(DluRect(3, 90, 180, 181));
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);  // the page starts every edit
+  list_->verticalHeader()->hide();
+  list_->verticalHeader()->setDefaultSectionSize(20);
+  list_->installEventFilter(this);
+  const QString titles[] = {QStringLiteral("No"), QStringLiteral(" 高程"),
+                            QStringLiteral("删"), QStringLiteral("注释"),
+                            QStringLiteral("标"), QStringLiteral("图层")};
+  const int widths[] = {25, 50, 25, 50, 25, 50};
+  for (int c = 0; c < 6; ++c) {
+    auto* header = new QTableWidgetItem(titles[c]);
+    if (c == kDelete) header->setToolTip(QStringLiteral("双击删除"));
+    if (c == kMark) header->setToolTip(QStringLiteral("双击标识"));
+    list_->setHorizontalHeaderItem(c, header);
+    list_->setColumnWidth(c, list_->width() * widths[c] / 240);
+  }
+  connect(list_, &QTableWidget::cellClicked, this, [this](int r, int c) { OnCellClicked(r, c); });
+  connect(list_, &QTableWidget::cellDoubleClicked, this,
+          [this](int r, int c) { OnCellDoubleClicked(r, c); });
+  connect(list_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+    if (!filling_) OnEndEdit(item->row(), item->column(), item->text());
+  });
+
+  check(QStringLiteral("bIncrement"), QStringLiteral("增量"), 3, 275, 26, 12);
+  edit(QStringLiteral("dIncrement"), 31, 275, 33, 12);
+  addPoint_ = button(QStringLiteral("addPoint"), QStringLiteral("加点"), 67, 274, 35, 14);
+  connect(addPoint_, &QPushButton::clicked, this, [this] { AddPoint(); });
+  displayMode_ = new QComboBox(this);
+  displayMode_->setObjectName(QStringLiteral("KneePnt"));
+  displayMode_->setGeometry(DluX(107), DluY(274), DluX(73), DluY(14));
+  displayMode_->addItems({QStringLiteral("仅显示交点"), QStringLiteral("显示交点与拐点"),
+                          QStringLiteral("仅显示拐点")});
+  connect(displayMode_, &QComboBox::activated, this, [this](int index) {
+    if (CDocData* doc = context_.currentDocData()) {
+      doc->KneePnt = index;
+      FillPointList();
+    }
+  });
+}
+
+void CDataDlg::RefreshFromDocument() {
+  FillPointList();
+  FillLayerList();
+  CDocData* doc = context_.currentDocData();
+  setEnabled(doc != nullptr);
+  if (doc == nullptr) return;
+  v_.dIncrement = doc->dIncrement;
+  v_.bIncrement = doc->bIncrement;
+  v_.FilterHeight = doc->FilterHeight;
+  v_.AutoAssign = doc->AutoAssign;
+  v_.FilterHMin = doc->FilterHMin;
+  v_.FilterHMax = doc->FilterHMax;
+  displayMode_->setCurrentIndex(std::clamp(doc->KneePnt, 0, 2));
+  v_.bSetHigh = doc->bSetHigh;
+  checks_[QStringLiteral("bSetHigh")]->setEnabled(doc->bFromDrawing == 1);
+  PushToControls();
+}
+
+void CDataDlg::PushToControls() {
+  edits_[QStringLiteral("dIncrement")]->setText(QString::number(v_.dIncrement, 'g', 15));
+  edits_[QStringLiteral("FilterHMin")]->setText(QString::number(v_.FilterHMin, 'g', 15));
+  edits_[QStringLiteral("FilterHMax")]->setText(QString::number(v_.FilterHMax, 'g', 15));
+  checks_[QStringLiteral("bIncrement")]->setChecked(v_.bIncrement == 1);
+  checks_[QStringLiteral("FilterHeight")]->setChecked(v_.FilterHeight == 1);
+  checks_[QStringLiteral("AutoAssign")]->setChecked(v_.AutoAssign == 1);
+  checks_[QStringLiteral("bSetHigh")]->setChecked(v_.bSetHigh == 1);
+}
+
+bool CDataDlg::CommitControls() {
+  if (prompting_) return false;
+  Values next = v_;
+  struct Field {
+    const char* name;
+    double Values::*member;
+  };
+  static constexpr Field kNumbers[] = {{"dIncrement", &Values::dIncrement},
+                                       {"FilterHMin", &Values::FilterHMin},
+                                       {"FilterHMax", &Values::FilterHMax}};
+  for (const Field& f : kNumbers) {
+    const std::optional<double> v = ParseNumber(edits_[QString::fromLatin1(f.name)]->text());
+    if (!v) {
+      // The box takes the focus from the edit: it shows the kept value before the box
+      // appears, so that leaving it cannot prompt a second time.
+      PushToControls();
+      prompting_ = true;
+      context_.host().userInterface().messageBox("请输入一个数字。", "剖面");
+      prompting_ = false;
+      return false;
+    }
+    next.*f.member = *v;
+  }
+  next.bIncrement = checks_[QStringLiteral("bIncrement")]->isChecked() ? 1 : 0;
+  next.FilterHeight = checks_[QStringLiteral("FilterHeight")]->isChecked() ? 1 : 0;
+  next.AutoAssign = checks_[QStringLiteral("AutoAssign")]->isChecked() ? 1 : 0;
+  next.bSetHigh = checks_[QStringLiteral("bSetHigh")]->isChecked() ? 1 : 0;
+  v_ = next;
+  return true;
+}
+
+void CDataDlg::OnChecked(QCheckBox* box) {
+  if (!CommitControls()) return;
+  CDocData* doc = context_.currentDocData();
+  if (doc == nullptr) return;
+  const QString name = box->objectName();
+  if (name == QStringLiteral("bIncrement")) doc->bIncrement = v_.bIncrement;
+  if (name == QStringLiteral("FilterHeight")) doc->FilterHeight = v_.FilterHeight;
+  if (name == QStringLiteral("AutoAssign")) doc->AutoAssign = v_.AutoAssign;
+  if (name == QStringLiteral("bSetHigh")) doc->bSetHigh = v_.bSetHigh;
+}
+
+void CDataDlg::OnEditLeft(QLineEdit* edit) {
+  if (!CommitControls()) return;
+  CDocData* doc = context_.currentDocData();
+  if (doc == nullptr) return;
+  const QString name = edit->objectName();
+  if (name == QStringLiteral("dIncrement")) doc->dIncrement = v_.dIncrement;
+  if (name == QStringLiteral("FilterHMin")) doc->FilterHMin = v_.FilterHMin;
+  if (name == QStringLiteral("FilterHMax")) doc->FilterHMax = v_.FilterHMax;
+  PushToControls();
+}
+
+void CDataDlg::OnSpin(QLineEdit* edit, int delta) {
+  const double v = std::atof(edit->text().toUtf8().constData()) + delta;
+  edit->setText(RangeText(v));
+  CommitControls();
+}
+
+void CDataDlg::FillPointList() {
+  filling_ = true;
+  list_->setUpdatesEnabled(false);  // one repaint for the whole fill
+  list_->setRowCount(0);            // also forgets the rows' marks
+  const CDocData* doc = context_.currentDocData();
+  if (doc != nullptr && !doc->pointList.empty()) {
+    int listed = 0;
+    for (const CDataStruct& p : doc->pointList) listed += IsPointListed(p, doc->KneePnt) ? 1 : 0;
+    list_->setRowCount(listed);
+    int row = 0;
+    for (const CDataStruct& p : doc->pointList) {
+      if (!IsPointListed(p, doc->KneePnt)) continue;
+      const QString texts[] = {QString::number(p.nNo + 1),
+                               QString::fromStdString(FormatTrimmed(p.dHigh, 3)),
+                               p.bDelete == 1 ? kDeleted : QString(),
+                               QString::fromStdString(p.strNote),
+                               p.bMark == 1 ? kMarked : QString(),
+                               QString::fromStdString(p.strLayer)};
+      for (int c = 0; c < 6; ++c) {
+        auto* item = new QTableWidgetItem(texts[c]);
+        const bool editable = c == kHigh || c == kNote;
+        item->setFlags(editable ? item->flags() | Qt::ItemIsEditable
+                                : item->flags() & ~Qt::ItemIsEditable);
+        item->setTextAlignment(c == kHigh || c == kLayer ? Qt::AlignLeft | Qt::AlignVCenter
+                                                         : Qt::AlignCenter);
+        list_->setItem(row, c, item);
+      }
+      if (p.bDelete == 1) SetRowDisabled(row, true);
+      if (p.bRevised == 1) SetCellHighlight(row, kHigh, true);
+      ++row;
+    }
+  }
+  AutoSizeColumns();
+  list_->setUpdatesEnabled(true);
+  filling_ = false;
+}
+
+void CDataDlg::FillLayerList() {
+  layerModel_->clear();
+  layers_->setCurrentIndex(-1);
+  const CDocData* doc = context_.currentDocData();
+  if (doc == nullptr) return;
+  for (const std::string& name : doc->layerList) {
+    auto* item = new QStandardItem(QString::fromStdString(name));
+    item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
+    item->setCheckState(Qt::Checked);
+    layerModel_->appendRow(item);
+  }
+}
+
+void CDataDlg::LoadRemarkCodes() {
+  codes_.clear();
+  // The legacy edition keeps remarks as typed.
+  if (context_.edition() == Edition::Legacy) return;
+  const std::filesystem::path ini = context_.moduleFolder() / "Tabulix.ini";
+  // Every code is read, however many there are: a fixed buffer for the names would drop
+  // the later codes and cut the last one it kept.
+  for (const std::string& code : win::getProfileKeyNames(ini, "CODE")) {
+    std::string remark = win::getProfileString(ini, "CODE", code, "");
+    const std::size_t first = remark.find_first_not_of('"');
+    const std::size_t last = remark.find_last_not_of('"');
+    remark = first == std::string::npos ? std::string() : remark.substr(first, last - first + 1);
+    codes_.emplace(code, remark);
+  }
+}
+
+int CDataDlg::PointIndex(int row) const {
+  const CDocData* doc = context_.currentDocData();
+  if (doc == nullptr || row < 0 || row >= list_->rowCount()) return -1;
+  const QTableWidgetItem* no = list_->item(row, kNo);
+  if (no == nullptr) return -1;
+  bool ok = false;
+  const int n = no->text().toInt(&ok);
+  if (!ok || n < 1 || static_cast<std::size_t>(n) > doc->pointList.size()) return -1;
+  return n - 1;
+}
+
+void CDataDlg::LocatePoint(int row) {
+  const int index = PointIndex(row);
+  if (index < 0) return;
+  host::Host& host = context_.host();
+  const geom::Point3d at =
+      context_.currentDocData()->pointList[static_cast<std::size_t>(index)].ptPos;
+  WriteLockedDocument lock(host);
+  if (!lock.locked()) return;
+  host::ViewRecord view = SaveView(host);
+  view.center = {at.x, at.y};
+  host.display().setCurrentView(view);
+  const double h = 0.025 * view.height;
+  host.display().drawVector({at.x - h, at.y + h, 0}, {at.x + h, at.y - h, 0},
+                            kTemporaryVectorColour);
+  host.display().drawVector({at.x - h, at.y - h, 0}, {at.x + h, at.y + h, 0},
+                            kTemporaryVectorColour);
+  host.display().updateDisplay();
+}
+
+void CDataDlg::Acquire(int mode) {
+  CDocData* doc = context_.currentDocData();
+  if (doc == nullptr) return;
+  host::Host& host = context_.host();
+  if (!IsWorldUcs(host)) {
+    host.userInterface().messageBox(kMsgNotWorldUcs, "剖面", host::MessageBoxButtons::Ok,
+                                    host::MessageBoxIcon::Warning);
+    return;
+  }
+  CGetData getData(host, context_.edition());
+  if (getData.AcquireSection(*doc, mode)) {
+    doc->bFromDrawing = 1;
+    doc->bUserRange = 0;
+  }
+  RefreshFromDocument();
+  doc->paperPreview.ResetPreview();
+}
+
+void CDataDlg::AddPoint() {
+  CDocData* doc = context_.currentDocData();
+  if (doc == nullptr || doc->pointList.empty()) return;
+  const int number = CGetData(context_.host(), context_.edition()).AddPoint(*doc);
+  FillPointList();
+  FillLayerList();
+  for (int row = 0; row < list_->rowCount(); ++row) {
+    if (list_->item(row, kNo)->text() != QString::number(number + 1)) continue;
+    list_->scrollToItem(list_->item(row, kNo), QAbstractItemView::EnsureVisible);
+    list_->setFocus();
+    list_->selectRow(row);
+    break;
+  }
+}
+
+void CDataDlg::FilterLayers() {
+  CDocData* doc = context_.currentDocData();
+  if (doc == nullptr) return;
+  // The ticked names themselves, not the chooser's joined text, so that a layer name with
+  // the list separator in it or a locale with another separator cannot confuse the filter.
+  std::vector<std::string> ticked;
+  for (int i = 0; i < layerModel_->rowCount(); ++i) {
+    const QStandardItem* item = layerModel_->item(i);
+    if (item->checkState() == Qt::Checked) ticked.push_back(item->text().toStdString());
+  }
+  FilterByLayers(*doc, ticked);
+  FillPointList();
+}
+
+void CDataDlg::OnCellClicked(int row, int column) {
+  const CDocData* doc = context_.currentDocData();
+  const int index = PointIndex(row);
+  if (doc == nullptr || index < 0) return;
+  const CDataStruct& p = doc->pointList[static_cast<std::size_t>(index)];
+  const int n = index + 1;
+  const int count = static_cast<int>(doc->pointList.size());
+  if (column == kHigh && p.bDelete != 1) {
+    EditSubItem(row, kHigh);
+  } else if (column == kNote && n >= 2 && n < count && p.bDelete != 1) {
+    EditSubItem(row, kNote);
+  } else {
+    LocatePoint(row);
+  }
+}
+
+void CDataDlg::OnCellDoubleClicked(int row, int column) {
+  CDocData* doc = context_.currentDocData();
+  const int index = PointIndex(row);
+  if (doc == nullptr || index < 0) return;
+  const int n = index + 1;
+  // The first and the last point can be neither deleted nor marked.
+  if (n < 2 || n >= static_cast<int>(doc->pointList.size())) return;
+  CDataStruct& p = doc->pointList[static_cast<std::size_t>(index)];
+  if (column == kDelete) {
+    p.bDelete = p.bDelete == 1 ? 0 : 1;
+    SetCellText(row, kDelete, p.bDelete == 1 ? kDeleted : QString());
+    SetRowDisabled(row, p.bDelete == 1);
+  } else if (column == kMark) {
+    p.bMark = p.bMark == 1 ? 0 : 1;
+    SetCellText(row, kMark, p.bMark == 1 ? kMarked : QString());
+  }
+}
+
+void CDataDlg::OnEndEdit(int row, int column, const QString& text) {
+  CDocData* doc = context_.currentDocData();
+  const int index = PointIndex(row);
+  if (doc == nullptr || doc->pointList.empty() || index < 0) return;
+  CDataStruct& p = doc->pointList[static_cast<std::size_t>(index)];
+  if (column == kHigh) {
+    const std::optional<double> high = ParseReal(text.trimmed().toStdString());
+    if (!high) {  // nothing to store: the cell shows the point's elevation again
+      SetCellText(row, kHigh, QString::fromStdString(FormatTrimmed(p.dHigh, 3)));
+      return;
+    }
+    if (p.bRevised == 1) SetCellHighlight(row, kHigh, false);
+    CGetData(context_.host(), context_.edition())
+        .CommitTypedHeight(*doc, static_cast<std::size_t>(index), *high);
+  } else if (column == kNote) {
+    QString note = text.trimmed();
+    if (note.size() >= 1 && note.size() <= 2) {
+      const auto code = codes_.find(note.toUpper().toStdString());
+      if (code != codes_.end()) {
+        note = QString::fromStdString(code->second);
+        SetCellText(row, kNote, note);
+      }
+    }
+    p.strNote = note.toStdString();
+  }
+}
+
+void CDataDlg::OnListKey(int key) {
+  const QList<QTableWidgetSelectionRange> ranges = list_->selectedRanges();
+  if (ranges.isEmpty()) return;
+  const int row = ranges.front().topRow();
+  if (key == Qt::Key_Up) LocatePoint(std::max(row - 1, 0));
+  if (key == Qt::Key_Down && row + 1 < list_->rowCount()) LocatePoint(row + 1);
+}
+
+bool CDataDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut) {
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (edit != nullptr && edits_.count(edit->objectName()) != 0) OnEditLeft(edit);
+  } else if (watched == list_ && event->type() == QEvent::KeyPress) {
+    // Before the list moves its selection: the point located is the one it moves to. (The
+    // open cell editor takes its keys itself; they never reach the list.)
+    OnListKey(static_cast<QKeyEvent*>(event)->key());
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void CDataDlg::keyPressEvent(QKeyEvent* event) {
+  // The page never closes: Enter and Escape end here instead of reaching a dialog.
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+      event->accept();
+      return;
+    default:
+      QWidget::keyPressEvent(event);
+  }
+}
+
+void CDataDlg::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (list_ == nullptr) return;
+  QCheckBox* increment = checks_[QStringLiteral("bIncrement")];
+  const int h = increment->height();
+  const QPoint top = list_->pos();
+  list_->setGeometry(top.x(), top.y(), width() - 10, height() - h - top.y() - 10);
+  const int d = height() - h;
+  for (QWidget* w : {static_cast<QWidget*>(increment),
+                     static_cast<QWidget*>(edits_[QStringLiteral("dIncrement")]),
+                     static_cast<QWidget*>(displayMode_)}) {
+    w->move(w->x(), d - 5);
+  }
+  addPoint_->move(addPoint_->x(), d - 7);
+}
+
+void CDataDlg::SetRowDisabled(int row, bool disabled) {
+  for (int c = 0; c < list_->columnCount(); ++c) {
+    QTableWidgetItem* item = list_->item(row, c);
+    if (item == nullptr) continue;
+    item->setBackground(disabled ? QBrush(kDisabledBack) : QBrush());
+    item->setForeground(disabled ? QBrush(kDisabledText) : QBrush());
+  }
+}
+
+void CDataDlg::SetCellHighlight(int row, int column, bool highlight) {
+  if (QTableWidgetItem* item = list_->item(row, column)) {
+    item->setBackground(highlight ? QBrush(kHighlight) : QBrush());
+    item->setData(Qt::UserRole, highlight);
+  }
+}
+
+void CDataDlg::SetCellText(int row, int column, const QString& text) {
+  const bool filling = filling_;
+  filling_ = true;
+  if (QTableWidgetItem* item = list_->item(row, column)) item->setText(text);
+  filling_ = filling;
+}
+
+void CDataDlg::EditSubItem(int row, int column) {
+  LocatePoint(row);  // what the list's begin-edit notification does
+  if (QTableWidgetItem* item = list_->item(row, column)) list_->editItem(item);
+}
+
+void CDataDlg::AutoSizeColumns() {
+  for (int c = 0; c < list_->columnCount(); ++c) {
+    list_->resizeColumnToContents(c);
+    list_->setColumnWidth(c, std::clamp(list_->columnWidth(c), 10, 150));
+  }
+}
 
 }  // namespace ruvo

@@ -1,10 +1,26 @@
 #pragma once
 // The palette's first page: getting the section points and editing them.
+//
+// The page holds no section data: the list shows the current document's points and every
+// change goes straight into that document's record. A row names its point only through its
+// "No" column (the list shows a subset of the points).
 
+#include <QString>
 #include <QWidget>
+#include <map>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QStandardItemModel;
+class QTableWidget;
 
 namespace ruvo {
 
+class CDocData;
 class PageContext;
 
 class CDataDlg final : public QWidget {
@@ -17,9 +33,66 @@ class CDataDlg final : public QWidget {
 
   // Shows the current document's record.
   void RefreshFromDocument();
+  void FillPointList();
+  void FillLayerList();
+  // The remark codes of the export tool's settings file beside the module.
+  void LoadRemarkCodes();
+  // Centres the view on the row's point and marks it with a cross until the next redraw.
+  void LocatePoint(int row);
+
+  // The list's column indices.
+  enum Column { kNo = 0, kHigh = 1, kDelete = 2, kNote = 3, kMark = 4, kLayer = 5 };
+
+  const std::map<std::string, std::string>& remarkCodes() const { return codes_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  struct Values {
+    double dIncrement = 0;
+    int bIncrement = 0;
+    double FilterHMax = 9000, FilterHMin = 1;
+    int FilterHeight = 0, AutoAssign = 1, bSetHigh = 0;
+  };
+
+  void BuildControls();
+  void PushToControls();
+  bool CommitControls();
+  void Acquire(int mode);
+  void AddPoint();
+  void FilterLayers();
+  void OnSpin(QLineEdit* edit, int delta);
+  void OnEditLeft(QLineEdit* edit);
+  void OnChecked(QCheckBox* box);
+  void OnCellClicked(int row, int column);
+  void OnCellDoubleClicked(int row, int column);
+  void OnEndEdit(int row, int column, const QString& text);
+  void OnListKey(int key);
+  // The point index of a row, or -1 when the row names no point of the current document.
+  int PointIndex(int row) const;
+
+  // The list operations the page uses.
+  void SetRowDisabled(int row, bool disabled);
+  void SetCellHighlight(int row, int column, bool highlight);
+  void SetCellText(int row, int column, const QString& text);
+  void EditSubItem(int row, int column);
+  void AutoSizeColumns();
+
   PageContext& context_;
+  Values v_;
+  std::map<std::string, std::string> codes_;  // code -> remark, compared case-sensitively
+  std::map<QString, QLineEdit*> edits_;
+  std::map<QString, QCheckBox*> checks_;
+  QComboBox* layers_ = nullptr;
+  QStandardItemModel* layerModel_ = nullptr;
+  QTableWidget* list_ = nullptr;
+  QComboBox* displayMode_ = nullptr;
+  QPushButton* addPoint_ = nullptr;
+  bool filling_ = false;
+  bool prompting_ = false;
 };
 
 }  // namespace ruvo

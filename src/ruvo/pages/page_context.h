@@ -3,7 +3,9 @@
 // document's record, the module's own folder and the edition it was built as.
 
 #include <filesystem>
+#include <string>
 
+#include "platform/win/registry.h"
 #include "ruvo/section/edition.h"
 
 namespace host {
@@ -23,6 +25,11 @@ class PageContext {
   // The folder of the loaded module ("TK.dxf" and "Tabulix.ini" lie there).
   virtual std::filesystem::path moduleFolder() const = 0;
   virtual Edition edition() const = 0;
+  // The user's registry, where the auto-load registration is kept.
+  virtual win::Registry& registry() { return win::Registry::currentUser(); }
+  // The loaded module's full file name, which the host loads at its start once auto-load is
+  // enabled; empty when unknown (the page then refuses to enable auto-load).
+  virtual std::string moduleFileName() const { return {}; }
 };
 
 }  // namespace ruvo

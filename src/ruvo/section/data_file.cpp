@@ -1,5 +1,6 @@
 #include "ruvo/section/data_file.h"
 
+#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <optional>
@@ -226,6 +227,18 @@ DataFileResult Reader::run() {
   }
   if (renumbered) notes_.push_back("\n命令:数据文件中的点号不连续，已按顺序重新编号\n");
 
+  // A record where a list should have ended means its count is too small, and the rest would
+  // be dropped silently. Both readers check the point list; the vertex part is only the
+  // business of the readers that keep it.
+  const auto recordFollows = [&](bool vertices) {
+    if (at_ >= lines_.size()) return false;
+    CDataStruct p;
+    CPntList v;
+    return vertices ? vertex(lines_[at_], v) : point(lines_[at_], p);
+  };
+  if (recordFollows(false)) {
+    return refuse(note("\n命令:数据文件第%lu行：点数少于文件中的点\n", at_ + 1));
+  }
   out_.vertices.clear();
   if (options_.readVertices && out_.version != SectionFileVersion::V30) {
     std::int64_t m = 0;
@@ -237,6 +250,9 @@ DataFileResult Reader::run() {
       CPntList v;
       if (!vertex(*line, v)) return refuse(note("\n命令:数据文件第%lu行格式错误\n", lineNo()));
       out_.vertices.push_back(v);
+    }
+    if (recordFollows(true)) {
+      return refuse(note("\n命令:数据文件第%lu行：顶点数少于文件中的顶点\n", at_ + 1));
     }
   }
   DataFileResult r;
@@ -258,11 +274,13 @@ DataFileResult ParseSectionData(std::string_view bytes, SectionFileContent& out,
 
 DataFileResult ReadSectionFile(const std::filesystem::path& file, SectionFileContent& out,
                                SectionReadOptions options) {
-  const auto bytes = win::readFileBytes(file);
+  std::string why;
+  const auto bytes = win::readFileBytes(file, &why);
   if (!bytes) {
     DataFileResult r;
     r.status = DataFileStatus::CannotOpen;
     r.message = std::string(kMsgImportFailed);
+    r.notes.push_back("\n命令:" + file.string() + " " + why + "\n");
     return r;
   }
   return ParseSectionData(*bytes, out, options);
@@ -321,8 +339,32 @@ std::string FormatSectionData(CDocData& doc, Edition edition) {
   return win::utf8ToGbk(crlf);
 }
 
+std::string UnwritableNumber(const CDocData& doc) {
+  // Fixed notation of larger numbers is hundreds of digits that no reader of the format
+  // expects; what is not finite would not read back at all.
+  const auto bad = [](double v) { return !std::isfinite(v) || std::fabs(v) > 1e15; };
+  if (bad(doc.XYScale) || bad(doc.XScale) || bad(doc.YScale)) return "a scale";
+  for (const CDataStruct& p : doc.pointList) {
+    if (bad(p.ptPos.x) || bad(p.ptPos.y) || bad(p.dHigh) || bad(p.dDist)) {
+      return "point " + std::to_string(p.nNo);
+    }
+  }
+  for (const CPntList& v : doc.vertexList) {
+    if (bad(v.ptPos.x) || bad(v.ptPos.y) || bad(v.dDist) || bad(v.dBulge)) {
+      return "section-line vertex " + std::to_string(v.nIndex);
+    }
+  }
+  return {};
+}
+
 DataFileResult SaveSectionFile(CDocData& doc, const std::filesystem::path& file, Edition edition) {
   DataFileResult r;
+  if (const std::string what = UnwritableNumber(doc); !what.empty()) {
+    r.status = DataFileStatus::CannotWrite;
+    r.message = std::string(kMsgSaveFailed);
+    r.notes.push_back("\n命令:" + what + " holds a number too large or not finite; not saved\n");
+    return r;
+  }
   if (!win::writeFileAtomically(file, FormatSectionData(doc, edition))) {
     r.status = DataFileStatus::CannotWrite;
     r.message = std::string(kMsgSaveFailed);

@@ -57,6 +57,10 @@ DataFileResult ReadSectionFile(const std::filesystem::path& file, SectionFileCon
 // unless the result is ok.
 DataFileResult LoadSectionFile(CDocData& doc, const std::filesystem::path& file);
 
+// What of the document no data file can hold (a number beyond 1e15 or not finite), e.g.
+// "point 3"; empty when all of it can be written.
+std::string UnwritableNumber(const CDocData& doc);
+
 // The file's bytes for the document, always version "ZRK3.8". Blanks, commas and line
 // breaks are removed from every remark and layer name first, in the document too.
 std::string FormatSectionData(CDocData& doc, Edition edition);

@@ -12,8 +12,8 @@
 #include "platform/win/module_path.h"
 #include "ruvo/drawing/entity_ops.h"
 #include "ruvo/drawing/frame_sheet.h"
-#include "ruvo/section/paper_choice.h"
 #include "ruvo/drawing/profile_shapes.h"
+#include "ruvo/section/paper_choice.h"
 
 namespace ruvo {
 

@@ -345,17 +345,15 @@ bool WriteStationFiles(std::vector<CrossSection>& sections, const std::filesyste
     error = folder.string() + ": " + ec.message();
     return false;
   }
-  for (CrossSection& s : sections) {
-    const std::filesystem::path file = folder / (s.station.name + ".txt");
-    const DataFileResult r = SaveSectionFile(s.data, file, Edition::Current);
-    if (!r.ok()) {
-      error = file.string() + ": " + r.message;
-      return false;
-    }
-  }
-  const std::filesystem::path csv = folder / "stations.csv";
-  if (!win::writeFileAtomically(csv, FormatStationsCsv(sections, unitMetres))) {
-    error = csv.string() + ": cannot be written";
+  std::vector<win::FileImage> files;
+  files.reserve(sections.size() + 1);
+  for (CrossSection& s : sections)
+    files.push_back(
+        {folder / (s.station.name + ".txt"), FormatSectionData(s.data, Edition::Current)});
+  files.push_back({folder / "stations.csv", FormatStationsCsv(sections, unitMetres)});
+  std::filesystem::path failed;
+  if (!win::writeFilesAtomically(files, &failed)) {
+    error = failed.string() + ": cannot be written";
     return false;
   }
   return true;

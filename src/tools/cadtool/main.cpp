@@ -1,5 +1,6 @@
 // cadtool: looks into drawings, copies them as a save does, and runs crossing selections.
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <iostream>
@@ -12,6 +13,7 @@
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
 #include "platform/dxf/out_tags.h"
+#include "platform/win/number_parse.h"
 #include "platform/win/utf8.h"
 
 namespace {
@@ -131,18 +133,10 @@ int copy(const std::string& path, const std::string& out) {
 }
 
 bool parseWindow(const std::string& text, double (&v)[4]) {
-  const char* p = text.data();
-  const char* end = p + text.size();
-  for (int i = 0; i < 4; ++i) {
-    auto [next, ec] = std::from_chars(p, end, v[i]);
-    if (ec != std::errc()) return false;
-    p = next;
-    if (i < 3) {
-      if (p == end || *p != ',') return false;
-      ++p;
-    }
-  }
-  return p == end;
+  const auto values = win::parseFiniteNumberList(text, 4);
+  if (!values) return false;
+  std::copy(values->begin(), values->end(), v);
+  return true;
 }
 
 int select(const std::string& path, const std::string& window, bool json) {

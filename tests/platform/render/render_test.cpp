@@ -132,7 +132,8 @@ TEST(SvgWriter, FlipsYAnchorsTextsAndEscapes) {
   o.window = geom::Extents2d::of({0, 0}, {100, 50});
   o.size = 220;
   o.margin = 10;
-  const std::string svg = WriteSvg(p, o);
+  std::string error;
+  const std::string svg = WriteSvg(p, o, error).value_or("");
   EXPECT_NE(svg.find("width=\"220\" height=\"120\""), std::string::npos);
   EXPECT_NE(svg.find("points=\"10,110 210,10\""), std::string::npos);  // y grows downwards
   EXPECT_NE(svg.find("stroke=\"#0000ff\""), std::string::npos);
@@ -143,6 +144,59 @@ TEST(SvgWriter, FlipsYAnchorsTextsAndEscapes) {
   EXPECT_EQ(svg.find("text-anchor"), std::string::npos);
   EXPECT_NE(svg.find("剖面图 &lt;A&amp;B&gt;"), std::string::npos);
   EXPECT_NE(svg.find("WenQuanYi Zen Hei"), std::string::npos);
+}
+
+// Far-away points are clipped at the guard around the page; what cannot be written at all
+// (an unbounded window, a text taller than any page) is refused rather than printed as junk.
+TEST(SvgWriter, HugeCoordinatesAreClippedOrRefused) {
+  Picture p;
+  p.items.push_back(Path{{{0, 0}, {1e100, 0}}, false, 0, {0, 0, 0}, {}});
+  p.items.push_back(Path{{{-1e308, 0.5}, {1e308, 0.5}}, false, 0, {0, 0, 0}, {}});
+  SvgOptions o;
+  o.window = geom::Extents2d::of({0, 0}, {1, 1});
+  o.size = 120;
+  o.margin = 10;
+  std::string error;
+  const auto svg = WriteSvg(p, o, error);
+  ASSERT_TRUE(svg) << error;
+  EXPECT_NE(svg->find("points=\"10,110 1000120,110\""), std::string::npos) << *svg;
+  EXPECT_NE(svg->find("points=\"-1000000,60 1000120,60\""), std::string::npos) << *svg;
+  for (const char c : *svg) EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20);
+
+  // Without a window the extents are unbounded.
+  Picture wide;
+  wide.items.push_back(Path{{{-1e308, 0}, {1e308, 0}}, false, 0, {0, 0, 0}, {}});
+  EXPECT_FALSE(WriteSvg(wide, SvgOptions{}, error));
+  EXPECT_NE(error.find("too large"), std::string::npos);
+
+  Picture tall;
+  Label huge;
+  huge.text = "A";
+  huge.height = 1e100;
+  tall.items.push_back(huge);
+  error.clear();
+  EXPECT_FALSE(WriteSvg(tall, o, error));
+  EXPECT_FALSE(error.empty());
+}
+
+TEST(SvgWriter, TextsStayValidXml) {
+  Picture p;
+  Label l;
+  l.anchor = {0.5, 0.5};
+  l.text =
+      "a\xEF\xBF\xBE"
+      "b\xEF\xBF\xBF"
+      "c\x01\xFF";
+  p.items.push_back(l);
+  SvgOptions o;
+  o.window = geom::Extents2d::of({0, 0}, {1, 1});
+  std::string error;
+  const auto svg = WriteSvg(p, o, error);
+  ASSERT_TRUE(svg) << error;
+  EXPECT_NE(svg->find(">a\xEF\xBF\xBD"
+                      "b\xEF\xBF\xBD"
+                      "c\xEF\xBF\xBD</text>"),
+            std::string::npos);
 }
 
 }  // namespace

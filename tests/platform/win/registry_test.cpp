@@ -126,6 +126,44 @@ TEST_F(RegistryTest, ReadsHandWrittenAndUnicodeExportsAndSkipsGarbage) {
   EXPECT_EQ(reg.openKey("Other", key), RegStatus::FileNotFound);
 }
 
+// A hive that does not read cleanly is the user's, not ours: its values are used as far as
+// they read, one warning names the line, and nothing is ever written over it.
+TEST_F(RegistryTest, NeverWritesOverAHiveThatDidNotReadCleanly) {
+  std::filesystem::create_directories(hive.parent_path());
+  const std::string text =
+      "REGEDIT4\r\n\r\n; my settings\r\n[HKEY_CURRENT_USER\\Software\\Ridav\r\n"
+      "\"XScale\"=\"500\"\r\n\r\n[HKEY_CURRENT_USER\\Other]\r\n\"k\"=\"v\"\r\n";
+  ASSERT_TRUE(win::writeFileAtomically(hive, text));
+  std::vector<std::string> warnings;
+  win::Registry::setWarningSink([&](const std::string& w) { warnings.push_back(w); });
+  {
+    win::Registry reg(hive);
+    win::RegKey key;
+    ASSERT_EQ(reg.openKey("Software\\Ridav", key), RegStatus::Success);
+    EXPECT_EQ(key.queryString("XScale"), "500");
+    EXPECT_EQ(key.setString("XScale", "1000"), RegStatus::AccessDenied);
+    EXPECT_EQ(reg.createKey("New", key), RegStatus::AccessDenied);
+    ASSERT_TRUE(reg.readProblem());
+    EXPECT_NE(reg.readProblem()->find("registry.reg line 4: not understood"), std::string::npos);
+  }
+  EXPECT_EQ(*win::readFileBytes(hive), text);
+  ASSERT_EQ(warnings.size(), 1u);
+
+  // A folder where the hive should be: nothing read, nothing written, no exception.
+  std::filesystem::remove(hive);
+  std::filesystem::create_directory(hive);
+  warnings.clear();
+  {
+    win::Registry reg(hive);
+    win::RegKey key;
+    EXPECT_EQ(reg.createKey("K", key), RegStatus::AccessDenied);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("is a folder"), std::string::npos);
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(hive));
+  win::Registry::setWarningSink(nullptr);
+}
+
 TEST_F(RegistryTest, ReadsUnicodeExportsOfNewerEditors) {
   const std::u16string text =
       u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\U]\r\n"

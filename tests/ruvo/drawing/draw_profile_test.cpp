@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <sstream>
 
 #include "platform/dxf/dxf_reader.h"
@@ -116,6 +117,55 @@ TEST_F(DrawProfileTest, FrameProblemsAreReportedAndTheRunGoesOn) {
 
   CDocData one = profile_test::MakeDoc({{0, 5}});
   EXPECT_EQ(DrawProfile(host_, one, true, {kFrames}).outcome, DrawProfileResult::NothingDrawn);
+}
+
+}  // namespace
+
+namespace {
+
+// One wild elevation would ask for rulers of hundreds of thousands of ticks (gigabytes of
+// entities); such a profile is refused before anything is made, with the reason.
+TEST_F(DrawProfileTest, AbsurdElevationRangesAreRefusedBeforeAnythingIsMade) {
+  for (const double wild : {1e6, 2147483648.0, 1e308}) {
+    CDocData doc = doc_;
+    doc.pointList[1].dHigh = wild;
+    ComputeHighRange(doc);
+    host_.script().push(ScriptAnswer::dragTo({0, 0, 0}));
+    const DrawProfileResult r = DrawProfile(host_, doc, true, {kFrames});
+    EXPECT_EQ(r.outcome, DrawProfileResult::NothingDrawn) << wild;
+    EXPECT_FALSE(r.refused.empty());
+    if (wild == 1e6) {
+      EXPECT_NE(r.refused.find("ruler ticks"), std::string::npos) << r.refused;
+    }
+    EXPECT_EQ(ModelSpaceCount(), 0u);
+  }
+  CDocData doc = doc_;
+  doc.YScale = 1e-300;  // a stored scale the page lets through, whose sizes overflow
+  EXPECT_FALSE(ProfileLimitProblem(doc).empty());
+  EXPECT_EQ(DrawProfile(host_, doc, false).outcome, DrawProfileResult::NothingDrawn);
+}
+
+// Stored settings the page would not take get the page's replacement values, each named.
+TEST(ProfileSettings, UnusableStoredValuesAreReplacedAsThePageDoes) {
+  CDocData doc;
+  doc.RodWidth = 1e308;
+  doc.txtX = 0;
+  doc.XScale = 0;
+  doc.bXYEqual = 1;
+  doc.YScale = 1e-300;
+  doc.SideDistance = 0x7fffffff;
+  doc.XYScale = std::numeric_limits<double>::quiet_NaN();
+  const auto notes = ReplaceUnusableSettings(doc);
+  EXPECT_EQ(doc.RodWidth, 3.0);
+  EXPECT_EQ(doc.txtX, 5.0);
+  EXPECT_EQ(doc.XScale, 500.0);
+  EXPECT_EQ(doc.YScale, 500.0);
+  EXPECT_EQ(doc.SideDistance, 10);
+  EXPECT_EQ(doc.XYScale, 1000.0);
+  ASSERT_EQ(notes.size(), 6u);
+  EXPECT_EQ(notes[1], "XScale 0 replaced by 500");
+  EXPECT_TRUE(ReplaceUnusableSettings(doc).empty());
+  EXPECT_TRUE(ProfileLimitProblem(doc).empty());
 }
 
 }  // namespace

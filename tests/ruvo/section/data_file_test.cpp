@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "platform/win/atomic_file.h"
 #include "platform/win/codepage.h"
 #include "support/temp_dir.h"
@@ -225,6 +227,58 @@ TEST(DataFile, HugeCountsDoNotAllocate) {
   SectionFileContent c;
   const DataFileResult r = ParseSectionData("ZRK3.0\n1,1,1,t,\n2147483647\n", c);
   EXPECT_EQ(r.status, DataFileStatus::Damaged);
+}
+
+}  // namespace
+
+namespace {
+
+// A count smaller than its list is refused with the line of the first record past it, by
+// the readers that keep the vertices and by those that keep only the points alike.
+TEST(DataFile, CountsSmallerThanTheirListsAreRefused) {
+  const std::string header = "ZRK3.8\r\n1000.000,500.000,500.000,t,\r\n";
+  const std::string pt = "0,1,2,3,0,0, ,1,3, ,0,\r\n";
+  SectionFileContent out;
+  for (const bool vertices : {true, false}) {
+    const auto r =
+        ParseSectionData(header + "1\r\n" + pt + pt + "0\r\n", out, SectionReadOptions{vertices});
+    EXPECT_FALSE(r.ok());
+    ASSERT_FALSE(r.notes.empty());
+    EXPECT_NE(r.notes.back().find("第5行"), std::string::npos) << r.notes.back();
+  }
+  const auto r = ParseSectionData(header + "1\r\n" + pt + "1\r\n0,1,2,0,0,\r\n1,3,4,5,0,\r\n", out);
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.notes.back().find("第7行"), std::string::npos) << r.notes.back();
+  EXPECT_TRUE(ParseSectionData(header + "1\r\n" + pt + "1\r\n0,1,2,0,0,\r\n", out).ok());
+}
+
+// Numbers no data file can hold are refused before anything is written.
+TEST(DataFile, UnwritableNumbersAreRefusedAndTheOldFileKept) {
+  TempDir dir;
+  CDocData doc = sampleDoc();
+  ASSERT_TRUE(SaveSectionFile(doc, dir / "s.txt", Edition::Current).ok());
+  const std::string before = *win::readFileBytes(dir / "s.txt");
+  doc.vertexList[1].dBulge = 1e308;
+  auto r = SaveSectionFile(doc, dir / "s.txt", Edition::Current);
+  EXPECT_FALSE(r.ok());
+  EXPECT_NE(r.notes.back().find("section-line vertex 1"), std::string::npos);
+  doc = sampleDoc();
+  doc.pointList[2].dDist = std::numeric_limits<double>::infinity();
+  EXPECT_FALSE(SaveSectionFile(doc, dir / "s.txt", Edition::Current).ok());
+  EXPECT_EQ(*win::readFileBytes(dir / "s.txt"), before);
+}
+
+// A folder or a device named as a data file is refused with the reason.
+TEST(DataFile, FoldersAndDevicesAreNotDataFiles) {
+  TempDir dir;
+  SectionFileContent out;
+  for (const char* file : {"", "/dev/zero", "/proc/self/mem"}) {
+    const auto path = *file ? std::filesystem::path(file) : dir.path();
+    const auto r = ReadSectionFile(path, out);
+    EXPECT_EQ(r.status, DataFileStatus::CannotOpen) << path;
+    ASSERT_FALSE(r.notes.empty());
+  }
+  EXPECT_NE(ReadSectionFile(dir.path(), out).notes.back().find("is a folder"), std::string::npos);
 }
 
 }  // namespace

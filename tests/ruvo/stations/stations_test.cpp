@@ -8,6 +8,7 @@
 #include "ruvo/section/data_file.h"
 #include "ruvo/section/section_host.h"
 #include "ruvo/stations/sheets.h"
+#include "ruvo/stations/station_run.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -290,6 +291,79 @@ TEST_F(StationCut, DataFilesCsvAndSheetsWithoutOverlapInsideTheFrames) {
   so.vScale = 5;
   EXPECT_TRUE(LayOutSheets(sections, so, error).cells.empty());
   EXPECT_NE(error.find("more than the sheet's"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+using host::headless::ScriptAnswer;
+
+class StationCommand : public StationCut {
+ protected:
+  std::size_t Entities() {
+    std::size_t n = 0;
+    db().forEachEntity(db().modelSpaceId(), [&](const cad::Entity&) { return ++n, true; });
+    return n;
+  }
+};
+
+TEST(ScriptedNumbers, ReadAndWrittenInTheScriptsTextForm) {
+  const auto a = host::headless::parseScriptAnswer(" number -12.5 ");
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->kind, ScriptAnswer::Kind::Number);
+  EXPECT_EQ(a->point.x, -12.5);
+  EXPECT_EQ(host::headless::describe(*a), "number -12.5");
+  EXPECT_FALSE(host::headless::parseScriptAnswer("number x"));
+  EXPECT_FALSE(host::headless::parseScriptAnswer("number inf"));
+}
+
+TEST_F(StationCommand, AsksOnTheCommandLineThenDragsTheSheetsIntoPlace) {
+  CDocData doc;
+  doc.XScale = doc.YScale = 200;
+  doc.FilterHeight = 1;  // the road at elevation 0 would make every section tall
+  doc.FilterHMin = 50;
+  const std::size_t before = Entities();
+  script().push(ScriptAnswer::pickHandle(centre_.handle()));
+  script().push(ScriptAnswer::number(-5));  // refused: asked again
+  script().push(ScriptAnswer::number(10));
+  script().push(ScriptAnswer::number(15));
+  script().push(ScriptAnswer::nothing());  // the right width's default, 50
+  script().push(ScriptAnswer::dragTo({1000, 2000, 0}));
+  const StationRunResult r = RunStations(host(), doc);
+  const std::string said = take();
+  EXPECT_EQ(r.outcome, StationRunResult::Placed) << said;
+  EXPECT_GT(r.sections, 10u);
+  EXPECT_GE(r.sheets, 1u);
+  EXPECT_NE(said.find("桩距(米) <20>:"), std::string::npos) << said;
+  EXPECT_NE(said.find(kMsgPositive), std::string::npos);
+  EXPECT_NE(said.find("右侧宽度(米) <50>:"), std::string::npos);
+  EXPECT_NE(said.find("共生成横断面"), std::string::npos);
+  EXPECT_GT(Entities(), before + r.sections * 5);
+  // everything was moved by the drag: nothing new lies near the origin of the sheets
+  db().forEachEntity(db().modelSpaceId(), [&](const cad::Entity& e) {
+    if (e.layer() == "RVTK") {
+      EXPECT_GE(db().extentsOf(e.id()).min.x, 1000 - 1e-6);
+    }
+    return true;
+  });
+
+  // Escape at the drag leaves the drawing as it was; the last answers are the defaults now
+  const std::size_t placed = Entities();
+  script().push(ScriptAnswer::pickHandle(centre_.handle()));
+  script().push(ScriptAnswer::nothing());
+  script().push(ScriptAnswer::nothing());
+  script().push(ScriptAnswer::nothing());
+  script().push(ScriptAnswer::dragCancel());
+  EXPECT_EQ(RunStations(host(), doc).outcome, StationRunResult::Cancelled);
+  EXPECT_NE(take().find("桩距(米) <10>:"), std::string::npos);
+  EXPECT_EQ(Entities(), placed);
+
+  // Escape at a prompt: nothing cut, nothing drawn
+  script().push(ScriptAnswer::pickHandle(centre_.handle()));
+  script().push(ScriptAnswer::cancel());
+  EXPECT_EQ(RunStations(host(), doc).outcome, StationRunResult::Cancelled);
+  EXPECT_EQ(Entities(), placed);
 }
 
 }  // namespace

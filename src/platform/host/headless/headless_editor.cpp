@@ -108,6 +108,20 @@ PointResult HeadlessEditor::getPoint(std::string_view prompt, std::optional<geom
   }
 }
 
+RealResult HeadlessEditor::getReal(std::string_view prompt) {
+  auto answer = nextAnswer(prompt);
+  if (!answer || answer->kind == Kind::Cancel) return {Status::Cancel, 0};
+  switch (answer->kind) {
+    case Kind::Nothing:
+      return {Status::None, 0};
+    case Kind::Number:
+      return {Status::Normal, answer->point.x};
+    default:
+      mismatch(*answer, "a number");
+      return {Status::Error, 0};
+  }
+}
+
 Status HeadlessEditor::selectCrossingPolygon(std::span<const geom::Point2d> corners,
                                              SelectionSet& out) {
   out.free();

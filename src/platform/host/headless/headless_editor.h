@@ -22,6 +22,7 @@ class HeadlessEditor final : public Editor {
 
   PickResult pickEntity(std::string_view prompt) override;
   PointResult getPoint(std::string_view prompt, std::optional<geom::Point3d> basePoint) override;
+  RealResult getReal(std::string_view prompt) override;
   Status setInputOptions(int flags) override;
   void resetInputOptions() override { flags_ = 0; }
   Status selectCrossingPolygon(std::span<const geom::Point2d> corners, SelectionSet& out) override;

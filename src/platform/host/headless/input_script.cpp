@@ -89,6 +89,11 @@ std::string describe(const ScriptAnswer& a) {
       return "drag " + coordinates(a.point);
     case K::DragCancel:
       return "drag-cancel";
+    case K::Number: {
+      char buf[48];
+      std::snprintf(buf, sizeof buf, "number %.17g", a.point.x);
+      return buf;
+    }
     case K::Button: {
       static constexpr const char* names[] = {"ok", "cancel", "yes", "no", "retry"};
       return std::string("button ") + names[static_cast<int>(a.button)];
@@ -114,6 +119,8 @@ std::optional<ScriptAnswer> parseScriptAnswer(std::string_view text) {
     if (auto p = point(rest)) return ScriptAnswer::pointAt(*p);
   } else if (word == "DRAG") {
     if (auto p = point(rest)) return ScriptAnswer::dragTo(*p);
+  } else if (word == "NUMBER") {
+    if (auto v = number(rest)) return ScriptAnswer::number(*v);
   } else if (word == "BUTTON") {
     if (auto b = button(rest)) return ScriptAnswer::press(*b);
   }

@@ -23,6 +23,7 @@ struct ScriptAnswer {
     DragTo,      // drag and release at this point
     DragCancel,  // Escape while dragging
     Button,      // press this message-box button
+    Number,      // type this number (held in point.x)
   };
   Kind kind = Kind::Cancel;
   std::uint64_t handle = 0;
@@ -37,6 +38,7 @@ struct ScriptAnswer {
   static ScriptAnswer dragTo(geom::Point3d p) { return {Kind::DragTo, 0, p, {}}; }
   static ScriptAnswer dragCancel() { return {Kind::DragCancel, 0, {}, {}}; }
   static ScriptAnswer press(MessageBoxButton b) { return {Kind::Button, 0, {}, b}; }
+  static ScriptAnswer number(double v) { return {Kind::Number, 0, {v, 0, 0}, {}}; }
 };
 
 // The answer in the script's text form (see parseScriptAnswer).
@@ -44,7 +46,7 @@ std::string describe(const ScriptAnswer& answer);
 
 // One answer from its text form, blanks around words ignored:
 //   pick <hex handle> | pick-at x,y[,z] | point x,y[,z] | cancel | none |
-//   drag x,y[,z] | drag-cancel | button ok|cancel|yes|no|retry
+//   drag x,y[,z] | drag-cancel | button ok|cancel|yes|no|retry | number x
 // nullopt for anything else (numbers must be finite).
 std::optional<ScriptAnswer> parseScriptAnswer(std::string_view text);
 

@@ -1,0 +1,213 @@
+// The host's own commands: drawings (NEW, OPEN, SAVE, QSAVE, SAVEAS, CLOSE, QUIT), undo
+// (U, UNDO, REDO), the view (ZOOM, PAN, REGEN, REDRAW), modules (APPLOAD) and the few
+// drawing commands a person needs to try the input modes (LINE, ERASE, MOVE).
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <optional>
+
+#include "platform/app/command_line_widget.h"
+#include "platform/app/drawing_view.h"
+#include "platform/app/main_window.h"
+#include "platform/cad/database.h"
+#include "platform/host/document_manager.h"
+
+namespace app {
+namespace {
+
+using host::Status;
+
+constexpr const char* kGroup = "KESTRA_HOST";
+
+class Commands {
+ public:
+  explicit Commands(MainWindow& w) : w_(w), host_(w.host()) {}
+
+  void add(const char* name, std::function<void(Commands&)> f) {
+    host_.commands().addCommand(kGroup, name, name, host::kCommandModal, [this, f] { f(*this); });
+  }
+
+  void print(const std::string& text) { host_.commandLine().print(text); }
+
+  // A file name: typed on the command line in a script run, chosen in a dialog otherwise.
+  std::optional<QString> fileName(const char* prompt, bool save, const QString& filter) {
+    if (w_.options().scriptRun) {
+      auto typed = host_.qtEditor().getString(prompt);
+      if (!typed || typed->empty()) return std::nullopt;
+      return QString::fromStdString(*typed).trimmed();
+    }
+    const QString chosen = save ? QFileDialog::getSaveFileName(&w_, QString(), QString(), filter)
+                                : QFileDialog::getOpenFileName(&w_, QString(), QString(), filter);
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen;
+  }
+
+  void saveAs(host::Document& doc) {
+    if (auto name = fileName("Save drawing as: ", true, QStringLiteral("Drawings (*.dxf)"))) {
+      w_.saveDrawing(doc, *name);
+    }
+  }
+
+  void open() {
+    if (auto name = fileName("File to open: ", false, QStringLiteral("Drawings (*.dxf)"))) {
+      w_.openDrawing(*name);
+    }
+  }
+
+  void save() {
+    host::Document* doc = host_.documents().curDocument();
+    if (doc == nullptr) return print("\nNo drawing is open.\n");
+    if (doc->fileName().empty()) return saveAs(*doc);
+    w_.saveDrawing(*doc, QString::fromStdString(doc->fileName()));
+  }
+
+  void undo(bool forward) {
+    UndoHistory* history = w_.currentUndo();
+    if (history == nullptr) return print("\nNo drawing is open.\n");
+    const std::string name = forward ? history->redoName() : history->undoName();
+    if (name.empty()) return print(forward ? "\nNothing to redo.\n" : "\nNothing to undo.\n");
+    const bool ok = forward ? history->redo() : history->undo();
+    print(std::string(forward ? "\nRedo " : "\nUndo ") + name + (ok ? "\n" : " (in part)\n"));
+  }
+
+  void zoom() {
+    DrawingView* view = w_.currentView();
+    if (view == nullptr) return print("\nNo drawing is open.\n");
+    auto option = host_.qtEditor().getString("Enter an option [Extents]: ");
+    if (!option) return;
+    const QString o = QString::fromStdString(*option).trimmed().toUpper();
+    if (o == QLatin1String("E") || o == QLatin1String("EXTENTS")) {
+      view->zoomExtents();
+      view->regen();
+    } else if (!o.isEmpty()) {
+      print("\nInvalid option.\n");
+    }
+  }
+
+  void pan() {
+    DrawingView* view = w_.currentView();
+    if (view == nullptr) return print("\nNo drawing is open.\n");
+    const auto from = host_.editor().getPoint("Specify base point: ");
+    if (from.status != Status::Normal) return;
+    const auto to = host_.editor().getPoint("Specify second point: ", from.point);
+    if (to.status != Status::Normal) return;
+    const ViewTransform& t = view->view();
+    view->setView(
+        {t.centre.x - (to.point.x - from.point.x), t.centre.y - (to.point.y - from.point.y)},
+        t.width(), t.height());
+  }
+
+  void line() {
+    host::DocumentLock lock(host_.documents());
+    if (!lock.locked()) return print("\nNo drawing is open.\n");
+    cad::Database& db = lock.document()->database();
+    auto first = host_.editor().getPoint("Specify first point: ");
+    if (first.status != Status::Normal) return;
+    geom::Point3d from = first.point;
+    while (true) {
+      auto next = host_.editor().getPoint("Specify next point: ", from);
+      if (next.status != Status::Normal) return;
+      db.appendToModelSpace(std::make_unique<cad::Line>(from, next.point));
+      from = next.point;
+    }
+  }
+
+  // Entities picked one by one until Enter.
+  host::SelectionSet pickSome() {
+    host::SelectionSet set;
+    while (true) {
+      auto pick = host_.editor().pickEntity("Select objects: ");
+      if (pick.status == Status::Normal) {
+        set.add(pick.id);
+      } else if (pick.status == Status::None && pick.point != geom::Point3d{}) {
+        print("\nNothing there.\n");
+      } else if (pick.status == Status::Cancel) {
+        return {};
+      } else {
+        return set;
+      }
+    }
+  }
+
+  void erase() {
+    host::DocumentLock lock(host_.documents());
+    if (!lock.locked()) return print("\nNo drawing is open.\n");
+    const host::SelectionSet set = pickSome();
+    for (cad::ObjectId id : set.ids()) lock.document()->database().erase(id);
+    if (!set.empty()) print("\n" + std::to_string(set.length()) + " erased.\n");
+  }
+
+  void move() {
+    host::DocumentLock lock(host_.documents());
+    if (!lock.locked()) return print("\nNo drawing is open.\n");
+    const host::SelectionSet set = pickSome();
+    if (set.empty()) return;
+    auto base = host_.editor().getPoint("Specify base point: ");
+    if (base.status != Status::Normal) return;
+    const geom::Point3d from = base.point;
+    auto drag = host_.editor().dragSelectionSet(
+        set, "Specify second point: ", [from](const geom::Point3d& at, geom::Matrix3d& m) {
+          m = geom::Matrix3d::translation(at - from);
+          return Status::Normal;
+        });
+    if (drag.status != Status::Normal) return;
+    const Status s = host_.editor().transformSelectionSet(set, drag.transform);
+    if (s != Status::Normal) {
+      print(std::string("\nThe objects cannot be moved (") + std::string(host::statusName(s)) +
+            ").\n");
+    }
+  }
+
+  MainWindow& w_;
+  QtHost& host_;
+};
+
+}  // namespace
+
+void registerHostCommands(MainWindow& window) {
+  // Lives as long as the window: the command table holds functions that refer to it.
+  auto* commands = new Commands(window);
+  QObject::connect(&window, &QObject::destroyed, [commands] { delete commands; });
+  commands->add("NEW", [](Commands& c) { c.host_.documents().newDocument(); });
+  commands->add("OPEN", [](Commands& c) { c.open(); });
+  commands->add("QSAVE", [](Commands& c) { c.save(); });
+  commands->add("SAVE", [](Commands& c) { c.save(); });
+  commands->add("SAVEAS", [](Commands& c) {
+    if (host::Document* doc = c.host_.documents().curDocument()) c.saveAs(*doc);
+  });
+  commands->add("CLOSE", [](Commands& c) {
+    QMetaObject::invokeMethod(
+        &c.w_, [&c] { c.w_.closeDrawing(c.w_.currentWindow()); }, Qt::QueuedConnection);
+  });
+  for (const char* name : {"QUIT", "EXIT"}) {
+    commands->add(name, [](Commands& c) {
+      // After the command has ended: drawings close only when no command holds them.
+      QMetaObject::invokeMethod(
+          &c.w_,
+          [&c] {
+            if (c.w_.closeAll(true)) QCoreApplication::exit(0);
+          },
+          Qt::QueuedConnection);
+    });
+  }
+  commands->add("U", [](Commands& c) { c.undo(false); });
+  commands->add("UNDO", [](Commands& c) { c.undo(false); });
+  commands->add("REDO", [](Commands& c) { c.undo(true); });
+  commands->add("ZOOM", [](Commands& c) { c.zoom(); });
+  commands->add("PAN", [](Commands& c) { c.pan(); });
+  for (const char* name : {"REGEN", "REDRAW"}) {
+    commands->add(name, [](Commands& c) {
+      if (DrawingView* view = c.w_.currentView()) view->regen();
+    });
+  }
+  commands->add("APPLOAD", [](Commands& c) {
+    if (auto name = c.fileName("Application to load: ", false, QStringLiteral("Modules (*.so)"))) {
+      c.w_.loadModule(*name);
+    }
+  });
+  commands->add("LINE", [](Commands& c) { c.line(); });
+  commands->add("ERASE", [](Commands& c) { c.erase(); });
+  commands->add("MOVE", [](Commands& c) { c.move(); });
+}
+
+}  // namespace app

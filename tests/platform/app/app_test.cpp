@@ -1,0 +1,407 @@
+// The desktop host driven as a user drives it: the view, the command line, every input
+// mode, undo and redo, the question before closing, module loading, palette sets, the
+// exception barrier, and one scripted run of the real program under Xvfb.
+
+#include <QDir>
+#include <QDomDocument>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <stdexcept>
+
+#include "platform/app/command_line_widget.h"
+#include "platform/app/drawing_view.h"
+#include "platform/app/main_window.h"
+#include "platform/cad/database.h"
+#include "platform/host/command_stack.h"
+#include "platform/host/document_manager.h"
+#include "platform/ui/palette.h"
+#include "platform/ui/palette_set.h"
+#include "platform/ui/script_runner.h"
+#include "platform/win/registry.h"
+
+using app::MainWindow;
+using host::Status;
+
+namespace {
+
+// Runs `f` as soon as the current event loop (a nested input loop, a message box) spins.
+void soon(std::function<void()> f) { QTimer::singleShot(0, std::move(f)); }
+
+// Clicks the button called `text` in the message box that is open when the timer fires.
+void answerBox(const QString& text) {
+  QTimer::singleShot(50, [text] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    QVERIFY(box != nullptr);
+    for (QAbstractButton* b : box->buttons()) {
+      if (b->text() == text) {
+        b->click();
+        return;
+      }
+    }
+    QFAIL("no such button");
+  });
+}
+
+std::size_t modelEntities(const cad::Database& db) {
+  std::size_t n = 0;
+  db.forEachEntity(db.modelSpaceId(), [&](const cad::Entity&) {
+    ++n;
+    return true;
+  });
+  return n;
+}
+
+cad::ObjectId addLine(cad::Database& db, geom::Point3d a, geom::Point3d b, int colour = 1) {
+  auto line = std::make_unique<cad::Line>(a, b);
+  line->setColour(colour);
+  return *db.appendToModelSpace(std::move(line));
+}
+
+app::AppOptions testOptions(bool scriptRun = true) {
+  app::AppOptions o;
+  o.scriptRun = scriptRun;
+  o.useRegistry = false;
+  return o;
+}
+
+}  // namespace
+
+class AppTest : public QObject {
+  Q_OBJECT
+
+ private:
+  // A window with one new drawing holding a red line from (0,0) to (100,0).
+  struct Fixture {
+    MainWindow window{testOptions()};
+    cad::ObjectId line;
+    Fixture() {
+      window.resize(800, 600);
+      window.show();
+      window.host().documents().newDocument();
+      line = addLine(db(), {0, 0, 0}, {100, 0, 0});
+      view().setView({50, 0}, 120, 60);
+      view().regen();
+      window.currentWindow()->setModified(false);
+    }
+    cad::Database& db() { return window.host().documents().curDocument()->database(); }
+    app::DrawingView& view() { return *window.currentView(); }
+    QPoint screenOf(geom::Point2d p) { return view().view().toScreen(p).toPoint(); }
+  };
+
+ private slots:
+  void initTestCase() {
+    qputenv("XDG_CONFIG_HOME", QDir::tempPath().toUtf8() + "/kestra_app_test_config");
+  }
+
+  void viewPaintsEntitiesWhereTheViewPutsThem() {
+    Fixture f;
+    const QImage& image = f.view().cachedImage();
+    const QPoint on = f.screenOf({50, 0});
+    const QColor drawn = image.pixelColor(on);
+    QVERIFY2(drawn.red() > 200 && drawn.green() < 60, "the red line is not under its point");
+    const QColor off = image.pixelColor(f.screenOf({50, 20}));
+    QVERIFY(off.red() < 100);
+    QCOMPARE(f.view().drawnEntities(), std::size_t(1));
+    // VIEWCTR, VIEWSIZE and SCREENSIZE follow the real view.
+    auto centre = f.window.host().variables().getVariable("VIEWCTR");
+    QVERIFY(centre.ok());
+    QCOMPARE(std::get<geom::Point3d>(centre.value).x, 50.0);
+    auto size = f.window.host().variables().getVariable("SCREENSIZE");
+    QCOMPARE(std::get<geom::Point2d>(size.value).x, double(f.view().width()));
+    // Only what lies in the window is drawn.
+    f.view().setView({1000, 1000}, 10, 10);
+    f.view().regen();
+    QCOMPARE(f.view().drawnEntities(), std::size_t(0));
+  }
+
+  void commandLineKeepsHistoryAndCancels() {
+    app::CommandLineWidget line(nullptr);
+    QSignalSpy submitted(&line, &app::CommandLineWidget::submitted);
+    QSignalSpy cancelled(&line, &app::CommandLineWidget::cancelled);
+    QTest::keyClicks(line.input(), "LINE");
+    QTest::keyClick(line.input(), Qt::Key_Return);
+    QTest::keyClicks(line.input(), "ZOOM");
+    QTest::keyClick(line.input(), Qt::Key_Return);
+    QCOMPARE(submitted.count(), 2);
+    QCOMPARE(submitted.at(0).at(0).toString(), QStringLiteral("LINE"));
+    QTest::keyClick(line.input(), Qt::Key_Up);
+    QTest::keyClick(line.input(), Qt::Key_Up);
+    QCOMPARE(line.input()->text(), QStringLiteral("LINE"));
+    QTest::keyClick(line.input(), Qt::Key_Escape);
+    QCOMPARE(cancelled.count(), 1);
+    line.print(QStringLiteral("\nhello from a plug-in\n"));
+    QVERIFY(line.transcript().contains(QStringLiteral("Command: LINE")));
+    QVERIFY(line.transcript().contains(QStringLiteral("hello from a plug-in")));
+  }
+
+  void eachInputModeAnswersAsTheHeadlessHostDoes() {
+    Fixture f;
+    host::Editor& editor = f.window.host().editor();
+    // A click on the line picks it; the pick is highlighted.
+    soon([&] {
+      QTest::mouseClick(&f.view(), Qt::LeftButton, {}, f.screenOf({30, 0}) + QPoint(0, 2));
+    });
+    host::PickResult pick = editor.pickEntity("Select: ");
+    QCOMPARE(pick.status, Status::Normal);
+    QCOMPARE(pick.id, f.line);
+    QCOMPARE(f.window.host().qtEditor().picked().size(), std::size_t(1));
+    // Five pixels of pick box: three pixels off is nothing.
+    soon([&] {
+      QTest::mouseClick(&f.view(), Qt::LeftButton, {}, f.screenOf({30, 0}) + QPoint(0, 4));
+    });
+    QCOMPARE(editor.pickEntity("Select: ").status, Status::None);
+    // Typed input: a point, a point to pick at, Enter, Escape, something else.
+    soon([&] { f.window.commandLine().enter(QStringLiteral("12.5, -3")); });
+    host::PointResult p = editor.getPoint("Point: ", geom::Point3d{0, 0, 0});
+    QCOMPARE(p.status, Status::Normal);
+    QCOMPARE(p.point, (geom::Point3d{12.5, -3, 0}));
+    soon([&] { f.window.commandLine().enter(QStringLiteral("60,0")); });
+    QCOMPARE(editor.pickEntity("Select: ").id, f.line);
+    soon([&] { f.window.commandLine().enter(QString()); });
+    QCOMPARE(editor.getPoint("Point: ").status, Status::None);
+    editor.setInputOptions(host::kInputNoNull);
+    soon([&] {
+      f.window.commandLine().enter(QString());  // refused: an input is required
+      f.window.commandLine().enter(QStringLiteral("nonsense"));
+      QTest::keyClick(f.window.commandLine().input(), Qt::Key_Escape);
+    });
+    QCOMPARE(editor.getPoint("Point: ").status, Status::Cancel);
+    // A drag follows the cursor through the callback and answers its transform.
+    host::SelectionSet set;
+    set.add(f.line);
+    int calls = 0;
+    soon([&] {
+      QTest::mouseMove(&f.view(), f.screenOf({10, 10}));
+      QTest::mouseClick(&f.view(), Qt::LeftButton, {}, f.screenOf({10, 10}));
+    });
+    host::DragResult d =
+        editor.dragSelectionSet(set, "Drag: ", [&](const geom::Point3d& at, geom::Matrix3d& m) {
+          ++calls;
+          m = geom::Matrix3d::translation(at - geom::Point3d{0, 0, 0});
+          return Status::Normal;
+        });
+    QCOMPARE(d.status, Status::Normal);
+    QVERIFY(calls >= 1);
+    QVERIFY(std::abs(d.transform.m[0][3] - 10) < 0.5);
+    QCOMPARE(db_line_start(f), (geom::Point3d{0, 0, 0}));  // dragging changes nothing
+    soon([&] { QTest::keyClick(&f.view(), Qt::Key_Escape); });
+    QCOMPARE(
+        editor
+            .dragSelectionSet(
+                set, "Drag: ", [](const geom::Point3d&, geom::Matrix3d&) { return Status::Normal; })
+            .status,
+        Status::Cancel);
+  }
+
+  void everyCommandIsOneUndoStep() {
+    Fixture f;
+    const std::size_t before = modelEntities(f.db());
+    f.window.host().qtEditor().queueInput({"0,0", "10,0", "10,10", ""});
+    f.window.runCommand("LINE");
+    QCOMPARE(modelEntities(f.db()), before + 2);
+    // A command that changes, erases and adds a table entry in one go.
+    f.window.host().commands().addCommand("T", "MIXED", "MIXED", 0, [&] {
+      f.db().openForWrite<cad::Line>(f.line)->setEnd({200, 0, 0});
+      f.db().addTableRecord(std::make_unique<cad::Layer>("Profile"));
+      f.db().erase(f.line);
+    });
+    f.window.runCommand("MIXED");
+    QVERIFY(!f.db().openForRead<cad::Line>(f.line));
+    f.window.runCommand("U");
+    QCOMPARE(f.db().openForRead<cad::Line>(f.line)->end(), (geom::Point3d{100, 0, 0}));
+    QVERIFY(!f.db().layers().has("Profile"));
+    QCOMPARE(modelEntities(f.db()), before + 2);
+    // Saving keeps the history.
+    QTemporaryDir dir;
+    QVERIFY(
+        f.window.saveDrawing(*f.window.host().documents().curDocument(), dir.filePath("a.dxf")));
+    f.window.runCommand("U");
+    QCOMPARE(modelEntities(f.db()), before);
+    f.window.runCommand("REDO");
+    f.window.runCommand("REDO");
+    QCOMPARE(modelEntities(f.db()), before + 1);  // the line erased again
+    QVERIFY(f.db().layers().has("Profile"));
+    for (int i = 0; i < 3; ++i) f.window.runCommand("U");  // MIXED, LINE, the fixture's line
+    QCOMPARE(modelEntities(f.db()), std::size_t(0));
+    QVERIFY(!f.window.commandLine().transcript().contains(QStringLiteral("Nothing to undo")));
+    f.window.runCommand("U");
+    QVERIFY(f.window.commandLine().transcript().contains(QStringLiteral("Nothing to undo")));
+  }
+
+  void changedDrawingAsksBeforeClosing() {
+    MainWindow window{testOptions(false)};
+    window.show();
+    window.host().documents().newDocument();
+    app::DocumentWindow* w = window.currentWindow();
+    addLine(w->document().database(), {0, 0, 0}, {1, 1, 0});
+    QVERIFY(w->modified());
+    QVERIFY(window.windowTitle().contains(QStringLiteral("Drawing1.dxf")));
+    answerBox(QStringLiteral("取消"));
+    QVERIFY(!window.closeDrawing(w));
+    QCOMPARE(window.host().documents().documentCount(), std::size_t(1));
+    answerBox(QStringLiteral("否"));
+    QVERIFY(window.closeDrawing(w));
+    QCOMPARE(window.host().documents().documentCount(), std::size_t(0));
+  }
+
+  void unreadableDrawingOpensNothing() {
+    MainWindow window{testOptions()};
+    QTemporaryDir dir;
+    QFile bad(dir.filePath("bad.dxf"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\n");  // ends inside a record
+    bad.close();
+    QVERIFY(!window.openDrawing(bad.fileName()));
+    QCOMPARE(window.host().documents().documentCount(), std::size_t(0));
+    QVERIFY(window.commandLine().transcript().contains(QStringLiteral("Cannot open")));
+  }
+
+  void modulesLoadFromTrustedFoldersOnly() {
+    const QString module = QStringLiteral(KTEST_MODULE_DIR "/libktest_current.so");
+    QVERIFY(QFileInfo::exists(module));
+    win::Registry& registry = win::Registry::currentUser();
+    win::RegKey key;
+    QCOMPARE(registry.createKey("Software\\Kestra\\Host\\R1\\Applications\\ktest", key),
+             win::RegStatus::Success);
+    QCOMPARE(key.setDword("LOADCTRLS", 2), win::RegStatus::Success);
+    QCOMPARE(key.setString("LOADER", module.toStdString()), win::RegStatus::Success);
+    {
+      // Untrusted, in a script run: not loaded, and the run goes on.
+      app::AppOptions o = testOptions();
+      o.useRegistry = true;
+      MainWindow window{o};
+      window.loadStartupModules();
+      QCOMPARE(window.host().moduleLoader().modules().size(), std::size_t(0));
+      QVERIFY(window.commandLine().transcript().contains(QStringLiteral("was not loaded")));
+    }
+    {
+      // Untrusted, interactive: the warning's default is not to load.
+      app::AppOptions o = testOptions(false);
+      o.useRegistry = true;
+      MainWindow window{o};
+      answerBox(QStringLiteral("&No"));
+      window.loadStartupModules();
+      QCOMPARE(window.host().moduleLoader().modules().size(), std::size_t(0));
+    }
+    {
+      app::AppOptions o = testOptions();
+      o.useRegistry = true;
+      o.trustedFolders = KTEST_MODULE_DIR;
+      MainWindow window{o};
+      window.loadStartupModules();
+      QCOMPARE(window.host().moduleLoader().modules().size(), std::size_t(1));
+    }
+    registry.deleteTree("Software\\Kestra\\Host\\R1\\Applications\\ktest");
+  }
+
+  void paletteSetDocksFloatsAndComesBackFromXml() {
+    MainWindow window{testOptions()};
+    window.show();
+    auto* set = new ui::PaletteSet(QStringLiteral("Sections"), &window);
+    set->addPalette(QStringLiteral("Data"), new ui::Palette);
+    set->addPalette(QStringLiteral("Drawing"), new ui::Palette);
+    set->dock(ui::DockSide::Right);
+    QCOMPARE(set->dockSide(), ui::DockSide::Right);
+    QDomDocument xml;
+    QDomElement saved = xml.createElement(QStringLiteral("Palette"));
+    set->save(saved);
+    set->dock(ui::DockSide::Floating);
+    QCOMPARE(set->dockSide(), ui::DockSide::Floating);
+    QVERIFY(set->load(&saved));
+    QCOMPARE(set->dockSide(), ui::DockSide::Right);
+    QVERIFY(!set->load(nullptr));
+  }
+
+  void exceptionFromPluginCodeBecomesAMessage() {
+    Fixture f;
+    f.window.host().commands().addCommand("T", "THROWS", "THROWS", 0,
+                                          [] { throw std::runtime_error("the plug-in failed"); });
+    f.window.runCommand("THROWS");
+    QVERIFY(f.window.commandLine().transcript().contains(QStringLiteral("the plug-in failed")));
+    QVERIFY(!f.window.commandRunning());
+    f.window.host().qtEditor().queueInput({"0,0", "1,1", ""});
+    QCOMPARE(f.window.runCommand("LINE"), Status::Normal);  // the stack goes on
+  }
+
+  void scriptRunnerCarriesOutDirectivesAndStopsOnBadLines() {
+    MainWindow window{testOptions()};
+    window.show();
+    window.host().documents().newDocument();
+    ui::ScriptHooks hooks;
+    hooks.readyForLine = [&] { return window.readyForInput(); };
+    hooks.line = [&](const QString& l, QString& error) {
+      window.commandLine().enter(l);
+      error = window.lineError();
+      return error.isEmpty();
+    };
+    hooks.expect = [&](const QString& t, QString& error) {
+      error = t;
+      return window.commandLine().transcript().contains(t);
+    };
+    ui::ScriptRunner runner({"# comment", "", "LINE", "0,0", "5,5", "@key Escape",
+                             "@expect Specify next point", "NOSUCHCOMMAND", "ZOOM"},
+                            hooks);
+    QSignalSpy finished(&runner, &ui::ScriptRunner::finished);
+    runner.start();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+    QCOMPARE(finished.at(0).at(0).toInt(), 1);
+    QVERIFY(finished.at(0).at(1).toString().startsWith(QStringLiteral("line 8:")));
+    QCOMPARE(modelEntities(window.host().documents().curDocument()->database()), std::size_t(1));
+  }
+
+  void scriptedRunUnderXvfbSavesAndTakesAPicture() {
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("xvfb-run"));
+    if (xvfb.isEmpty())
+      QSKIP("xvfb-run is missing: the end-to-end run of kestra --script is skipped");
+    QTemporaryDir dir;
+    const QString drawing = dir.filePath("topo.dxf");
+    QVERIFY(QFile::copy(QStringLiteral(KESTRA_SOURCE_DIR "/resources/samples/topo_small.dxf"),
+                        drawing));
+    const QString shot = dir.filePath("shot.png");
+    QFile script(dir.filePath("run.txt"));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write(
+        QStringLiteral("@wait\n@screenshot %1\nLINE\n512100,3518400\n512900,3519200\n@key Return\n"
+                       "QSAVE\n@expect Saved\nQUIT\n")
+            .arg(shot)
+            .toUtf8());
+    script.close();
+    QProcess kestra;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath("config"));
+    kestra.setProcessEnvironment(env);
+    kestra.start(xvfb, {QStringLiteral("-a"), QStringLiteral(KESTRA_BIN_DIR "/kestra"),
+                        QStringLiteral("--no-registry"), QStringLiteral("--script"),
+                        script.fileName(), drawing});
+    QVERIFY(kestra.waitForFinished(120000));
+    QVERIFY2(kestra.exitCode() == 0, kestra.readAllStandardError().constData());
+    QVERIFY(QFileInfo::exists(dir.filePath("topo.bak")));
+    QFile saved(drawing);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.readAll().contains("512900"));
+    const QImage image(shot);
+    QVERIFY(!image.isNull());
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 7) {
+      for (int x = 0; x < image.width(); x += 7) colours.insert(image.pixel(x, y));
+    }
+    QVERIFY2(colours.size() > 8, "the screenshot is blank");
+  }
+
+ private:
+  static geom::Point3d db_line_start(Fixture& f) {
+    return f.db().openForRead<cad::Line>(f.line)->start();
+  }
+};
+
+QTEST_MAIN(AppTest)
+#include "app_test.moc"
