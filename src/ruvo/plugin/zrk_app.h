@@ -72,8 +72,8 @@ class CZRKApp final : public PageContext {
   std::filesystem::path moduleFolder() const override;
   Edition edition() const override { return edition_; }
   // The pages ask for these two to register the module for loading at the host's start.
-  win::Registry& registry();
-  std::string moduleFileName() const { return moduleFileName_; }
+  win::Registry& registry() override;
+  std::string moduleFileName() const override { return moduleFileName_; }
 
  private:
   std::filesystem::path palettePositionFile();
