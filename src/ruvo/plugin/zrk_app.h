@@ -73,10 +73,11 @@ class CZRKApp final : public PageContext {
   CDocData* currentDocData() override { return CurrentDocData(); }
   std::filesystem::path moduleFolder() const override;
   Edition edition() const override { return edition_; }
+  // The pages ask for these two to register the module for loading at the host's start.
+  win::Registry& registry() override;
   std::string moduleFileName() const override { return moduleFileName_; }
 
  private:
-  win::Registry& registry() override;
   std::filesystem::path palettePositionFile();
   void addCommands();
   void removeCommands();

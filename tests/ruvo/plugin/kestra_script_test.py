@@ -34,17 +34,21 @@ def main():
                 "ruvo",
                 "@wait",
                 "@expect 命令:请输入命令ruvo或kestrapm启动Kestra切剖面软件",
-                "@click 成 图",
-                "@click 数 据",
                 "@click 导入",
-                "@type " + source,
+                # The file dialogs open in the working folder; typing waits until the dialog has
+                # the focus.
+                "@wait",
+                "@type " + os.path.basename(source),
                 "@key Return",
                 "@wait",
                 "@click 存数据",
-                "@type " + saved,
+                "@wait",
+                "@type " + os.path.basename(saved),
                 "@key Return",
                 "@wait",
                 "@screenshot " + picture,
+                "@click 成 图",
+                "@click 数 据",
                 "ruvoreset",
                 "@click KKestra切剖面",
                 "@wait",
@@ -52,7 +56,7 @@ def main():
             ]))
         proc = subprocess.run(["xvfb-run", "-a", KESTRA, "--no-registry", "--load", MODULE,
                                "--script", script, DRAWING],
-                              capture_output=True, text=True, env=env, timeout=240)
+                              capture_output=True, text=True, env=env, timeout=240, cwd=tmp)
         if proc.returncode != 0:
             sys.exit("kestra --script failed (%d): %s%s" % (proc.returncode, proc.stdout,
                                                             proc.stderr))

@@ -5,6 +5,7 @@
 #include <QDomDocument>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -16,6 +17,7 @@
 #include <memory>
 #include <sstream>
 
+#include "platform/cad/database.h"
 #include "platform/host/headless/headless_host.h"
 #include "platform/host/menu.h"
 #include "platform/ui/main_frame.h"
@@ -114,15 +116,22 @@ void answerFileDialog(const QString& path) {
   timer->setInterval(10);
   QObject::connect(timer, &QTimer::timeout, timer, [timer, path] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr) return;
+    if (dialog == nullptr || !dialog->isVisible()) return;
     timer->stop();
     timer->deleteLater();
     if (path.isEmpty()) {
       dialog->reject();
+      return;
+    }
+    // Typed as a person would: the dialog's own selection may still change while it
+    // reads its folder in the background.
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (name != nullptr) {
+      name->setText(path);
     } else {
       dialog->selectFile(path);
-      QMetaObject::invokeMethod(dialog, "accept");
     }
+    QMetaObject::invokeMethod(dialog, "accept");
   });
   timer->start();
 }
@@ -287,6 +296,9 @@ class ModuleTest : public QObject {
       QVERIFY(std::filesystem::exists(positionFile()));
     } else {
       QVERIFY(!std::filesystem::exists(positionFile()));
+      win::RegKey key;
+      QCOMPARE(s.registry.openKey(ruvo::kSettingsKey, key), win::RegStatus::Success);
+      QVERIFY(!key.queryDword("PltState").has_value());
     }
     s.newDrawing();
     QCoreApplication::processEvents();
@@ -442,7 +454,7 @@ class ModuleTest : public QObject {
              s.child("CTabSheet")->width() - 2 - bar->tabRect(0).translated(bar->pos()).left());
   }
 
-  void importThenSaveDataKeepsTheBytes() {
+  void theFourButtons() {
     // A section file as the writer makes it.
     ruvo::CDocData source;
     for (int i = 0; i < 4; ++i) {
@@ -467,6 +479,21 @@ class ModuleTest : public QObject {
     answerFileDialog(QString::fromStdString(out.string()));
     QTest::mouseClick(s.child<QPushButton>("btnSaveData"), Qt::LeftButton);
     QCOMPARE(bytesOf(out), bytesOf(in));
+
+    // "成图" draws the imported section without a frame and lets it be placed.
+    cad::Database& db = s.host->documents().curDocument()->database();
+    const std::size_t before = db.objectCount();
+    s.host->script().push(host::headless::ScriptAnswer::dragTo({100.0, 100.0, 0.0}));
+    QTest::mouseClick(s.child<QPushButton>("btnDraw"), Qt::LeftButton);
+    QVERIFY(db.objectCount() > before);
+    QVERIFY(s.host->script().empty());
+
+    // "存设置" stores the settings of the drawing again.
+    std::filesystem::remove(win::Registry::defaultHivePath());
+    QTest::mouseClick(s.child<QPushButton>("btnSaveSettings"), Qt::LeftButton);
+    win::RegKey key;
+    QCOMPARE(s.registry.openKey(ruvo::kSettingsKey, key), win::RegStatus::Success);
+    QCOMPARE(key.queryString("strPmName").value_or(""), std::string("剖面图"));
 
     // A file of another kind is refused with a message box and changes nothing.
     const std::filesystem::path bad = g_root->path() / "bad.txt";
