@@ -9,13 +9,13 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QStandardItemModel>
-#include <QTableWidget>
 #include <QToolButton>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
+#include "controls/check_combo_box.h"
+#include "controls/list_ctrl_ex.h"
 #include "platform/host/display.h"
 #include "platform/host/host.h"
 #include "platform/host/user_interface.h"
@@ -35,9 +35,6 @@ namespace {
 
 const QString kDeleted = QStringLiteral("×");
 const QString kMarked = QStringLiteral("√");
-const QColor kHighlight(255, 0, 255);
-const QColor kDisabledBack(190, 190, 190);
-const QColor kDisabledText(104, 105, 109);
 
 std::optional<double> ParseNumber(const QString& text) {
   bool ok = false;
@@ -75,7 +72,37 @@ void LayOutSpin(QWidget* spin, const QRect& r) {
 
 }  // namespace
 
-CDataDlg::CDataDlg(PageContext& context, QWidget* parent) : QWidget(parent), context_(context) {
+// The current document's points behind the list's rows, for the list's own navigation and
+// increment rule.
+class CDataDlg::ListPoints final : public controls::RowPoints {
+ public:
+  explicit ListPoints(PageContext& context) : context_(context) {}
+  bool isDeleted(int index) const override {
+    const CDataStruct* p = Point(index);
+    return p != nullptr && p->bDelete == 1;
+  }
+  void markDeleted(int index) override {
+    if (CDataStruct* p = Point(index)) p->bDelete = 1;
+  }
+  std::optional<double> increment() const override {
+    const CDocData* doc = context_.currentDocData();
+    if (doc == nullptr || doc->bIncrement != 1) return std::nullopt;
+    return doc->dIncrement;
+  }
+
+ private:
+  CDataStruct* Point(int index) const {
+    CDocData* doc = context_.currentDocData();
+    if (doc == nullptr || index < 0 || static_cast<std::size_t>(index) >= doc->pointList.size()) {
+      return nullptr;
+    }
+    return &doc->pointList[static_cast<std::size_t>(index)];
+  }
+  PageContext& context_;
+};
+
+CDataDlg::CDataDlg(PageContext& context, QWidget* parent)
+    : QWidget(parent), context_(context), listPoints_(std::make_unique<ListPoints>(context)) {
   setObjectName(QStringLiteral("CDataDlg"));
   if (const CDocData* doc = context_.currentDocData()) {
     v_.FilterHMin = doc->FilterHMin;
@@ -157,40 +184,42 @@ void CDataDlg::BuildControls() {
 
   label(QStringLiteral("第二步：修改数据"), 7, 62, 75, 9);
   line(83, 66, 95);
-  layers_ = new QComboBox(this);
+  layers_ = new controls::CCheckComboBox(this);
   layers_->setObjectName(QStringLiteral("layers"));
-  layerModel_ = new QStandardItemModel(layers_);
-  layers_->setModel(layerModel_);
+  layers_->SetSorted(true);
   layers_->setGeometry(DluX(3), DluY(73), DluX(143), DluY(14));
   connect(button(QStringLiteral("filter"), QStringLiteral("筛选"), 149, 72, 31, 16),
           &QPushButton::clicked, this, [this] { FilterLayers(); });
 
-  list_ = new QTableWidget(0, 6, this);
+  list_ = new controls::CListCtrlEx(this);
   list_->setObjectName(QStringLiteral("points"));
   list_->setGeometry(DluRect(3, 90, 180, 181));
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
-  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);  // the page starts every edit
-  list_->verticalHeader()->hide();
-  list_->verticalHeader()->setDefaultSectionSize(20);
-  list_->installEventFilter(this);
   const QString titles[] = {QStringLiteral("No"), QStringLiteral(" 高程"),
                             QStringLiteral("删"), QStringLiteral("注释"),
                             QStringLiteral("标"), QStringLiteral("图层")};
   const int widths[] = {25, 50, 25, 50, 25, 50};
   for (int c = 0; c < 6; ++c) {
-    auto* header = new QTableWidgetItem(titles[c]);
-    if (c == kDelete) header->setToolTip(QStringLiteral("双击删除"));
-    if (c == kMark) header->setToolTip(QStringLiteral("双击标识"));
-    list_->setHorizontalHeaderItem(c, header);
-    list_->setColumnWidth(c, list_->width() * widths[c] / 240);
+    const Qt::Alignment align = c == kHigh || c == kLayer ? Qt::AlignLeft : Qt::AlignHCenter;
+    list_->InsertColumn(c, titles[c], align, list_->width() * widths[c] / 240);
   }
+  list_->SetHeaderHeightFactor(1.0);
+  list_->SetRowHeight(20);
+  for (const int c : {kNo, kDelete, kMark, kLayer}) list_->SetColumnReadOnly(c, 1);
+  list_->SetColumnFilter(kHigh, QStringLiteral("-0123456789."));
+  list_->SetColumnTip(kDelete, QStringLiteral("双击删除"));
+  list_->SetColumnTip(kMark, QStringLiteral("双击标识"));
+  list_->SetRowPoints(listPoints_.get());
   connect(list_, &QTableWidget::cellClicked, this, [this](int r, int c) { OnCellClicked(r, c); });
   connect(list_, &QTableWidget::cellDoubleClicked, this,
           [this](int r, int c) { OnCellDoubleClicked(r, c); });
-  connect(list_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-    if (!filling_) OnEndEdit(item->row(), item->column(), item->text());
+  connect(list_, &controls::ListCtrl::beginLabelEdit, this, [this](int row, int) {
+    if (PointIndex(row) >= 0) LocatePoint(row);
   });
+  connect(list_, &controls::ListCtrl::endLabelEdit, this,
+          [this](int row, int column, const QString& text) { OnEndEdit(row, column, text); });
+  connect(list_, &controls::ListCtrl::keyDown, this, [this](int key) { OnListKey(key); });
 
   check(QStringLiteral("bIncrement"), QStringLiteral("增量"), 3, 275, 26, 12);
   edit(QStringLiteral("dIncrement"), 31, 275, 33, 12);
@@ -297,53 +326,41 @@ void CDataDlg::OnSpin(QLineEdit* edit, int delta) {
 }
 
 void CDataDlg::FillPointList() {
-  filling_ = true;
   list_->setUpdatesEnabled(false);  // one repaint for the whole fill
-  list_->setRowCount(0);            // also forgets the rows' marks
+  list_->DeleteAllItems();          // also forgets the rows' marks
   const CDocData* doc = context_.currentDocData();
   if (doc != nullptr && !doc->pointList.empty()) {
-    int listed = 0;
-    for (const CDataStruct& p : doc->pointList) listed += IsPointListed(p, doc->KneePnt) ? 1 : 0;
-    list_->setRowCount(listed);
+    // All rows at once: inserting them one by one costs the list a model change each.
+    int rows = 0;
+    for (const CDataStruct& p : doc->pointList) rows += IsPointListed(p, doc->KneePnt) ? 1 : 0;
+    list_->setRowCount(rows);
     int row = 0;
     for (const CDataStruct& p : doc->pointList) {
       if (!IsPointListed(p, doc->KneePnt)) continue;
-      const QString texts[] = {QString::number(p.nNo + 1),
-                               QString::fromStdString(FormatTrimmed(p.dHigh, 3)),
-                               p.bDelete == 1 ? kDeleted : QString(),
-                               QString::fromStdString(p.strNote),
-                               p.bMark == 1 ? kMarked : QString(),
-                               QString::fromStdString(p.strLayer)};
-      for (int c = 0; c < 6; ++c) {
-        auto* item = new QTableWidgetItem(texts[c]);
-        const bool editable = c == kHigh || c == kNote;
-        item->setFlags(editable ? item->flags() | Qt::ItemIsEditable
-                                : item->flags() & ~Qt::ItemIsEditable);
-        item->setTextAlignment(c == kHigh || c == kLayer ? Qt::AlignLeft | Qt::AlignVCenter
-                                                         : Qt::AlignCenter);
-        list_->setItem(row, c, item);
+      list_->SetItemText(row, kNo, QString::number(p.nNo + 1));
+      list_->SetItemText(row, kHigh, QString::fromStdString(FormatTrimmed(p.dHigh, 3)));
+      if (p.bDelete == 1) {
+        list_->SetItemText(row, kDelete, kDeleted);
+        list_->SetRowDisabled(row, true);
       }
-      if (p.bDelete == 1) SetRowDisabled(row, true);
-      if (p.bRevised == 1) SetCellHighlight(row, kHigh, true);
+      if (p.bRevised == 1) list_->SetCellHighlight(row, kHigh, true);
+      list_->SetItemText(row, kNote, QString::fromStdString(p.strNote));
+      if (p.bMark == 1) list_->SetItemText(row, kMark, kMarked);
+      list_->SetItemText(row, kLayer, QString::fromStdString(p.strLayer));
       ++row;
     }
   }
-  AutoSizeColumns();
+  list_->AutoSizeColumns();
   list_->setUpdatesEnabled(true);
-  filling_ = false;
 }
 
 void CDataDlg::FillLayerList() {
-  layerModel_->clear();
-  layers_->setCurrentIndex(-1);
+  layers_->ResetContent();
+  layers_->ClearText();
   const CDocData* doc = context_.currentDocData();
   if (doc == nullptr) return;
-  for (const std::string& name : doc->layerList) {
-    auto* item = new QStandardItem(QString::fromStdString(name));
-    item->setFlags(Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
-    item->setCheckState(Qt::Checked);
-    layerModel_->appendRow(item);
-  }
+  for (const std::string& name : doc->layerList) layers_->AddString(QString::fromStdString(name));
+  layers_->CheckAll(true);
 }
 
 void CDataDlg::LoadRemarkCodes() {
@@ -364,11 +381,9 @@ void CDataDlg::LoadRemarkCodes() {
 
 int CDataDlg::PointIndex(int row) const {
   const CDocData* doc = context_.currentDocData();
-  if (doc == nullptr || row < 0 || row >= list_->rowCount()) return -1;
-  const QTableWidgetItem* no = list_->item(row, kNo);
-  if (no == nullptr) return -1;
+  if (doc == nullptr || row < 0 || row >= list_->GetItemCount()) return -1;
   bool ok = false;
-  const int n = no->text().toInt(&ok);
+  const int n = list_->GetItemText(row, kNo).toInt(&ok);
   if (!ok || n < 1 || static_cast<std::size_t>(n) > doc->pointList.size()) return -1;
   return n - 1;
 }
@@ -416,8 +431,8 @@ void CDataDlg::AddPoint() {
   const int number = CGetData(context_.host(), context_.edition()).AddPoint(*doc);
   FillPointList();
   FillLayerList();
-  for (int row = 0; row < list_->rowCount(); ++row) {
-    if (list_->item(row, kNo)->text() != QString::number(number + 1)) continue;
+  for (int row = 0; row < list_->GetItemCount(); ++row) {
+    if (list_->GetItemText(row, kNo) != QString::number(number + 1)) continue;
     list_->scrollToItem(list_->item(row, kNo), QAbstractItemView::EnsureVisible);
     list_->setFocus();
     list_->selectRow(row);
@@ -431,10 +446,7 @@ void CDataDlg::FilterLayers() {
   // The ticked names themselves, not the chooser's joined text, so that a layer name with
   // the list separator in it or a locale with another separator cannot confuse the filter.
   std::vector<std::string> ticked;
-  for (int i = 0; i < layerModel_->rowCount(); ++i) {
-    const QStandardItem* item = layerModel_->item(i);
-    if (item->checkState() == Qt::Checked) ticked.push_back(item->text().toStdString());
-  }
+  for (const QString& name : layers_->CheckedTexts()) ticked.push_back(name.toStdString());
   FilterByLayers(*doc, ticked);
   FillPointList();
 }
@@ -447,9 +459,9 @@ void CDataDlg::OnCellClicked(int row, int column) {
   const int n = index + 1;
   const int count = static_cast<int>(doc->pointList.size());
   if (column == kHigh && p.bDelete != 1) {
-    EditSubItem(row, kHigh);
+    list_->EditSubItem(row, kHigh);
   } else if (column == kNote && n >= 2 && n < count && p.bDelete != 1) {
-    EditSubItem(row, kNote);
+    list_->EditSubItem(row, kNote);
   } else {
     LocatePoint(row);
   }
@@ -465,11 +477,11 @@ void CDataDlg::OnCellDoubleClicked(int row, int column) {
   CDataStruct& p = doc->pointList[static_cast<std::size_t>(index)];
   if (column == kDelete) {
     p.bDelete = p.bDelete == 1 ? 0 : 1;
-    SetCellText(row, kDelete, p.bDelete == 1 ? kDeleted : QString());
-    SetRowDisabled(row, p.bDelete == 1);
+    list_->SetItemText(row, kDelete, p.bDelete == 1 ? kDeleted : QString());
+    list_->SetRowDisabled(row, p.bDelete == 1);
   } else if (column == kMark) {
     p.bMark = p.bMark == 1 ? 0 : 1;
-    SetCellText(row, kMark, p.bMark == 1 ? kMarked : QString());
+    list_->SetItemText(row, kMark, p.bMark == 1 ? kMarked : QString());
   }
 }
 
@@ -481,10 +493,10 @@ void CDataDlg::OnEndEdit(int row, int column, const QString& text) {
   if (column == kHigh) {
     const std::optional<double> high = ParseReal(text.trimmed().toStdString());
     if (!high) {  // nothing to store: the cell shows the point's elevation again
-      SetCellText(row, kHigh, QString::fromStdString(FormatTrimmed(p.dHigh, 3)));
+      list_->SetItemText(row, kHigh, QString::fromStdString(FormatTrimmed(p.dHigh, 3)));
       return;
     }
-    if (p.bRevised == 1) SetCellHighlight(row, kHigh, false);
+    if (p.bRevised == 1) list_->SetCellHighlight(row, kHigh, false);
     CGetData(context_.host(), context_.edition())
         .CommitTypedHeight(*doc, static_cast<std::size_t>(index), *high);
   } else if (column == kNote) {
@@ -493,7 +505,7 @@ void CDataDlg::OnEndEdit(int row, int column, const QString& text) {
       const auto code = codes_.find(note.toUpper().toStdString());
       if (code != codes_.end()) {
         note = QString::fromStdString(code->second);
-        SetCellText(row, kNote, note);
+        list_->SetItemText(row, kNote, note);
       }
     }
     p.strNote = note.toStdString();
@@ -505,17 +517,13 @@ void CDataDlg::OnListKey(int key) {
   if (ranges.isEmpty()) return;
   const int row = ranges.front().topRow();
   if (key == Qt::Key_Up) LocatePoint(std::max(row - 1, 0));
-  if (key == Qt::Key_Down && row + 1 < list_->rowCount()) LocatePoint(row + 1);
+  if (key == Qt::Key_Down && row + 1 < list_->GetItemCount()) LocatePoint(row + 1);
 }
 
 bool CDataDlg::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusOut) {
     auto* edit = qobject_cast<QLineEdit*>(watched);
     if (edit != nullptr && edits_.count(edit->objectName()) != 0) OnEditLeft(edit);
-  } else if (watched == list_ && event->type() == QEvent::KeyPress) {
-    // Before the list moves its selection: the point located is the one it moves to. (The
-    // open cell editor takes its keys itself; they never reach the list.)
-    OnListKey(static_cast<QKeyEvent*>(event)->key());
   }
   return QWidget::eventFilter(watched, event);
 }
@@ -547,41 +555,6 @@ void CDataDlg::resizeEvent(QResizeEvent* event) {
     w->move(w->x(), d - 5);
   }
   addPoint_->move(addPoint_->x(), d - 7);
-}
-
-void CDataDlg::SetRowDisabled(int row, bool disabled) {
-  for (int c = 0; c < list_->columnCount(); ++c) {
-    QTableWidgetItem* item = list_->item(row, c);
-    if (item == nullptr) continue;
-    item->setBackground(disabled ? QBrush(kDisabledBack) : QBrush());
-    item->setForeground(disabled ? QBrush(kDisabledText) : QBrush());
-  }
-}
-
-void CDataDlg::SetCellHighlight(int row, int column, bool highlight) {
-  if (QTableWidgetItem* item = list_->item(row, column)) {
-    item->setBackground(highlight ? QBrush(kHighlight) : QBrush());
-    item->setData(Qt::UserRole, highlight);
-  }
-}
-
-void CDataDlg::SetCellText(int row, int column, const QString& text) {
-  const bool filling = filling_;
-  filling_ = true;
-  if (QTableWidgetItem* item = list_->item(row, column)) item->setText(text);
-  filling_ = filling;
-}
-
-void CDataDlg::EditSubItem(int row, int column) {
-  LocatePoint(row);  // what the list's begin-edit notification does
-  if (QTableWidgetItem* item = list_->item(row, column)) list_->editItem(item);
-}
-
-void CDataDlg::AutoSizeColumns() {
-  for (int c = 0; c < list_->columnCount(); ++c) {
-    list_->resizeColumnToContents(c);
-    list_->setColumnWidth(c, std::clamp(list_->columnWidth(c), 10, 150));
-  }
 }
 
 }  // namespace ruvo

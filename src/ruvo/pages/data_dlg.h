@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,11 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-class QStandardItemModel;
-class QTableWidget;
+
+namespace controls {
+class CCheckComboBox;
+class CListCtrlEx;
+}  // namespace controls
 
 namespace ruvo {
 
@@ -74,24 +78,18 @@ class CDataDlg final : public QWidget {
   // The point index of a row, or -1 when the row names no point of the current document.
   int PointIndex(int row) const;
 
-  // The list operations the page uses.
-  void SetRowDisabled(int row, bool disabled);
-  void SetCellHighlight(int row, int column, bool highlight);
-  void SetCellText(int row, int column, const QString& text);
-  void EditSubItem(int row, int column);
-  void AutoSizeColumns();
+  class ListPoints;
 
   PageContext& context_;
   Values v_;
   std::map<std::string, std::string> codes_;  // code -> remark, compared case-sensitively
   std::map<QString, QLineEdit*> edits_;
   std::map<QString, QCheckBox*> checks_;
-  QComboBox* layers_ = nullptr;
-  QStandardItemModel* layerModel_ = nullptr;
-  QTableWidget* list_ = nullptr;
+  controls::CCheckComboBox* layers_ = nullptr;
+  controls::CListCtrlEx* list_ = nullptr;
+  std::unique_ptr<ListPoints> listPoints_;
   QComboBox* displayMode_ = nullptr;
   QPushButton* addPoint_ = nullptr;
-  bool filling_ = false;
   bool prompting_ = false;
 };
 

@@ -29,7 +29,10 @@ class PageContext {
   virtual win::Registry& registry() { return win::Registry::currentUser(); }
   // The loaded module's full file name, which the host loads at its start once auto-load is
   // enabled; empty when unknown (the page then refuses to enable auto-load).
-  virtual std::string moduleFileName() const { return {}; }
+  virtual const std::string& moduleFileName() const {
+    static const std::string unknown;
+    return unknown;
+  }
 };
 
 }  // namespace ruvo

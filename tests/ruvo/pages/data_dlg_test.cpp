@@ -6,11 +6,11 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStandardItemModel>
-#include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 
+#include "controls/check_combo_box.h"
+#include "controls/list_ctrl_ex.h"
 #include "page_context_double.h"
 #include "platform/cad/polylines.h"
 #include "platform/win/profile.h"
@@ -70,10 +70,23 @@ int ListedCount(const ruvo::CDocData& doc) {
   return n;
 }
 
-QString Cell(QTableWidget* list, int row, int column) { return list->item(row, column)->text(); }
+using List = controls::CListCtrlEx;
+using Layers = controls::CCheckComboBox;
 
-int RowOfNote(QTableWidget* list, const QString& note) {
-  for (int r = 0; r < list->rowCount(); ++r) {
+QString Cell(List* list, int row, int column) { return list->GetItemText(row, column); }
+
+// Types into a cell's editor and leaves it, as the user does.
+void EditCell(List* list, int row, int column, const QString& text) {
+  QVERIFY(list->EditSubItem(row, column));
+  controls::CListCellEdit* editor = list->currentEditor();
+  QVERIFY(editor != nullptr);
+  editor->setText(text);
+  editor->markModified();
+  editor->EndEdit(true);
+}
+
+int RowOfNote(List* list, const QString& note) {
+  for (int r = 0; r < list->GetItemCount(); ++r) {
     if (Cell(list, r, CDataDlg::kNote) == note) return r;
   }
   return -1;
@@ -93,8 +106,8 @@ void DataPageTest::acquisitionFillsListAndLayers() {
   QCOMPARE(ctx.doc.bUserRange, 0);
   QVERIFY(!ctx.doc.paperPreview.bHasProfile);
   QVERIFY(Child<QCheckBox>(page, "bSetHigh")->isEnabled());
-  auto* list = Child<QTableWidget>(page, "points");
-  QCOMPARE(list->rowCount(), ListedCount(ctx.doc));
+  auto* list = Child<List>(page, "points");
+  QCOMPARE(list->GetItemCount(), ListedCount(ctx.doc));
   QCOMPARE(Cell(list, 0, CDataDlg::kNo), QStringLiteral("1"));
   QCOMPARE(Cell(list, 0, CDataDlg::kNote), QStringLiteral("起点"));
   QCOMPARE(Cell(list, 0, CDataDlg::kMark), QStringLiteral("√"));
@@ -105,12 +118,13 @@ void DataPageTest::acquisitionFillsListAndLayers() {
   for (int c = 0; c < 6; ++c) {
     QVERIFY(list->columnWidth(c) >= 10 && list->columnWidth(c) <= 150);
   }
-  const bool editable = list->item(0, CDataDlg::kNo)->flags() & Qt::ItemIsEditable;
-  QVERIFY(!editable);
-  auto* layers = qobject_cast<QStandardItemModel*>(Child<QComboBox>(page, "layers")->model());
-  QCOMPARE(layers->rowCount(), 2);
-  QCOMPARE(layers->item(0)->text(), QStringLiteral("DGX"));
-  QCOMPARE(layers->item(1)->checkState(), Qt::Checked);
+  QVERIFY(list->IsColumnReadOnly(CDataDlg::kNo));
+  QVERIFY(!list->IsColumnReadOnly(CDataDlg::kHigh));
+  QCOMPARE(list->ColumnTip(CDataDlg::kDelete), QStringLiteral("双击删除"));
+  auto* layers = Child<Layers>(page, "layers");
+  QCOMPARE(layers->count(), 2);
+  QCOMPARE(layers->itemText(0), QStringLiteral("DGX"));
+  QVERIFY(layers->GetCheck(1));
 
   // a cancelled pick keeps the points and still refreshes
   const std::size_t points = ctx.doc.pointList.size();
@@ -139,29 +153,29 @@ void DataPageTest::displayModeAndLayerFilter() {
   Drawing d(ctx);
   CDataDlg page(ctx);
   Acquire(ctx, page, d);
-  auto* list = Child<QTableWidget>(page, "points");
+  auto* list = Child<List>(page, "points");
   auto* mode = Child<QComboBox>(page, "KneePnt");
   const auto before = ctx.doc.pointList;
   mode->setCurrentIndex(2);
   emit mode->activated(2);
   QCOMPARE(ctx.doc.KneePnt, 2);
-  QCOMPARE(list->rowCount(), 3);  // start, knee, end
+  QCOMPARE(list->GetItemCount(), 3);  // start, knee, end
   QCOMPARE(Cell(list, 1, CDataDlg::kNote), QStringLiteral("拐点"));
   QCOMPARE(ctx.doc.pointList.size(), before.size());
   mode->setCurrentIndex(0);
   emit mode->activated(0);
 
-  const int rows = list->rowCount();
-  auto* layers = qobject_cast<QStandardItemModel*>(Child<QComboBox>(page, "layers")->model());
-  layers->item(1)->setCheckState(Qt::Unchecked);  // "GCD"
+  const int rows = list->GetItemCount();
+  auto* layers = Child<Layers>(page, "layers");
+  layers->SetCheck(1, false);  // "GCD"
   Child<QPushButton>(page, "filter")->click();
-  QCOMPARE(list->rowCount(), rows - 1);
-  for (int r = 0; r < list->rowCount(); ++r) {
+  QCOMPARE(list->GetItemCount(), rows - 1);
+  for (int r = 0; r < list->GetItemCount(); ++r) {
     QVERIFY(Cell(list, r, CDataDlg::kLayer) != QStringLiteral("GCD"));
   }
   // a refresh ticks every layer again
   page.RefreshFromDocument();
-  QCOMPARE(layers->item(1)->checkState(), Qt::Checked);
+  QVERIFY(layers->GetCheck(1));
 }
 
 void DataPageTest::deleteAndMarkSpareFirstAndLastRows() {
@@ -169,8 +183,8 @@ void DataPageTest::deleteAndMarkSpareFirstAndLastRows() {
   Drawing d(ctx);
   CDataDlg page(ctx);
   Acquire(ctx, page, d);
-  auto* list = Child<QTableWidget>(page, "points");
-  const int last = list->rowCount() - 1;
+  auto* list = Child<List>(page, "points");
+  const int last = list->GetItemCount() - 1;
   emit list->cellDoubleClicked(0, CDataDlg::kDelete);
   emit list->cellDoubleClicked(last, CDataDlg::kDelete);
   emit list->cellDoubleClicked(last, CDataDlg::kMark);
@@ -184,11 +198,11 @@ void DataPageTest::deleteAndMarkSpareFirstAndLastRows() {
   emit list->cellDoubleClicked(middle, CDataDlg::kDelete);
   QCOMPARE(ctx.doc.pointList[index].bDelete, 1u);
   QCOMPARE(Cell(list, middle, CDataDlg::kDelete), QStringLiteral("×"));
-  QCOMPARE(list->item(middle, CDataDlg::kLayer)->background().color(), QColor(190, 190, 190));
+  QVERIFY(list->IsRowDisabled(middle));
   emit list->cellDoubleClicked(middle, CDataDlg::kDelete);
   QCOMPARE(ctx.doc.pointList[index].bDelete, 0u);
   QCOMPARE(Cell(list, middle, CDataDlg::kDelete), QString());
-  QCOMPARE(list->item(middle, CDataDlg::kLayer)->background().style(), Qt::NoBrush);
+  QVERIFY(!list->IsRowDisabled(middle));
   emit list->cellDoubleClicked(middle, CDataDlg::kMark);
   QCOMPARE(Cell(list, middle, CDataDlg::kMark), QStringLiteral("√"));
   QCOMPARE(ctx.doc.pointList[index].bMark, 1u);
@@ -214,14 +228,14 @@ void DataPageTest::remarkCodesExpandOneAndTwoLetters() {
   QCOMPARE(page.remarkCodes().at("L"), std::string("陡坎"));
   QCOMPARE(page.remarkCodes().at("Q11"), std::string("码11"));
   Acquire(ctx, page, d);
-  auto* list = Child<QTableWidget>(page, "points");
+  auto* list = Child<List>(page, "points");
   const int row = 1, index = Cell(list, row, CDataDlg::kNo).toInt() - 1;
-  list->item(row, CDataDlg::kNote)->setText(QStringLiteral(" l "));
+  EditCell(list, row, CDataDlg::kNote, QStringLiteral(" l "));
   QCOMPARE(ctx.doc.pointList[index].strNote, std::string("陡坎"));
   QCOMPARE(Cell(list, row, CDataDlg::kNote), QStringLiteral("陡坎"));
-  list->item(row, CDataDlg::kNote)->setText(QStringLiteral("abc"));
+  EditCell(list, row, CDataDlg::kNote, QStringLiteral("abc"));
   QCOMPARE(ctx.doc.pointList[index].strNote, std::string("abc"));
-  list->item(row, CDataDlg::kNote)->setText(QStringLiteral("q1"));
+  EditCell(list, row, CDataDlg::kNote, QStringLiteral("q1"));
   QCOMPARE(ctx.doc.pointList[index].strNote, std::string("码1"));
   std::filesystem::remove_all(folder);
 }
@@ -231,34 +245,43 @@ void DataPageTest::typedElevationsAndWriteBack() {
   Drawing d(ctx);
   CDataDlg page(ctx);
   Acquire(ctx, page, d);
-  auto* list = Child<QTableWidget>(page, "points");
+  auto* list = Child<List>(page, "points");
   const int row = RowOfNote(list, QString());
   const int index = Cell(list, row, CDataDlg::kNo).toInt() - 1;
   ctx.doc.pointList[index].bRevised = 1;
   page.FillPointList();
-  QCOMPARE(list->item(row, CDataDlg::kHigh)->background().color(), QColor(255, 0, 255));
+  QVERIFY(list->IsCellHighlighted(row, CDataDlg::kHigh));
 
   // without "对象赋高程值" only the point changes
-  list->item(row, CDataDlg::kHigh)->setText(QStringLiteral("99.5"));
+  EditCell(list, row, CDataDlg::kHigh, QStringLiteral("99.5"));
   QCOMPARE(ctx.doc.pointList[index].dHigh, 99.5);
   QCOMPARE(ctx.doc.pointList[index].bRevised, 0u);
-  QCOMPARE(list->item(row, CDataDlg::kHigh)->background().style(), Qt::NoBrush);
+  QVERIFY(!list->IsCellHighlighted(row, CDataDlg::kHigh));
   const cad::ObjectId source(ctx.doc.pointList[index].idObject);
   QCOMPARE(ctx.database().openForRead<cad::LwPolyline>(source)->elevation(), 100.0);
 
   Child<QCheckBox>(page, "bSetHigh")->click();
   QCOMPARE(ctx.doc.bSetHigh, 1);
-  list->item(row, CDataDlg::kHigh)->setText(QStringLiteral("98.25"));
+  EditCell(list, row, CDataDlg::kHigh, QStringLiteral("98.25"));
   QCOMPARE(ctx.database().openForRead<cad::LwPolyline>(source)->elevation(), 98.25);
 
   // points read from a file have no drawing behind them
   ctx.doc.bFromDrawing = 0;
-  list->item(row, CDataDlg::kHigh)->setText(QStringLiteral("97"));
+  EditCell(list, row, CDataDlg::kHigh, QStringLiteral("97"));
   QCOMPARE(ctx.doc.pointList[index].dHigh, 97.0);
   QCOMPARE(ctx.database().openForRead<cad::LwPolyline>(source)->elevation(), 98.25);
 
+  // the increment switch and value of the page reach the list's elevation editor
+  Child<QCheckBox>(page, "bIncrement")->click();
+  Child<QLineEdit>(page, "dIncrement")->setText("0.5");
+  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(Child<QLineEdit>(page, "dIncrement"), &out);
+  QVERIFY(list->EditSubItem(row + 1, CDataDlg::kHigh));
+  QCOMPARE(list->currentEditor()->text(), QStringLiteral("97.5"));
+  list->currentEditor()->EndEdit(false);
+
   // an empty elevation is no elevation: the point keeps its own
-  list->item(row, CDataDlg::kHigh)->setText(QString());
+  EditCell(list, row, CDataDlg::kHigh, QString());
   QCOMPARE(ctx.doc.pointList[index].dHigh, 97.0);
   QCOMPARE(Cell(list, row, CDataDlg::kHigh), QStringLiteral("97"));
 }
@@ -268,7 +291,7 @@ void DataPageTest::clickingLocatesPoints() {
   Drawing d(ctx);
   CDataDlg page(ctx);
   Acquire(ctx, page, d);
-  auto* list = Child<QTableWidget>(page, "points");
+  auto* list = Child<List>(page, "points");
   auto& display = ctx.headless().headlessDisplay();
   display.redraw();
   emit list->cellClicked(0, CDataDlg::kNote);  // the start point's remark: only located
@@ -278,15 +301,15 @@ void DataPageTest::clickingLocatesPoints() {
   QCOMPARE(view.center.x, ctx.doc.pointList[0].ptPos.x);
   const double h = 0.025 * view.height;
   QCOMPARE(display.temporaryVectors()[0].from.x, view.center.x - h);
-  QCOMPARE(list->findChildren<QLineEdit*>().size(), 0);
+  QVERIFY(list->currentEditor() == nullptr);
 
-  const int last = list->rowCount() - 1;
+  const int last = list->GetItemCount() - 1;
   emit list->cellClicked(last, CDataDlg::kNote);
-  QCOMPARE(list->findChildren<QLineEdit*>().size(), 0);
+  QVERIFY(list->currentEditor() == nullptr);
   QCOMPARE(display.currentView().center.x, ctx.doc.pointList.back().ptPos.x);
 
   emit list->cellClicked(1, CDataDlg::kNote);  // a middle row opens the editor
-  QCOMPARE(list->findChildren<QLineEdit*>().size(), 1);
+  QVERIFY(list->currentEditor() != nullptr);
 }
 
 void DataPageTest::addPointSelectsTheNewRow() {
@@ -296,20 +319,20 @@ void DataPageTest::addPointSelectsTheNewRow() {
   Child<QPushButton>(page, "addPoint")->click();  // no points: nothing asked
   QVERIFY(ctx.headless().script().empty());
   Acquire(ctx, page, d);
-  auto* layers = qobject_cast<QStandardItemModel*>(Child<QComboBox>(page, "layers")->model());
-  layers->item(0)->setCheckState(Qt::Unchecked);
+  auto* layers = Child<Layers>(page, "layers");
+  layers->SetCheck(0, false);
   ctx.headless().script().push(ScriptAnswer::pointAt({15, -5, 0}));
   ctx.headless().script().push(ScriptAnswer::pointAt({15, 5, 0}));
   const std::size_t before = ctx.doc.pointList.size();
   Child<QPushButton>(page, "addPoint")->click();
   QCOMPARE(ctx.doc.pointList.size(), before + 1);
-  auto* list = Child<QTableWidget>(page, "points");
+  auto* list = Child<List>(page, "points");
   const QList<QTableWidgetSelectionRange> selected = list->selectedRanges();
   QCOMPARE(selected.size(), 1);
   const int row = selected.front().topRow();
   QCOMPARE(Cell(list, row, CDataDlg::kNote), QStringLiteral("加点"));
   QCOMPARE(Cell(list, row, CDataDlg::kHigh), QStringLiteral("100.5"));
-  for (int i = 0; i < layers->rowCount(); ++i) QCOMPARE(layers->item(i)->checkState(), Qt::Checked);
+  for (int i = 0; i < layers->count(); ++i) QVERIFY(layers->GetCheck(i));
 }
 
 void DataPageTest::boundControlsSpinsAndKeys() {
@@ -349,7 +372,7 @@ void DataPageTest::boundControlsSpinsAndKeys() {
 
   // the list takes the room the page gets, the bottom row follows the lower edge
   inside->resize(400, 600);
-  auto* list = Child<QTableWidget>(*inside, "points");
+  auto* list = Child<List>(*inside, "points");
   QCOMPARE(list->width(), 390);
   auto* add = Child<QPushButton>(*inside, "addPoint");
   const int h = Child<QCheckBox>(*inside, "bIncrement")->height();

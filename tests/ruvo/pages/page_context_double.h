@@ -39,7 +39,7 @@ class PageContextDouble final : public ruvo::PageContext {
   std::filesystem::path moduleFolder() const override { return folder_; }
   ruvo::Edition edition() const override { return edition_; }
   win::Registry& registry() override { return registry_; }
-  std::string moduleFileName() const override { return (folder_ / "ruvo.so").string(); }
+  const std::string& moduleFileName() const override { return moduleFile_; }
 
   host::headless::HeadlessHost& headless() { return host_; }
   cad::Database& database() { return host_.documents().curDocument()->database(); }
@@ -73,6 +73,7 @@ class PageContextDouble final : public ruvo::PageContext {
   }
 
   std::filesystem::path folder_;
+  std::string moduleFile_ = (folder_ / "ruvo.so").string();
   ruvo::Edition edition_;
   std::filesystem::path temp_;
   win::Registry registry_;
