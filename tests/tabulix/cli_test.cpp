@@ -82,11 +82,6 @@ TEST_F(CliTest, ExitStatuses) {
   EXPECT_EQ(run({"export", data, "-o", (dir / "no/dir.csv").string()}), 1);
 }
 
-TEST(DisplayWidth, WideCharactersTakeTwoCells) {
-  EXPECT_EQ(tabulix::DisplayWidth("abc"), 3u);
-  EXPECT_EQ(tabulix::DisplayWidth("高程Z"), 5u);
-}
-
 // A data file saved as UTF-8 without a byte-order mark reads as UTF-8, not as garbled GBK,
 // and the table file holds the text in GBK.
 TEST_F(CliTest, Utf8DataFileWithoutMarkReadsAsUtf8) {

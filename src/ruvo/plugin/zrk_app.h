@@ -75,7 +75,7 @@ class CZRKApp final : public PageContext {
   Edition edition() const override { return edition_; }
   // The pages ask for these two to register the module for loading at the host's start.
   win::Registry& registry() override;
-  std::string moduleFileName() const override { return moduleFileName_; }
+  const std::string& moduleFileName() const override { return moduleFileName_; }
 
  private:
   std::filesystem::path palettePositionFile();
