@@ -27,6 +27,7 @@
 #include "ruvo/section/doc_data.h"
 #include "ruvo/section/get_data.h"
 #include "ruvo/section/point_list.h"
+#include "ruvo/section/settings_file.h"
 #include "ruvo/section/text_format.h"
 
 namespace ruvo {
@@ -367,15 +368,21 @@ void CDataDlg::LoadRemarkCodes() {
   codes_.clear();
   // The legacy edition keeps remarks as typed.
   if (context_.edition() == Edition::Legacy) return;
-  const std::filesystem::path ini = context_.moduleFolder() / "Tabulix.ini";
-  // Every code is read, however many there are: a fixed buffer for the names would drop
-  // the later codes and cut the last one it kept.
-  for (const std::string& code : win::getProfileKeyNames(ini, "CODE")) {
-    std::string remark = win::getProfileString(ini, "CODE", code, "");
-    const std::size_t first = remark.find_first_not_of('"');
-    const std::size_t last = remark.find_last_not_of('"');
-    remark = first == std::string::npos ? std::string() : remark.substr(first, last - first + 1);
-    codes_.emplace(code, remark);
+  // The file beside the module first; then the export tool's per-user copy, which it
+  // writes where the program's own folder cannot be written, so its codes are the newer.
+  std::vector<std::filesystem::path> files{context_.moduleFolder() / kTabulixIni};
+  if (const std::filesystem::path user = PerUserSettingsFolder(); !user.empty())
+    files.push_back(user / kTabulixIni);
+  for (const std::filesystem::path& ini : files) {
+    // Every code is read, however many there are: a fixed buffer for the names would drop
+    // the later codes and cut the last one it kept.
+    for (const auto& [code, value] : win::getProfileSection(ini, "CODE")) {
+      std::string remark = value;
+      const std::size_t first = remark.find_first_not_of('"');
+      const std::size_t last = remark.find_last_not_of('"');
+      remark = first == std::string::npos ? std::string() : remark.substr(first, last - first + 1);
+      codes_.insert_or_assign(code, remark);
+    }
   }
 }
 
