@@ -86,14 +86,14 @@ std::vector<std::pair<std::string, std::string>> ReadSharedCodes(
   auto codes = ReadCodeSection(moduleFolder / kTabulixIni);
   const std::filesystem::path folder = PerUserSettingsFolder();
   if (folder.empty()) return codes;
-  for (auto& [code, remark] : ReadCodeSection(folder / kTabulixIni)) {
+  for (auto& entry : ReadCodeSection(folder / kTabulixIni)) {
     const auto same = std::find_if(codes.begin(), codes.end(), [&](const auto& pair) {
-      return win::equalsIgnoreAsciiCase(pair.first, code);
+      return win::equalsIgnoreAsciiCase(pair.first, entry.first);
     });
     if (same != codes.end()) {
-      same->second = std::move(remark);
+      same->second = std::move(entry.second);
     } else {
-      codes.emplace_back(std::move(code), std::move(remark));
+      codes.push_back(std::move(entry));
     }
   }
   return codes;
