@@ -19,6 +19,7 @@
 #include "platform/host/display.h"
 #include "platform/host/host.h"
 #include "platform/host/user_interface.h"
+#include "platform/ui/dialog_keys.h"
 #include "platform/win/profile.h"
 #include "ruvo/drawing/number_text.h"
 #include "ruvo/host/host_access.h"
@@ -536,16 +537,8 @@ bool CDataDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CDataDlg::keyPressEvent(QKeyEvent* event) {
-  // The page never closes: Enter and Escape end here instead of reaching a dialog.
-  switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-      event->accept();
-      return;
-    default:
-      QWidget::keyPressEvent(event);
-  }
+  if (ui::swallowDialogKey(event)) return;
+  QWidget::keyPressEvent(event);
 }
 
 void CDataDlg::resizeEvent(QResizeEvent* event) {

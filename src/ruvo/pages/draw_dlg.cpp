@@ -24,6 +24,7 @@
 #include "platform/host/host.h"
 #include "platform/host/host_services.h"
 #include "platform/host/user_interface.h"
+#include "platform/ui/dialog_keys.h"
 #include "ruvo/drawing/draw_profile.h"
 #include "ruvo/drawing/preview_layout.h"
 #include "ruvo/drawing/profile_geometry.h"
@@ -676,16 +677,8 @@ bool CDrawDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CDrawDlg::keyPressEvent(QKeyEvent* event) {
-  // The page never closes: Enter and Escape end here instead of reaching a dialog.
-  switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-      event->accept();
-      return;
-    default:
-      QWidget::keyPressEvent(event);
-  }
+  if (ui::swallowDialogKey(event)) return;
+  QWidget::keyPressEvent(event);
 }
 
 int CDrawDlg::MaxScroll() const { return std::max(0, contentHeight_ - pageHeight_); }

@@ -8,6 +8,7 @@
 #include "platform/host/command_line.h"
 #include "platform/host/host.h"
 #include "platform/host/user_interface.h"
+#include "platform/ui/dialog_keys.h"
 #include "platform/win/registry.h"
 #include "ruvo/drawing/draw_profile.h"
 #include "ruvo/drawing/profile_geometry.h"
@@ -140,16 +141,8 @@ void CMyPaletteChildDlg::LayoutControls(int width, int height) {
 }
 
 void CMyPaletteChildDlg::keyPressEvent(QKeyEvent* event) {
-  // Enter and Escape would end a dialog; this one lives as long as the palette.
-  switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-      event->accept();
-      return;
-    default:
-      QWidget::keyPressEvent(event);
-  }
+  if (ui::swallowDialogKey(event)) return;
+  QWidget::keyPressEvent(event);
 }
 
 void CMyPaletteChildDlg::OnSelChange(int index) { refreshPage(index); }
