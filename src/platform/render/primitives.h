@@ -32,6 +32,21 @@ struct Path {
 enum class HAlign { Left, Centre, Right };
 enum class VAlign { Baseline, Bottom, Middle, Top };
 
+// Where a label's baseline lies above its anchor, in capital heights.
+constexpr double BaselineAbove(VAlign v) {
+  switch (v) {
+    case VAlign::Baseline:
+      return 0;
+    case VAlign::Bottom:
+      return 0.3;
+    case VAlign::Middle:
+      return -0.5;
+    case VAlign::Top:
+      return -1.0;
+  }
+  return 0;
+}
+
 // One line of text. `anchor` is the point the alignment refers to; `height` is the
 // capital height in world units; `text` is ready to show (control codes resolved).
 struct Label {

@@ -21,20 +21,6 @@ constexpr double kReferenceEm = 100.0;
 // Ems per capital height, as the SVG back end and the label box estimate use.
 constexpr double kEmPerHeight = SvgOptions{}.fontScale;
 
-double BaselineAbove(VAlign v) {
-  switch (v) {
-    case VAlign::Baseline:
-      return 0;
-    case VAlign::Bottom:
-      return 0.3;
-    case VAlign::Middle:
-      return -0.5;
-    case VAlign::Top:
-      return -1.0;
-  }
-  return 0;
-}
-
 double Scale(const QTransform& t) { return std::sqrt(std::fabs(t.determinant())); }
 
 // The device rectangle the painter can reach, in world coordinates; empty when unknown.

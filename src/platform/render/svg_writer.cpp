@@ -29,21 +29,6 @@ double TextWidthInEms(const std::string& text) {
 // Ems per capital height, for the label box estimate (the writer's default font scale).
 constexpr double kEmPerHeight = SvgOptions{}.fontScale;
 
-// Where the baseline lies above the anchor, in capital heights.
-double BaselineAbove(VAlign v) {
-  switch (v) {
-    case VAlign::Baseline:
-      return 0;
-    case VAlign::Bottom:
-      return 0.3;
-    case VAlign::Middle:
-      return -0.5;
-    case VAlign::Top:
-      return -1.0;
-  }
-  return 0;
-}
-
 // Pixels a path may reach beyond the page before it is clipped: far enough that no viewer
 // shows the cut, near enough that every coordinate prints in a few digits.
 constexpr long double kGuard = 1e6L;
