@@ -12,7 +12,7 @@ a run); the other cross-section lines in the copy are not part of the drawing cu
 usage: stations_oracle_test.py RUVO DRAWING HANDLE ORACLE_SCRIPT
 """
 import csv
-import importlib.util
+import importlib
 import os
 import subprocess
 import sys
@@ -26,10 +26,9 @@ ENDS = {"起点", "终点"}
 
 
 def load_oracle(script, drawing):
-    spec = importlib.util.spec_from_file_location("oracle_section", script)
-    oracle = importlib.util.module_from_spec(spec)
-    sys.modules["oracle_section"] = oracle
-    spec.loader.exec_module(oracle)
+    # the reference lives outside the repository: import it from its own folder
+    sys.path.insert(0, os.path.dirname(os.path.abspath(script)))
+    oracle = importlib.import_module(os.path.splitext(os.path.basename(script))[0])
     # one reading of the drawing serves every section line in it
     cached = oracle.recover.readfile(drawing)
 
