@@ -15,30 +15,19 @@
 #include "ruvo/drawing/profile_fit.h"
 #include "ruvo/drawing/profile_geometry.h"
 #include "ruvo/drawing/profile_layout.h"
+#include "ruvo/host/host_access.h"
 
 namespace ruvo {
 
 namespace {
 
 void Drag(host::Host& host, cad::Database& db, DrawProfileResult& result) {
-  host::SelectionSet set;
-  for (const cad::ObjectId id : result.ids) set.add(id);
-  const host::DragResult drag = host.editor().dragSelectionSet(
-      set, "选择插入点:", [](const geom::Point3d& cursor, geom::Matrix3d& transform) {
-        transform = geom::Matrix3d::translation(cursor - geom::Point3d{});
-        return host::Status::Normal;
-      });
-  if (drag.status == host::Status::Normal &&
-      host.editor().transformSelectionSet(set, drag.transform) == host::Status::Normal) {
+  if (const auto at = DragIntoPlace(host, db, result.ids)) {
     result.outcome = DrawProfileResult::Placed;
-    result.insertionPoint = drag.point;
+    result.insertionPoint = *at;
   } else {
-    for (const cad::ObjectId id : result.ids) {
-      if (auto e = db.openForWrite<cad::Entity>(id)) e.erase();
-    }
     result.outcome = DrawProfileResult::Cancelled;
   }
-  set.free();
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "platform/host/command_line.h"
+#include "platform/host/editor.h"
 #include "platform/host/system_variables.h"
 #include "platform/host/user_interface.h"
 
@@ -55,6 +56,26 @@ host::ViewRecord SaveView(host::Host& host) {
 bool IsWorldUcs(host::Host& host) {
   auto v = host.variables().getVariable("WORLDUCS");
   return v.ok() && std::holds_alternative<int>(v.value) && std::get<int>(v.value) == 1;
+}
+
+std::optional<geom::Point3d> DragIntoPlace(host::Host& host, cad::Database& db,
+                                           const std::vector<cad::ObjectId>& ids) {
+  host::SelectionSet set;
+  for (const cad::ObjectId id : ids) set.add(id);
+  const host::DragResult drag = host.editor().dragSelectionSet(
+      set, "选择插入点:", [](const geom::Point3d& cursor, geom::Matrix3d& transform) {
+        transform = geom::Matrix3d::translation(cursor - geom::Point3d{});
+        return host::Status::Normal;
+      });
+  const bool placed =
+      drag.status == host::Status::Normal &&
+      host.editor().transformSelectionSet(set, drag.transform) == host::Status::Normal;
+  set.free();
+  if (placed) return drag.point;
+  for (const cad::ObjectId id : ids) {
+    if (auto e = db.openForWrite<cad::Entity>(id)) e.erase();
+  }
+  return std::nullopt;
 }
 
 }  // namespace ruvo

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "platform/cad/database.h"
 #include "platform/host/display.h"
@@ -56,5 +57,11 @@ class ViewRestorer {
 
 // Whether the drawing is in the world coordinate system ("WORLDUCS" = 1).
 bool IsWorldUcs(host::Host& host);
+
+// Lets the user drag the entities, drawn about the origin, to their insertion point and
+// moves them there; a cancelled drag erases them. The point clicked, or nullopt when the
+// entities were erased. The caller holds the document's write lock.
+std::optional<geom::Point3d> DragIntoPlace(host::Host& host, cad::Database& db,
+                                           const std::vector<cad::ObjectId>& ids);
 
 }  // namespace ruvo

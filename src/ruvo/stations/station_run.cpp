@@ -114,27 +114,16 @@ StationRunResult RunStations(host::Host& host, CDocData& doc, Edition edition) {
   cad::Database& db = lock.document()->database();
   std::vector<cad::ObjectId> ids = DrawSheets(db, sections, layout, sheet, {0, 0}, error);
   if (!error.empty()) host.commandLine().print("\n命令:" + error + "\n");
-  host::SelectionSet set;
-  for (const cad::ObjectId id : ids) set.add(id);
   // dragged by the first sheet's lower-left corner, as a profile is by its origin
-  const host::DragResult drag = host.editor().dragSelectionSet(
-      set, "选择插入点:", [](const geom::Point3d& cursor, geom::Matrix3d& transform) {
-        transform = geom::Matrix3d::translation(cursor - geom::Point3d{});
-        return host::Status::Normal;
-      });
-  if (drag.status == host::Status::Normal &&
-      host.editor().transformSelectionSet(set, drag.transform) == host::Status::Normal) {
+  if (DragIntoPlace(host, db, ids)) {
     result.outcome = StationRunResult::Placed;
     char text[128];
     std::snprintf(text, sizeof text, "\n命令:共生成横断面%zu个, 图纸%zu张\n", result.sections,
                   result.sheets);
     host.commandLine().print(text);
   } else {
-    for (const cad::ObjectId id : ids)
-      if (auto ent = db.openForWrite<cad::Entity>(id)) ent.erase();
     Print(host, kMsgCancelled);
   }
-  set.free();
   host.display().updateDisplay();
   lock.unlock();
   host.commandLine().postPrompt();
