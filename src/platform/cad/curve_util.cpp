@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/geom/bulge.h"
+
 namespace cad::detail {
 
 double normaliseAngle(double a) {
@@ -61,17 +63,11 @@ void addBulgeSegment(QuadraticPath& path, const Ocs& ocs, geom::Point2d a, geom:
     path.lineTo(wa, wb);
     return;
   }
-  // Included angle 4 atan(bulge); centre on the chord's perpendicular bisector.
-  const double theta = 4.0 * std::atan(bulge);
-  const geom::Vector2d chord = b - a;
-  const double d = chord.length();
-  const double r = d / (2.0 * std::sin(std::fabs(theta) / 2.0));
-  const double h = r * std::cos(theta / 2.0) * (bulge > 0 ? 1.0 : -1.0);
-  const geom::Point2d centre = midpoint(a, b) + geom::perp(chord / d) * h;
-  const double t0 = std::atan2(a.y - centre.y, a.x - centre.x);
-  const geom::Point3d c = ocs.toWorld(geom::withZ(centre, z));
-  path.arc(c, ocs.toWorld(geom::Vector3d{r, 0, 0}), ocs.toWorld(geom::Vector3d{0, r, 0}), t0,
-           t0 + theta);
+  const geom::BulgeCircle circle = geom::bulgeCircle(a, b, bulge);
+  const double r = circle.radius;
+  const geom::Point3d c = ocs.toWorld(geom::withZ(circle.centre, z));
+  path.arc(c, ocs.toWorld(geom::Vector3d{r, 0, 0}), ocs.toWorld(geom::Vector3d{0, r, 0}),
+           circle.startAngle, circle.startAngle + circle.sweep);
 }
 
 }  // namespace cad::detail

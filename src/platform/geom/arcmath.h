@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "platform/geom/angle.h"
+#include "platform/geom/bulge.h"
 #include "platform/geom/curves.h"
 
 namespace geom::detail {
@@ -31,16 +32,15 @@ inline PointAndTangent bulgeAt(Point2d p0, Point2d p1, double b, double t) {
   const Vector2d c = p1 - p0;
   const double L = c.length();
   if (b == 0.0 || L == 0.0) return {t == 1.0 ? p1 : p0 + c * t, c};
-  const double theta = 4.0 * std::atan(b);
-  // Tangent at the start: the chord turned back by half the included angle.
-  const Vector2d t0 = unit(c * (1 - b * b) - perp(c) * (2 * b));
+  const double theta = bulgeSweep(b);
+  const Vector2d t0 = unit(bulgeStartDirection(c, b));
   const double half = t * theta / 2;
   // Chord length to the point, 2 r sin(half), written so that b -> 0 stays exact.
   const double chord = L * (1 + b * b) / 2 * (std::sin(half) / b);
   Point2d p = p0 + rotated(t0, std::cos(half), std::sin(half)) * chord;
   if (t == 0.0) p = p0;
   if (t == 1.0) p = p1;
-  const double speed = L * (1 + b * b) / 4 * (theta / b);  // r * |theta|, signs cancel
+  const double speed = bulgeArcLength(L, b);  // r * |theta|
   return {p, rotated(t0, std::cos(2 * half), std::sin(2 * half)) * speed};
 }
 

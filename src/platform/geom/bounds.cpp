@@ -75,8 +75,8 @@ Extents2d bulgeExtents(Point2d p0, Point2d p1, double bulge) {
   const Vector2d c = p1 - p0;
   if (bulge == 0.0 || c.lengthSquared() == 0.0) return box;
   const double b = bulge;
-  const double theta = 4.0 * std::atan(b);
-  const Vector2d t0 = c * (1 - b * b) - perp(c) * (2 * b);
+  const double theta = bulgeSweep(b);
+  const Vector2d t0 = bulgeStartDirection(c, b);
   // Direction from the centre to the start: the start tangent turned against the sense.
   const double radial = std::atan2(t0.y, t0.x) - (theta > 0 ? kPi / 2 : -kPi / 2);
   for (int k = 0; k < 4; ++k) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/geom/bulge.h"
 #include "platform/geom/overload.h"
 #include "platform/geom/solve.h"
 
@@ -58,7 +59,7 @@ Cone partCone(const Shape& s, const Part& p) {
           },
           [&](const ArcPc& a) {
             return Cone{evalShape(s, (p.s0 + p.s1) / 2).d,
-                        std::abs(4 * std::atan(a.b)) * (p.s1 - p.s0) / 2};
+                        std::abs(bulgeSweep(a.b)) * (p.s1 - p.s0) / 2};
           },
           [&](const EllPc& e) {
             if (std::abs(e.t1 - e.t0) * (p.s1 - p.s0) > kPi / 2) return Cone{};

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <functional>
 
+#include "platform/geom/bulge.h"
 #include "platform/geom/evaluate.h"
 #include "platform/geom/pieces.h"
 
@@ -70,8 +71,7 @@ Extents2d quickBox(Point2d p0, Point2d p1, double b) {
   Extents2d box = Extents2d::of(p0, p1);
   if (b == 0.0) return box;
   const double L = std::sqrt((p1 - p0).lengthSquared());  // hypot is slow in this loop
-  const double reach =
-      std::abs(b) <= 1.0 ? std::abs(b) * L / 2 : L * (1 + b * b) / (2 * std::abs(b));
+  const double reach = bulgeReach(L, b);
   return grown(box, reach * 1.000001);
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/geom/arcmath.h"
 #include "platform/geom/bounds.h"
+#include "platform/geom/bulge.h"
 #include "platform/geom/evaluate.h"
 #include "platform/geom/nurbs.h"
 #include "platform/geom/overload.h"
@@ -78,11 +79,7 @@ double integrate(const F& f, double a, double b) {
   return adaptive(f, a, b, gauss(f, a, b), 0, budget);
 }
 
-double bulgeLength(Point2d p0, Point2d p1, double b) {
-  const double L = distance(p0, p1);
-  if (b == 0.0) return L;
-  return L * (1 + b * b) / 4 * (4.0 * std::atan(b) / b);
-}
+double bulgeLength(Point2d p0, Point2d p1, double b) { return bulgeArcLength(distance(p0, p1), b); }
 
 double ellipseDist(const EllipseArc& e, double t0, double t1) {
   const Vector2d u = e.majorAxis.xy(), v = detail::ellipseMinor(e);
@@ -135,8 +132,8 @@ double bulgeGuess(Point2d p0, Point2d p1, double b, Point2d p) {
     return cc == 0.0 ? 0.0 : std::clamp(dot(p - p0, c) / cc, 0.0, 1.0);
   }
   const Vector2d c = p1 - p0, v = p - p0;
-  const Vector2d t0 = c * (1 - b * b) - perp(c) * (2 * b);
-  const double theta = 4.0 * std::atan(b);
+  const Vector2d t0 = bulgeStartDirection(c, b);
+  const double theta = bulgeSweep(b);
   // Tangent-chord angle: the chord to a point of the arc turns by half its central angle.
   const double half = std::atan2(cross(t0, v), dot(t0, v));
   return std::clamp(2 * half / theta, 0.0, 1.0);

@@ -6,6 +6,7 @@
 
 #include "platform/geom/angle.h"
 #include "platform/geom/arcmath.h"
+#include "platform/geom/bulge.h"
 
 namespace geom {
 namespace {
@@ -367,13 +368,9 @@ Nurbs toNurbs(const BulgeArc& a) {
   const Vector2d chord = a.end - a.start;
   const double L = chord.length();
   if (a.bulge == 0.0 || L == 0.0) return toNurbs(LineSeg{withZ(a.start, a.z), withZ(a.end, a.z)});
-  const double b = a.bulge;
-  const double theta = 4.0 * std::atan(b);
-  const double r = L * (1 + b * b) / (4 * std::abs(b));
-  const Point2d mid = midpoint(a.start, a.end);
-  const Point2d centre = mid + perp(chord) * ((1 - b * b) / (4 * b));
-  const double a0 = std::atan2(a.start.y - centre.y, a.start.x - centre.x);
-  Nurbs n = conicArc(withZ(centre, a.z), {r, 0, 0}, {0, r, 0}, a0, theta, 0.0, 1.0);
+  const BulgeCircle c = bulgeCircle(a.start, a.end, a.bulge);
+  const double r = c.radius;
+  Nurbs n = conicArc(withZ(c.centre, a.z), {r, 0, 0}, {0, r, 0}, c.startAngle, c.sweep, 0.0, 1.0);
   if (n.controlPoints.empty()) return n;  // non-finite input
   n.controlPoints.front() = withZ(a.start, a.z);
   n.controlPoints.back() = withZ(a.end, a.z);

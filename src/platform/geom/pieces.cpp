@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/geom/bulge.h"
 #include "platform/geom/evaluate.h"
 #include "platform/geom/overload.h"
 
@@ -78,28 +79,25 @@ Point2d endOf(const Shape& s) {
 }
 
 double lengthOf(const Shape& s) {
-  return std::visit(Overload{[](const LinePc& l) { return distance(l.p0, l.p1); },
-                             [](const ArcPc& a) {
-                               const double L = distance(a.p0, a.p1);
-                               return L * (1 + a.b * a.b) / 4 * (4 * std::atan(a.b) / a.b);
-                             },
-                             [](const EllPc& e) { return e.u.length() * std::abs(e.t1 - e.t0); },
-                             [](const BezPc& z) {
-                               double len = 0.0;
-                               for (size_t i = 1; i < z.pts.size(); ++i)
-                                 len += distance(z.pts[i - 1].point().xy(), z.pts[i].point().xy());
-                               return len;
-                             }},
-                    s);
+  return std::visit(
+      Overload{[](const LinePc& l) { return distance(l.p0, l.p1); },
+               [](const ArcPc& a) { return bulgeArcLength(distance(a.p0, a.p1), a.b); },
+               [](const EllPc& e) { return e.u.length() * std::abs(e.t1 - e.t0); },
+               [](const BezPc& z) {
+                 double len = 0.0;
+                 for (size_t i = 1; i < z.pts.size(); ++i)
+                   len += distance(z.pts[i - 1].point().xy(), z.pts[i].point().xy());
+                 return len;
+               }},
+      s);
 }
 
 Extents2d arcPartBox(const ArcPc& a, double s0, double s1) {
   const Point2d q0 = bulgeAt(a.p0, a.p1, a.b, s0).point;
   const Point2d q1 = bulgeAt(a.p0, a.p1, a.b, s1).point;
   Extents2d box = Extents2d::of(q0, q1);
-  const double L = distance(a.p0, a.p1);
-  const double r = L * (1 + a.b * a.b) / (4 * std::abs(a.b));
-  const double half = std::abs(4 * std::atan(a.b)) * (s1 - s0) / 2;
+  const double r = bulgeRadius(distance(a.p0, a.p1), a.b);
+  const double half = std::abs(bulgeSweep(a.b)) * (s1 - s0) / 2;
   const double sag = 2 * r * std::sin(half / 2) * std::sin(half / 2) * 1.0000001;
   return {box.min - Vector2d{sag, sag}, box.max + Vector2d{sag, sag}};
 }

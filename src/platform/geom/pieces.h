@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/geom/arcmath.h"
+#include "platform/geom/bulge.h"
 #include "platform/geom/extents.h"
 #include "platform/geom/nurbs.h"
 #include "platform/geom/tolerance.h"
@@ -119,8 +120,7 @@ inline bool clearOf(const Strip& s, Point2d p0, Point2d p1, double bulge, double
   double reach = 0.0;
   if (bulge != 0.0) {
     const double L = std::sqrt((p1 - p0).lengthSquared());
-    reach = std::abs(bulge) <= 1.0 ? std::abs(bulge) * L / 2
-                                   : L * (1 + bulge * bulge) / (2 * std::abs(bulge));
+    reach = bulgeReach(L, bulge);
   }
   return std::max(d0, d1) + reach < s.lo - tol || std::min(d0, d1) - reach > s.hi + tol;
 }

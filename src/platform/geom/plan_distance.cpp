@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/geom/bulge.h"
+
 namespace geom {
 namespace {
 
@@ -44,10 +46,9 @@ double arc(Point2d p, const geom::CircularArc& a) {
 double bulgeSegment(Point2d p, Point2d a, Point2d b, double bulge) {
   double chord = geom::distance(a, b);
   if (std::fabs(bulge) < 1e-12 || chord == 0.0) return segment(p, a, b);
-  geom::Vector2d dir = (b - a) / chord;
-  geom::Vector2d left = geom::perp(dir);
-  Point2d centre = geom::midpoint(a, b) + left * (chord * (1.0 - bulge * bulge) / (4.0 * bulge));
-  double r = chord * (1.0 + bulge * bulge) / (4.0 * std::fabs(bulge));
+  const geom::BulgeCircle circle = geom::bulgeCircle(a, b, bulge);
+  const Point2d centre = circle.centre;
+  const double r = circle.radius;
   double d = geom::distance(p, centre);
   // The arc is the part of the circle on the side of the chord its bulge points to: the
   // right side for a positive (counter-clockwise) bulge.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/geom/bulge.h"
 #include "platform/geom/overload.h"
 
 namespace geom::detail {
@@ -22,15 +23,15 @@ double arcParam(const ArcPc& a, Point2d p) {
   const Vector2d c = a.p1 - a.p0, v = p - a.p0;
   if (v.x == 0.0 && v.y == 0.0) return 0.0;
   const double L = c.length();
-  const double theta = 4 * std::atan(a.b);
+  const double theta = bulgeSweep(a.b);
   const Vector2d bulgeSide = perp(c) * (a.b > 0 ? -1.0 : 1.0);
   if (dot(v, bulgeSide) / L >= -1e-9 * (1 + L)) {
-    const double r = L * (1 + a.b * a.b) / (4 * std::abs(a.b));
+    const double r = bulgeRadius(L, a.b);
     const double arg = (dot(v, c) / L - L / 2) / r;
     if (std::abs(arg) <= 0.9 * std::abs(std::sin(theta / 2)) || std::abs(arg) <= 0.5)
       return 0.5 + std::asin(std::clamp(arg, -1.0, 1.0)) / std::abs(theta);
   }
-  const Vector2d t0 = c * (1 - a.b * a.b) - perp(c) * (2 * a.b);
+  const Vector2d t0 = bulgeStartDirection(c, a.b);
   const double half = std::atan2(cross(t0, v), dot(t0, v));
   return 2 * half / theta;
 }

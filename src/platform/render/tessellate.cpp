@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/geom/bulge.h"
 #include "platform/geom/evaluate.h"
 #include "platform/geom/nurbs.h"
 
@@ -21,14 +22,6 @@ void Sample(const geom::Curve& c, double lo, double hi, int steps,
   }
 }
 
-double BulgeSweep(double bulge) { return 4 * std::atan(std::fabs(bulge)); }
-
-double BulgeRadius(geom::Point2d a, geom::Point2d b, double bulge) {
-  const double chord = geom::distance(a, b);
-  const double s = std::sin(BulgeSweep(bulge) / 2);
-  return s > 0 ? chord / (2 * s) : 0;
-}
-
 template <class Vertex>
 void PolylineSegments(const geom::Curve& c, const std::vector<Vertex>& vertices, int segments,
                       double tolerance, std::vector<geom::Point2d>& out) {
@@ -38,7 +31,8 @@ void PolylineSegments(const geom::Curve& c, const std::vector<Vertex>& vertices,
       const auto& v = vertices[static_cast<std::size_t>(i)];
       const auto& w = vertices[static_cast<std::size_t>(i + 1) % vertices.size()];
       if (v.bulge != 0) {
-        steps = ArcSteps(BulgeRadius(v.point, w.point, v.bulge), BulgeSweep(v.bulge), tolerance);
+        steps = ArcSteps(geom::bulgeRadius(geom::distance(v.point, w.point), v.bulge),
+                         geom::bulgeSweep(v.bulge), tolerance);
       }
     }
     Sample(c, i, i + 1, steps, out);
@@ -64,9 +58,10 @@ std::vector<geom::Point2d> Tessellate(const geom::Curve& curve, double tolerance
         if constexpr (std::is_same_v<T, geom::LineSeg>) {
           out = {c.start.xy(), c.end.xy()};
         } else if constexpr (std::is_same_v<T, geom::BulgeArc>) {
-          const int steps = c.bulge == 0 ? 1
-                                         : ArcSteps(BulgeRadius(c.start, c.end, c.bulge),
-                                                    BulgeSweep(c.bulge), tolerance);
+          const int steps =
+              c.bulge == 0 ? 1
+                           : ArcSteps(geom::bulgeRadius(geom::distance(c.start, c.end), c.bulge),
+                                      geom::bulgeSweep(c.bulge), tolerance);
           Sample(curve, range.lo, range.hi, steps, out);
         } else if constexpr (std::is_same_v<T, geom::Circle> ||
                              std::is_same_v<T, geom::CircularArc>) {

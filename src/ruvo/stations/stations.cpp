@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/geom/bulge.h"
 #include "platform/win/atomic_file.h"
 #include "ruvo/host/host_access.h"
 #include "ruvo/section/data_file.h"
@@ -23,23 +24,6 @@ geom::Vector2d Unit(geom::Vector2d v) {
   return l > 0 ? v / l : geom::Vector2d{1, 0};
 }
 
-// The circle of a bulge segment: centre, radius, start angle and signed sweep.
-struct Arc {
-  geom::Point2d centre;
-  double radius = 0, start = 0, sweep = 0;
-};
-Arc ArcOf(geom::Point2d p0, geom::Point2d p1, double bulge) {
-  const geom::Vector2d chord = p1 - p0;
-  const double c = chord.length();
-  const geom::Vector2d left{-chord.y / c, chord.x / c};
-  Arc a;
-  a.sweep = 4 * std::atan(bulge);
-  a.centre = geom::midpoint(p0, p1) + left * (c / 2 * (1 - bulge * bulge) / (2 * bulge));
-  a.radius = geom::distance(a.centre, p0);
-  a.start = std::atan2(p0.y - a.centre.y, p0.x - a.centre.x);
-  return a;
-}
-
 // Point and direction at `t` (0..1) of the segment ending at vertex i.
 AlignmentPoint OnSegment(const Alignment& al, std::size_t i, double t) {
   const CPntList& v0 = al.vertices[i - 1];
@@ -48,8 +32,8 @@ AlignmentPoint OnSegment(const Alignment& al, std::size_t i, double t) {
   if (std::fabs(v1.dBulge) <= kBulgeTolerance || p0 == p1) {
     return {p0 + (p1 - p0) * t, Unit(p1 - p0)};
   }
-  const Arc arc = ArcOf(p0, p1, v1.dBulge);
-  const double a = arc.start + arc.sweep * t;
+  const geom::BulgeCircle arc = geom::bulgeCircle(p0, p1, v1.dBulge);
+  const double a = arc.startAngle + arc.sweep * t;
   const geom::Vector2d radial{std::cos(a), std::sin(a)};
   const geom::Vector2d ccw{-radial.y, radial.x};
   return {arc.centre + radial * arc.radius, arc.sweep > 0 ? ccw : -ccw};
