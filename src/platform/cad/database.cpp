@@ -27,10 +27,24 @@ void addDefaults(Database& db) {
   }
 }
 
-// Whether `inner` lies inside `outer` touching none of its sides.
-bool strictlyInside(const geom::Extents3d& inner, const geom::Extents3d& outer) {
-  return inner.min.x > outer.min.x && inner.min.y > outer.min.y && inner.min.z > outer.min.z &&
-         inner.max.x < outer.max.x && inner.max.y < outer.max.y && inner.max.z < outer.max.z;
+// Whether the union `outer` may shrink when the box `old` of one of its members becomes
+// `now`: only where `old` reached a side of the union and `now` falls short of it.
+bool mayShrink(const geom::Extents3d& old, const geom::Extents3d& now,
+               const geom::Extents3d& outer) {
+  if (old.empty()) return false;
+  const auto fallsShort = [](double was, double is, double side, bool low) {
+    return low ? was <= side && is > was : was >= side && is < was;
+  };
+  if (now.empty()) {
+    return old.min.x <= outer.min.x || old.min.y <= outer.min.y || old.min.z <= outer.min.z ||
+           old.max.x >= outer.max.x || old.max.y >= outer.max.y || old.max.z >= outer.max.z;
+  }
+  return fallsShort(old.min.x, now.min.x, outer.min.x, true) ||
+         fallsShort(old.min.y, now.min.y, outer.min.y, true) ||
+         fallsShort(old.min.z, now.min.z, outer.min.z, true) ||
+         fallsShort(old.max.x, now.max.x, outer.max.x, false) ||
+         fallsShort(old.max.y, now.max.y, outer.max.y, false) ||
+         fallsShort(old.max.z, now.max.z, outer.max.z, false);
 }
 
 }  // namespace
@@ -211,15 +225,13 @@ void Database::followExtents(const Object& obj) {
     modelExtentsCurrent_ = false;
     return;
   }
+  const geom::Extents3d box = e->isErased() ? geom::Extents3d{} : modelEntityBox(*e);
   const auto old = modelBoxes_.find(e->id().handle());
   if (old != modelBoxes_.end()) {
-    if (!old->second.empty() && !strictlyInside(old->second, modelExtents_)) {
-      modelUnionStale_ = true;
-    }
+    if (!modelUnionStale_ && mayShrink(old->second, box, modelExtents_)) modelUnionStale_ = true;
     modelBoxes_.erase(old);
   }
   if (e->isErased()) return;
-  const geom::Extents3d box = modelEntityBox(*e);
   modelBoxes_.emplace(e->id().handle(), box);
   modelExtents_.add(box);
 }

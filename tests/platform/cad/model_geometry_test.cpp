@@ -130,6 +130,11 @@ TEST(ModelExtents, KeptInStepWithEveryKindOfChange) {
   // The border entity shrinks, then a change is measured while it is still open.
   ASSERT_EQ(db.openForWrite<Line>(edge)->translate({-30, 0, 0}), Status::Ok);
   expectMeasured(db);
+  // It grows on one side while leaving the other.
+  ASSERT_EQ(db.openForWrite<Line>(edge)->translate({60, 0, 0}), Status::Ok);
+  expectMeasured(db);
+  ASSERT_EQ(db.openForWrite<Line>(edge)->translate({-30, 0, 0}), Status::Ok);
+  expectMeasured(db);
   {
     auto open = db.openForWrite<Line>(edge);
     open->setZ(-9);
