@@ -10,7 +10,29 @@ function(kestra_defaults target)
   if(KESTRA_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
-  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  kestra_own_include(${target})
+endfunction()
+
+# A target of src/ sees the headers of its own folder and, through what it links, those of
+# the libraries it depends on; nothing else under src/. So an include that reaches a layer
+# the target does not depend on fails to compile. Each folder gets a root of its own in the
+# build tree holding one link, <root>/<folder> -> src/<folder>, so that includes keep their
+# "platform/geom/..." form. Tests and benchmarks see what their libraries export.
+function(kestra_own_include target)
+  get_target_property(dir ${target} SOURCE_DIR)
+  file(RELATIVE_PATH rel "${CMAKE_SOURCE_DIR}/src" "${dir}")
+  if(rel MATCHES "^\\.\\." OR rel STREQUAL "")
+    return()
+  endif()
+  string(REPLACE "/" "_" key "${rel}")
+  set(root "${CMAKE_BINARY_DIR}/include/${key}")
+  set(link "${root}/${rel}")
+  if(NOT IS_SYMLINK "${link}")
+    get_filename_component(parent "${link}" DIRECTORY)
+    file(MAKE_DIRECTORY "${parent}")
+    file(CREATE_LINK "${dir}" "${link}" SYMBOLIC)
+  endif()
+  target_include_directories(${target} PUBLIC "${root}")
 endfunction()
 
 # kestra_library(name SOURCES ... DEPS ...)

@@ -22,7 +22,7 @@
 #include "platform/host/headless/headless_host.h"
 #include "platform/ui/main_frame.h"
 #include "platform/win/registry.h"
-#include "ruvo/plugin/settings_store.h"
+#include "ruvo/settings/settings_store.h"
 
 namespace {
 

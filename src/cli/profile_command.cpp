@@ -15,9 +15,9 @@
 #include "cli/section_output.h"
 #include "platform/win/registry.h"
 #include "ruvo/drawing/profile_geometry.h"
-#include "ruvo/plugin/settings_store.h"
 #include "ruvo/section/data_file.h"
 #include "ruvo/section/get_data.h"
+#include "ruvo/settings/settings_store.h"
 
 namespace cli {
 namespace {

@@ -19,9 +19,9 @@
 #include "platform/host/user_interface.h"
 #include "platform/win/registry.h"
 #include "ruvo/host/host_access.h"
-#include "ruvo/plugin/settings_store.h"
 #include "ruvo/section/data_file.h"
 #include "ruvo/section/get_data.h"
+#include "ruvo/settings/settings_store.h"
 
 namespace cli {
 namespace {

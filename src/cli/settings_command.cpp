@@ -11,7 +11,7 @@
 #include "cli/program.h"
 #include "cli/section_output.h"
 #include "platform/win/registry.h"
-#include "ruvo/plugin/settings_store.h"
+#include "ruvo/settings/settings_store.h"
 
 namespace cli {
 namespace {

@@ -17,8 +17,8 @@
 #include "platform/cad/symbol_table.h"
 #include "platform/win/registry.h"
 #include "ruvo/host/host_access.h"
-#include "ruvo/plugin/settings_store.h"
 #include "ruvo/section/get_data.h"
+#include "ruvo/settings/settings_store.h"
 #include "ruvo/stations/sheets.h"
 #include "ruvo/stations/stations.h"
 

@@ -1,13 +1,12 @@
 #include "controls/cell_rules.h"
 
-#include "ruvo/drawing/number_text.h"
-#include "ruvo/section/text_format.h"
+#include "platform/win/number_text.h"
 
 namespace controls {
 
-QString ShortNumber(double value) { return QString::fromStdString(ruvo::FormatTrimmed(value, 3)); }
+QString ShortNumber(double value) { return QString::fromStdString(win::formatTrimmed(value, 3)); }
 
-double LeadingNumber(const QString& text) { return ruvo::LeadingReal(text.toStdString()); }
+double LeadingNumber(const QString& text) { return win::leadingReal(text.toStdString()); }
 
 QString FilterNumberText(const QString& committed, const QString& current, const QString& allowed) {
   QString text = committed;

@@ -21,13 +21,12 @@ ALLOWED = [
     ("ruvo/section", ["platform", "ruvo/host", "ruvo/section"]),
     ("ruvo/drawing", ["platform", "ruvo/host", "ruvo/section", "ruvo/drawing"]),
     ("ruvo/stations", ["platform", "ruvo/host", "ruvo/section", "ruvo/drawing", "ruvo/stations"]),
-    # The shared list and combo controls use the number display rule of the records.
-    ("controls", ["platform", "ruvo/section", "ruvo/drawing", "controls"]),
-    # The palette pages and the plug-in that shows them still reach into each other.
+    ("ruvo/settings", ["platform", "ruvo/host", "ruvo/section", "ruvo/settings"]),
+    ("controls", ["platform", "controls"]),
     ("ruvo/pages", ["platform", "controls", "ruvo/host", "ruvo/section", "ruvo/drawing",
-                    "ruvo/pages", "ruvo/plugin"]),
+                    "ruvo/settings", "ruvo/pages"]),
     ("ruvo/plugin", ["platform", "controls", "ruvo/host", "ruvo/section", "ruvo/drawing",
-                     "ruvo/stations", "ruvo/pages", "ruvo/plugin"]),
+                     "ruvo/settings", "ruvo/stations", "ruvo/pages", "ruvo/plugin"]),
 ]
 LAYERED = ("platform/", "ruvo/", "cli/", "tabulix/", "tools/", "controls/")
 

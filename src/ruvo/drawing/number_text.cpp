@@ -3,16 +3,13 @@
 #include <cmath>
 
 #include "platform/geom/angle.h"
+#include "platform/win/number_text.h"
 #include "ruvo/section/text_format.h"
 
 namespace ruvo {
 
 std::string FormatTrimmed(double value, int decimals) {
-  std::string text = FormatFixed(value, decimals);
-  if (text.find('.') == std::string::npos) return text;
-  while (!text.empty() && text.back() == '0') text.pop_back();
-  if (!text.empty() && text.back() == '.') text.pop_back();
-  return text;
+  return win::formatTrimmed(value, decimals);
 }
 
 double Azimuth(double px, double py, double qx, double qy) {

@@ -30,8 +30,8 @@
 #include "ruvo/drawing/profile_geometry.h"
 #include "ruvo/pages/dialog_units.h"
 #include "ruvo/pages/page_context.h"
-#include "ruvo/plugin/settings_store.h"
 #include "ruvo/section/doc_data.h"
+#include "ruvo/settings/settings_store.h"
 
 namespace ruvo {
 

@@ -13,8 +13,8 @@
 #include "ruvo/drawing/draw_profile.h"
 #include "ruvo/drawing/profile_geometry.h"
 #include "ruvo/pages/page_context.h"
-#include "ruvo/plugin/settings_store.h"
 #include "ruvo/section/data_file.h"
+#include "ruvo/settings/settings_store.h"
 
 namespace ruvo {
 

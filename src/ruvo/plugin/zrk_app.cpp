@@ -16,7 +16,7 @@
 #include "ruvo/plugin/palette_position.h"
 #include "ruvo/plugin/palette_set.h"
 #include "ruvo/plugin/popup_menu.h"
-#include "ruvo/plugin/settings_store.h"
+#include "ruvo/settings/settings_store.h"
 #include "ruvo/stations/station_run.h"
 
 namespace ruvo {

@@ -25,8 +25,8 @@
 #include "platform/ui/palette_set.h"
 #include "platform/win/atomic_file.h"
 #include "platform/win/registry.h"
-#include "ruvo/plugin/settings_store.h"
 #include "ruvo/section/data_file.h"
+#include "ruvo/settings/settings_store.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "ruvo/plugin/settings_store.h"
+#include "ruvo/settings/settings_store.h"
 
 #include <gtest/gtest.h>
 

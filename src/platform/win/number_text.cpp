@@ -1,16 +1,24 @@
-#include "ruvo/section/text_format.h"
+#include "platform/win/number_text.h"
 
 #include <charconv>
 #include <cmath>
 
-namespace ruvo {
+namespace win {
 
-std::string FormatFixed(double value, int decimals) {
+std::string formatFixed(double value, int decimals) {
   char buf[400];
   const auto result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed,
                                     decimals < 0 ? 0 : decimals);
   if (result.ec != std::errc()) return "0";
   return std::string(buf, result.ptr);
+}
+
+std::string formatTrimmed(double value, int decimals) {
+  std::string text = formatFixed(value, decimals);
+  if (text.find('.') == std::string::npos) return text;
+  while (!text.empty() && text.back() == '0') text.pop_back();
+  if (!text.empty() && text.back() == '.') text.pop_back();
+  return text;
 }
 
 namespace {
@@ -22,7 +30,7 @@ std::string_view skipBlanks(std::string_view text) {
 
 }  // namespace
 
-std::optional<double> ParseReal(std::string_view text) {
+std::optional<double> parseReal(std::string_view text) {
   text = skipBlanks(text);
   if (text.starts_with("+")) text.remove_prefix(1);
   double value = 0;
@@ -32,7 +40,7 @@ std::optional<double> ParseReal(std::string_view text) {
   return value;
 }
 
-std::optional<std::int64_t> ParseInteger(std::string_view text) {
+std::optional<std::int64_t> parseInteger(std::string_view text) {
   text = skipBlanks(text);
   if (text.starts_with("+")) text.remove_prefix(1);
   std::int64_t value = 0;
@@ -41,7 +49,7 @@ std::optional<std::int64_t> ParseInteger(std::string_view text) {
   return value;
 }
 
-double LeadingReal(std::string_view text) {
+double leadingReal(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' ||
                            text.front() == '\r')) {
     text.remove_prefix(1);
@@ -55,4 +63,4 @@ double LeadingReal(std::string_view text) {
   return negative ? -value : value;
 }
 
-}  // namespace ruvo
+}  // namespace win
