@@ -244,6 +244,65 @@ void ListCtrlTest::autoSizeKeepsWithinLimits() {
   QCOMPARE(page.list->columnWidth(5), 10);
 }
 
+// The widths the list keeps while it is filled must match a list measured from scratch
+// after texts are replaced (through the list or the item), rows removed or the font changed.
+void ListCtrlTest::autoSizeFollowsChangedTexts() {
+  const QString wide = QStringLiteral("8888888888");
+  auto widthsOf = [](CListCtrlEx& list) {
+    list.setColumnWidth(1, 20);
+    list.setColumnWidth(3, 20);
+    list.AutoSizeColumns();
+    return std::pair(list.columnWidth(1), list.columnWidth(3));
+  };
+  auto fresh = [&](const QString& high, const QString& note, const QFont& font) {
+    Page page(1);
+    page.list->setFont(font);
+    page.list->SetItemText(0, 1, high);
+    page.list->SetItemText(0, 3, note);
+    return widthsOf(*page.list);
+  };
+  Page page(3);
+  const QFont font = page.list->font();
+  page.list->SetItemText(1, 1, wide);
+  page.list->SetItemText(2, 3, wide);
+  QCOMPARE(widthsOf(*page.list), fresh(wide, wide, font));
+  QVERIFY(page.list->columnWidth(1) > 40);
+  page.list->SetItemText(1, 1, QStringLiteral("7"));    // the widest text replaced
+  page.list->item(2, 3)->setText(QStringLiteral("r"));  // ... and behind the list's back
+  QCOMPARE(widthsOf(*page.list), fresh(QStringLiteral("102"), QStringLiteral("r2"), font));
+  page.list->SetItemText(0, 1, wide);
+  page.list->removeRow(0);
+  QCOMPARE(widthsOf(*page.list), fresh(QStringLiteral("102"), QStringLiteral("r2"), font));
+  QFont larger = font;
+  larger.setPointSize(font.pointSize() * 3);
+  page.list->setFont(larger);
+  QCOMPARE(widthsOf(*page.list), fresh(QStringLiteral("102"), QStringLiteral("r2"), larger));
+}
+
+void ListCtrlTest::fillRowsTellsTheViewsOnce() {
+  Page page(5);
+  page.list->SetRowDisabled(1, true);
+  QSignalSpy changed(page.list->model(), &QAbstractItemModel::dataChanged);
+  page.list->FillRows(300, [&](int row) {
+    page.list->SetItemText(row, 0, QString::number(row + 1));
+    page.list->SetItemText(row, 2, row == 7 ? QStringLiteral("×") : QString());
+    if (row == 7) page.list->SetRowDisabled(row, true);
+  });
+  QCOMPARE(changed.count(), 1);
+  QCOMPARE(page.list->GetItemCount(), 300);
+  QCOMPARE(page.list->GetItemText(299, 0), QStringLiteral("300"));
+  QCOMPARE(page.list->GetItemText(7, 2), QStringLiteral("×"));
+  QCOMPARE(page.list->GetItemText(6, 2), QString());
+  QCOMPARE(page.list->GetItemText(6, 1), QString());  // the old rows are gone
+  QVERIFY(page.list->IsRowDisabled(7));
+  QVERIFY(!page.list->IsRowDisabled(1));
+  QVERIFY(page.list->updatesEnabled());
+  page.list->SetItemText(6, 2, QStringLiteral("x"));  // the model speaks again afterwards
+  QCOMPARE(changed.count(), 2);
+  page.list->FillRows(0, [](int) {});
+  QCOMPARE(page.list->GetItemCount(), 0);
+}
+
 void ListCtrlTest::marksFollowBoundsAndClearWithRows() {
   Page page(3);
   page.list->SetRowDisabled(3, true);

@@ -15,6 +15,8 @@ class ListCtrlTest final : public QObject {
   void secondCommitChangesNothing();
   void readOnlyAndNarrowColumns();
   void autoSizeKeepsWithinLimits();
+  void autoSizeFollowsChangedTexts();
+  void fillRowsTellsTheViewsOnce();
   void marksFollowBoundsAndClearWithRows();
   void paintsRowColours();
   void wheelClosesEditorFirst();
