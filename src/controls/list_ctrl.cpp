@@ -85,6 +85,14 @@ ListCtrl::ListCtrl(const ListOptions& options, QWidget* parent)
     }
     forgetContentWidths();
   });
+  // An open editor names its cell by row; once rows come or go that row may show another
+  // point, so the edit is dropped rather than committed into the wrong one.
+  for (const auto moving :
+       {&QAbstractItemModel::rowsAboutToBeInserted, &QAbstractItemModel::rowsAboutToBeRemoved}) {
+    connect(model(), moving, this, [this] { discardEditor(); });
+  }
+  connect(model(), &QAbstractItemModel::modelAboutToBeReset, this, [this] { discardEditor(); });
+  connect(model(), &QAbstractItemModel::layoutAboutToBeChanged, this, [this] { discardEditor(); });
   connect(model(), &QAbstractItemModel::dataChanged, this, &ListCtrl::contentChanged);
   for (const auto changed :
        {&QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved}) {
@@ -100,6 +108,13 @@ ListCtrl::~ListCtrl() {
   // The model outlives this object's members: it is deleted with the widget's children and
   // clears itself on the way, which must not reach the handlers here.
   model()->disconnect(this);
+}
+
+void ListCtrl::discardEditor() {
+  if (!editor_) return;
+  CListCellEdit* editor = editor_;
+  editor_ = nullptr;
+  editor->Discard();
 }
 
 int ListCtrl::InsertColumn(int column, const QString& title, Qt::Alignment alignment, int width) {

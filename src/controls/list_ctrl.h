@@ -114,6 +114,7 @@ class ListCtrl : public QTableWidget {
   int pointIndexOfRow(int row) const;
   QString incrementProposal(int row) const;
   void editBelow(int row, int column);
+  void discardEditor();
 
   // The widest text of each column, kept up to date while cells are filled so that
   // AutoSizeColumns measures no cell twice. A column whose texts changed in a way that

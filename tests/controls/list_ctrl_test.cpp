@@ -303,6 +303,39 @@ void ListCtrlTest::fillRowsTellsTheViewsOnce() {
   QCOMPARE(page.list->GetItemCount(), 0);
 }
 
+// An edit still open when the rows are refilled or moved must not land in the row that now
+// shows another point.
+void ListCtrlTest::editOpenWhileRowsChangeIsDropped() {
+  Page page(4);
+  QSignalSpy ended(page.list, &CListCtrlEx::endLabelEdit);
+  QVERIFY(page.list->EditSubItem(2, 3));
+  QTest::keyClicks(page.editor(), QStringLiteral("typed"));
+  page.list->FillRows(4, [&](int row) {
+    page.list->SetItemText(row, 0, QString::number(row + 11));
+    page.list->SetItemText(row, 3, QStringLiteral("kept"));
+  });
+  QVERIFY(page.editor() == nullptr);
+  page.other->setFocus();
+  QApplication::processEvents();
+  QCOMPARE(page.list->GetItemText(2, 3), QStringLiteral("kept"));
+  QCOMPARE(ended.count(), 0);
+
+  QVERIFY(page.list->EditSubItem(1, 3));
+  QTest::keyClicks(page.editor(), QStringLiteral("typed"));
+  page.list->InsertItem(0, QStringLiteral("10"));
+  page.other->setFocus();
+  QApplication::processEvents();
+  QCOMPARE(page.list->GetItemText(1, 3), QStringLiteral("kept"));
+  QCOMPARE(page.list->GetItemText(2, 3), QStringLiteral("kept"));
+  QCOMPARE(ended.count(), 0);
+
+  QVERIFY(page.list->EditSubItem(1, 3));  // an edit with the rows left alone still commits
+  QTest::keyClicks(page.editor(), QStringLiteral("typed"));
+  page.other->setFocus();
+  QCOMPARE(page.list->GetItemText(1, 3), QStringLiteral("typed"));
+  QCOMPARE(ended.count(), 1);
+}
+
 void ListCtrlTest::marksFollowBoundsAndClearWithRows() {
   Page page(3);
   page.list->SetRowDisabled(3, true);

@@ -17,6 +17,7 @@ class ListCtrlTest final : public QObject {
   void autoSizeKeepsWithinLimits();
   void autoSizeFollowsChangedTexts();
   void fillRowsTellsTheViewsOnce();
+  void editOpenWhileRowsChangeIsDropped();
   void marksFollowBoundsAndClearWithRows();
   void paintsRowColours();
   void wheelClosesEditorFirst();
