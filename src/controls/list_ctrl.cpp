@@ -53,8 +53,9 @@ class ListCellDelegate final : public QStyledItemDelegate {
 // What a cell adds to its text's width: the margins on both sides.
 constexpr int kCellMargin = 12;
 
-std::uint32_t cellKey(int row, int column) {
-  return (static_cast<std::uint32_t>(column) << 16) + static_cast<std::uint32_t>(row);
+// Any row and column of the list: a long section has more rows than 16 bits hold.
+std::uint64_t cellKey(int row, int column) {
+  return (static_cast<std::uint64_t>(column) << 32) + static_cast<std::uint32_t>(row);
 }
 
 }  // namespace
@@ -246,7 +247,7 @@ void ListCtrl::SetRowDisabled(int row, bool disabled) {
 bool ListCtrl::IsRowDisabled(int row) const { return disabledRows_.contains(row); }
 
 void ListCtrl::SetCellHighlight(int row, int column, bool highlight) {
-  if (row < 0 || column < 0 || row >= rowCount() || row > 0xFFFF || column > 0xFFFF) return;
+  if (row < 0 || column < 0 || row >= rowCount()) return;
   if (highlight) {
     highlighted_[cellKey(row, column)] = 1;
   } else {
@@ -256,7 +257,7 @@ void ListCtrl::SetCellHighlight(int row, int column, bool highlight) {
 }
 
 bool ListCtrl::IsCellHighlighted(int row, int column) const {
-  if (row < 0 || column < 0 || row > 0xFFFF || column > 0xFFFF) return false;
+  if (row < 0 || column < 0) return false;
   return highlighted_.contains(cellKey(row, column));
 }
 

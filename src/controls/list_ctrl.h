@@ -132,7 +132,7 @@ class ListCtrl : public QTableWidget {
   std::map<int, QString> tips_;
   std::map<int, QString> filters_;
   std::map<int, int> disabledRows_;
-  std::map<std::uint32_t, int> highlighted_;  // column in the high 16 bits, row in the low
+  std::map<std::uint64_t, int> highlighted_;  // column in the high 32 bits, row in the low
   QPointer<CListCellEdit> editor_;
   CHeaderCtrlEx* header_;
   RowPoints* points_ = nullptr;

@@ -362,6 +362,12 @@ void ListCtrlTest::marksFollowBoundsAndClearWithRows() {
   page.list->InsertItem(2, QStringLiteral("3"));
   QVERIFY(!page.list->IsRowDisabled(1));
   QVERIFY(!page.list->IsCellHighlighted(2, 1));
+  // A section longer than 65,536 points keeps the marks of its last rows apart.
+  page.list->FillRows(70000, [](int) {});
+  page.list->SetCellHighlight(69999, 1, true);
+  QVERIFY(page.list->IsCellHighlighted(69999, 1));
+  QVERIFY(!page.list->IsCellHighlighted(69999 - 65536, 2));
+  QVERIFY(!page.list->IsCellHighlighted(69999, 2));
 }
 
 void ListCtrlTest::paintsRowColours() {
