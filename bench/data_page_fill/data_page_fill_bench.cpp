@@ -8,6 +8,7 @@
 // usage: bench_data_page_fill [--points N] [--runs R] [--drawing FILE.dxf]
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -159,6 +160,10 @@ int main(int argc, char** argv) {
 
   QTableView view;
   view.resize(list->size());
+  // The same rows per page as the point list, so that a painted page holds as many cells.
+  view.verticalHeader()->hide();
+  view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  view.verticalHeader()->setDefaultSectionSize(20);
   view.show();
   QStandardItemModel* model = nullptr;
   for (int r = 0; r < runs; ++r) {
@@ -190,6 +195,7 @@ int main(int argc, char** argv) {
       peerFill, fill / peerFill);
   std::printf("scroll: page %.2f ms per painted page, peer %.2f ms, ratio %.2f\n", scroll,
               peerScroll, scroll / peerScroll);
-  std::printf("target fill <= 150 ms: %s\n", fill <= 150 ? "met" : "NOT met");
+  std::printf("target fill of 10000 points <= 150 ms: %.1f ms for %d points, %s\n", fill, points,
+              fill <= 150 ? "met" : "NOT met");
   return 0;
 }

@@ -52,13 +52,11 @@ double FillOurs(const std::vector<Row>& rows) {
   list.show();
   QApplication::processEvents();
   const auto start = Clock::now();
-  list.DeleteAllItems();
-  list.setRowCount(static_cast<int>(rows.size()));
-  for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+  list.FillRows(static_cast<int>(rows.size()), [&](int r) {
     for (int c = 0; c < 6; ++c) list.SetItemText(r, c, rows[static_cast<std::size_t>(r)].texts[c]);
     if (r % 50 == 7) list.SetRowDisabled(r, true);
     if (r % 40 == 9) list.SetCellHighlight(r, 1, true);
-  }
+  });
   const auto filled = Clock::now();
   list.AutoSizeColumns();
   QApplication::processEvents();
@@ -114,6 +112,7 @@ int main(int argc, char** argv) {
   const double theirs = Median(peer);
   std::printf("fill %d points: point list %.1f ms, plain QTableWidget %.1f ms, ratio %.2f\n",
               points, mine, theirs, theirs > 0 ? mine / theirs : 0.0);
-  std::printf("target 150 ms for 10000 points: %s\n", mine <= 150.0 ? "met" : "NOT met");
+  std::printf("target 150 ms for 10000 points: %.1f ms, %s\n", mine,
+              mine <= 150.0 ? "met" : "NOT met");
   return 0;
 }

@@ -23,6 +23,12 @@ void CListCellEdit::EndEdit(bool commit) {
   if (commit && modified_ && list_) list_->commitEdit(*this, text());
 }
 
+void CListCellEdit::Discard() {
+  EndEdit(false);
+  hide();
+  deleteLater();
+}
+
 bool CListCellEdit::event(QEvent* event) {
   // These keys belong to the editor, not to the dialog's default button or shortcuts.
   if (event->type() == QEvent::ShortcutOverride) {

@@ -26,6 +26,8 @@ class CListCellEdit final : public QLineEdit {
 
   // Hands a modified text to the list when `commit`; runs once, later calls change nothing.
   void EndEdit(bool commit);
+  // Ends without a commit and goes away: the row it was opened on is no longer there.
+  void Discard();
 
  protected:
   bool event(QEvent* event) override;

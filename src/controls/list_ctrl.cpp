@@ -50,8 +50,12 @@ class ListCellDelegate final : public QStyledItemDelegate {
   ListColors colors_;
 };
 
-std::uint32_t cellKey(int row, int column) {
-  return (static_cast<std::uint32_t>(column) << 16) + static_cast<std::uint32_t>(row);
+// What a cell adds to its text's width: the margins on both sides.
+constexpr int kCellMargin = 12;
+
+// Any row and column of the list: a long section has more rows than 16 bits hold.
+std::uint64_t cellKey(int row, int column) {
+  return (static_cast<std::uint64_t>(column) << 32) + static_cast<std::uint32_t>(row);
 }
 
 }  // namespace
@@ -80,12 +84,38 @@ ListCtrl::ListCtrl(const ListOptions& options, QWidget* parent)
       disabledRows_.clear();
       highlighted_.clear();
     }
+    forgetContentWidths();
   });
+  // An open editor names its cell by row; once rows come or go that row may show another
+  // point, so the edit is dropped rather than committed into the wrong one.
+  for (const auto moving :
+       {&QAbstractItemModel::rowsAboutToBeInserted, &QAbstractItemModel::rowsAboutToBeRemoved}) {
+    connect(model(), moving, this, [this] { discardEditor(); });
+  }
+  connect(model(), &QAbstractItemModel::modelAboutToBeReset, this, [this] { discardEditor(); });
+  connect(model(), &QAbstractItemModel::layoutAboutToBeChanged, this, [this] { discardEditor(); });
+  connect(model(), &QAbstractItemModel::dataChanged, this, &ListCtrl::contentChanged);
+  for (const auto changed :
+       {&QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved}) {
+    connect(model(), changed, this, [this] { forgetContentWidths(); });
+  }
+  connect(model(), &QAbstractItemModel::modelReset, this, [this] { forgetContentWidths(); });
+  connect(model(), &QAbstractItemModel::layoutChanged, this, [this] { forgetContentWidths(); });
 }
 
 ListCtrl::~ListCtrl() {
   // The editor must not commit into a list that is half destroyed.
   if (editor_) editor_->EndEdit(false);
+  // The model outlives this object's members: it is deleted with the widget's children and
+  // clears itself on the way, which must not reach the handlers here.
+  model()->disconnect(this);
+}
+
+void ListCtrl::discardEditor() {
+  if (!editor_) return;
+  CListCellEdit* editor = editor_;
+  editor_ = nullptr;
+  editor->Discard();
 }
 
 int ListCtrl::InsertColumn(int column, const QString& title, Qt::Alignment alignment, int width) {
@@ -112,10 +142,23 @@ int ListCtrl::InsertItem(int row, const QString& text) {
 
 void ListCtrl::SetItemText(int row, int column, const QString& text) {
   if (row < 0 || row >= rowCount() || !validColumn(column)) return;
-  if (QTableWidgetItem* existing = item(row, column)) {
+  QTableWidgetItem* existing = item(row, column);
+  // An empty cell needs no item: it reads and paints as empty all the same.
+  if (existing == nullptr && text.isEmpty()) return;
+  if (static_cast<int>(content_.size()) != columnCount()) forgetContentWidths();
+  const int width = textWidth(text);
+  measuredInsert_ = true;
+  if (existing != nullptr) {
     existing->setText(text);
   } else {
     setItem(row, column, new QTableWidgetItem(text));
+  }
+  measuredInsert_ = false;
+  ColumnContent& content = content_[static_cast<std::size_t>(column)];
+  if (width >= content.widest) {
+    content.widest = width;  // the widest now, whatever it replaced
+  } else if (existing != nullptr) {
+    content.known = false;  // the replaced text may have been the widest
   }
 }
 
@@ -128,6 +171,25 @@ void ListCtrl::DeleteAllItems() {
   setRowCount(0);
   disabledRows_.clear();
   highlighted_.clear();
+  forgetContentWidths();
+}
+
+void ListCtrl::FillRows(int rows, const std::function<void(int row)>& fill) {
+  const bool updates = updatesEnabled();
+  setUpdatesEnabled(false);
+  DeleteAllItems();
+  setRowCount(std::max(rows, 0));
+  // Each new cell would tell the views about itself, and they would work out where it is
+  // shown; one notice for all of them afterwards does the same.
+  const bool blocked = model()->blockSignals(true);
+  for (int row = 0; row < rowCount(); ++row) fill(row);
+  model()->blockSignals(blocked);
+  if (rowCount() > 0 && columnCount() > 0) {
+    emit model()->dataChanged(model()->index(0, 0),
+                              model()->index(rowCount() - 1, columnCount() - 1));
+  }
+  setUpdatesEnabled(updates);
+  viewport()->update();
 }
 
 void ListCtrl::SetColumnReadOnly(int column, int flag) {
@@ -185,7 +247,7 @@ void ListCtrl::SetRowDisabled(int row, bool disabled) {
 bool ListCtrl::IsRowDisabled(int row) const { return disabledRows_.contains(row); }
 
 void ListCtrl::SetCellHighlight(int row, int column, bool highlight) {
-  if (row < 0 || column < 0 || row >= rowCount() || row > 0xFFFF || column > 0xFFFF) return;
+  if (row < 0 || column < 0 || row >= rowCount()) return;
   if (highlight) {
     highlighted_[cellKey(row, column)] = 1;
   } else {
@@ -195,7 +257,7 @@ void ListCtrl::SetCellHighlight(int row, int column, bool highlight) {
 }
 
 bool ListCtrl::IsCellHighlighted(int row, int column) const {
-  if (row < 0 || column < 0 || row > 0xFFFF || column > 0xFFFF) return false;
+  if (row < 0 || column < 0) return false;
   return highlighted_.contains(cellKey(row, column));
 }
 
@@ -210,38 +272,62 @@ void ListCtrl::SetHeaderHeightFactor(double factor) {
   updateGeometries();
 }
 
-int ListCtrl::contentWidth(int column, std::vector<int>& advances) const {
+int ListCtrl::textWidth(const QString& text) {
   // A long section has tens of thousands of cells; their widths are added up from the
   // advances of their characters, each measured once, rather than measured text by text.
+  if (text.isEmpty()) return 0;
   const QFontMetrics metrics(font());
-  int widest = 0;
-  for (int row = 0; row < rowCount(); ++row) {
-    const QTableWidgetItem* cell = item(row, column);
-    if (!cell) continue;
-    const QString text = cell->text();
-    int width = 0;
-    for (const QChar c : text) {
-      if (c.isSurrogate()) {
-        width = metrics.horizontalAdvance(text);
-        break;
-      }
-      int& advance = advances[c.unicode()];
-      if (advance < 0) advance = metrics.horizontalAdvance(c);
-      width += advance;
+  if (advances_.empty()) advances_.assign(0x10000, 0);
+  int width = 0;
+  for (const QChar c : text) {
+    if (c.isSurrogate()) return metrics.horizontalAdvance(text);
+    std::uint16_t& advance = advances_[c.unicode()];
+    if (advance == 0) {
+      advance = static_cast<std::uint16_t>(std::clamp(metrics.horizontalAdvance(c), 0, 0xFFFE) + 1);
     }
-    widest = std::max(widest, width);
+    width += advance - 1;
   }
-  return widest == 0 ? 0 : widest + 12;
+  return width;
+}
+
+void ListCtrl::forgetContentWidths() {
+  // Without rows every column is empty; otherwise its cells are measured when next needed.
+  content_.assign(static_cast<std::size_t>(columnCount()), ColumnContent{0, rowCount() == 0});
+}
+
+void ListCtrl::contentChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+  if (measuredInsert_) return;
+  if (static_cast<int>(content_.size()) != columnCount()) {
+    forgetContentWidths();
+    return;
+  }
+  for (int column = std::max(topLeft.column(), 0);
+       column <= bottomRight.column() && column < columnCount(); ++column) {
+    content_[static_cast<std::size_t>(column)].known = false;
+  }
 }
 
 void ListCtrl::AutoSizeColumns() {
+  if (static_cast<int>(content_.size()) != columnCount()) forgetContentWidths();
+  const bool updates = updatesEnabled();
   setUpdatesEnabled(false);
-  std::vector<int> advances(0x10000, -1);
   for (int column = 0; column < columnCount(); ++column) {
-    const int width = std::max(columnWidth(column), contentWidth(column, advances));
-    setColumnWidth(column, std::clamp(width, kMinAutoWidth, kMaxAutoWidth));
+    ColumnContent& content = content_[static_cast<std::size_t>(column)];
+    const int present = columnWidth(column);
+    // A column already at the limit stays there, whatever its cells hold.
+    if (!content.known && present < kMaxAutoWidth) {
+      content.widest = 0;
+      for (int row = 0; row < rowCount() && content.widest + kCellMargin < kMaxAutoWidth; ++row) {
+        if (const QTableWidgetItem* cell = item(row, column)) {
+          content.widest = std::max(content.widest, textWidth(cell->text()));
+        }
+      }
+      content.known = true;
+    }
+    const int needed = content.known && content.widest > 0 ? content.widest + kCellMargin : 0;
+    setColumnWidth(column, std::clamp(std::max(present, needed), kMinAutoWidth, kMaxAutoWidth));
   }
-  setUpdatesEnabled(true);
+  setUpdatesEnabled(updates);
   viewport()->update();
 }
 
@@ -384,6 +470,14 @@ void ListCtrl::keyPressEvent(QKeyEvent* event) {
 void ListCtrl::wheelEvent(QWheelEvent* event) {
   setFocus(Qt::MouseFocusReason);
   QTableWidget::wheelEvent(event);
+}
+
+void ListCtrl::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange) {
+    advances_.clear();
+    forgetContentWidths();
+  }
+  QTableWidget::changeEvent(event);
 }
 
 bool ListCtrl::viewportEvent(QEvent* event) {

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QTableWidget>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -42,6 +43,10 @@ class ListCtrl : public QTableWidget {
   int GetColumnCount() const { return columnCount(); }
   // Removes every row, and with them the grey rows and highlighted cells.
   void DeleteAllItems();
+  // Replaces every row by `rows` new ones that `fill(row)` fills with SetItemText and the
+  // row and cell marks (it must not add or remove rows), and repaints once: the views
+  // hear of the new texts all together instead of cell by cell.
+  void FillRows(int rows, const std::function<void(int row)>& fill);
 
   // Per-column rules; a column outside the header's items is ignored. A zero flag or an
   // empty text removes the rule.
@@ -101,6 +106,7 @@ class ListCtrl : public QTableWidget {
   void keyPressEvent(QKeyEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   bool viewportEvent(QEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   bool validColumn(int column) const { return column >= 0 && column < columnCount(); }
@@ -108,17 +114,31 @@ class ListCtrl : public QTableWidget {
   int pointIndexOfRow(int row) const;
   QString incrementProposal(int row) const;
   void editBelow(int row, int column);
-  int contentWidth(int column, std::vector<int>& advances) const;
+  void discardEditor();
+
+  // The widest text of each column, kept up to date while cells are filled so that
+  // AutoSizeColumns measures no cell twice. A column whose texts changed in a way that
+  // may have made it narrower is measured again from its cells.
+  struct ColumnContent {
+    int widest = 0;  // pixels, without the cell's margins
+    bool known = true;
+  };
+  int textWidth(const QString& text);
+  void forgetContentWidths();
+  void contentChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
 
   ListOptions options_;
   std::map<int, int> readOnly_;
   std::map<int, QString> tips_;
   std::map<int, QString> filters_;
   std::map<int, int> disabledRows_;
-  std::map<std::uint32_t, int> highlighted_;  // column in the high 16 bits, row in the low
+  std::map<std::uint64_t, int> highlighted_;  // column in the high 32 bits, row in the low
   QPointer<CListCellEdit> editor_;
   CHeaderCtrlEx* header_;
   RowPoints* points_ = nullptr;
+  std::vector<ColumnContent> content_;
+  std::vector<std::uint16_t> advances_;  // per character of the font, + 1; 0 not measured
+  bool measuredInsert_ = false;          // the cell being added is measured already
 };
 
 }  // namespace controls

@@ -25,6 +25,8 @@ constexpr const char* kDescription =
 table:
   tabulix export DATAFILE -o OUT.csv|OUT.txt [options]
   tabulix show DATAFILE [options]
+  tabulix [DATAFILE]                  the export tool's window (opened on DATAFILE)
+  tabulix --script FILE [DATAFILE]    the window, driven by the widget directives in FILE
 `export` writes the table file (first line the row count, then one line per row, comma
 separated, CR LF, code page 936); `show` prints the same table with its row numbers.
 Settings start from Tabulix.ini beside the program.)";

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QStringList>
 #include <QTableWidget>
 #include <cstdio>
 #include <string_view>
@@ -81,20 +82,41 @@ int RunScript(CTabulixDlg& window, const QString& file) {
 
 bool WantsWindow(int argc, char** argv) {
   if (argc == 1) return true;
-  if (argc == 3) return std::string_view(argv[1]) == "--script";
+  if (argc == 3 || argc == 4) return std::string_view(argv[1]) == "--script";
   if (argc != 2) return false;
   const std::string_view arg = argv[1];
   return !arg.starts_with("-") && arg != "export" && arg != "show";
+}
+
+bool OpenForScript(CTabulixDlg& window, const QString& file) {
+  const CTabulixDlg::MessageBox shown = window.messageBox();
+  QString told;
+  window.setMessageBox([&told](QWidget*, const QString& text) { told = text; });
+  const bool opened = window.OpenDataFileFrom(file);
+  window.setMessageBox(shown);
+  if (!opened) {
+    std::fprintf(stderr, "tabulix: %s: %s\n", qUtf8Printable(told), qUtf8Printable(file));
+  }
+  return opened;
+}
+
+int RunShownWindow(CTabulixDlg& window, const QStringList& args) {
+  if (args.size() >= 2 && args[0] == QLatin1String("--script")) {
+    if (args.size() >= 3 && !OpenForScript(window, args[2])) return cli::kRefused;
+    return RunScript(window, args[1]);
+  }
+  if (!args.isEmpty()) window.OpenDataFileFrom(args[0]);
+  QApplication::exec();
+  return cli::kDone;
 }
 
 int RunWindow(int argc, char** argv) {
   QApplication app(argc, argv);
   CTabulixDlg window(ruvo::LocateSettingsFile(cli::ProgramFolder()), nullptr);
   window.show();
-  if (argc == 3) return RunScript(window, QString::fromLocal8Bit(argv[2]));
-  if (argc == 2) window.OpenDataFileFrom(QString::fromLocal8Bit(argv[1]));
-  QApplication::exec();
-  return cli::kDone;
+  QStringList args;
+  for (int i = 1; i < argc; ++i) args.append(QString::fromLocal8Bit(argv[i]));
+  return RunShownWindow(window, args);
 }
 
 }  // namespace tabulix

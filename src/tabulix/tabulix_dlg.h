@@ -37,6 +37,7 @@ class CTabulixDlg final : public QDialog {
   // Replaces the desktop's file dialogs and message boxes (scripts and tests).
   void setFileQuestions(FileQuestion open, FileQuestion save);
   void setMessageBox(MessageBox box);
+  const MessageBox& messageBox() const { return messageBox_; }
 
   void LoadSettings();
   bool SaveSettings();

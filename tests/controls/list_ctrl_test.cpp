@@ -244,6 +244,98 @@ void ListCtrlTest::autoSizeKeepsWithinLimits() {
   QCOMPARE(page.list->columnWidth(5), 10);
 }
 
+// The widths the list keeps while it is filled must match a list measured from scratch
+// after texts are replaced (through the list or the item), rows removed or the font changed.
+void ListCtrlTest::autoSizeFollowsChangedTexts() {
+  const QString wide = QStringLiteral("8888888888");
+  auto widthsOf = [](CListCtrlEx& list) {
+    list.setColumnWidth(1, 20);
+    list.setColumnWidth(3, 20);
+    list.AutoSizeColumns();
+    return std::pair(list.columnWidth(1), list.columnWidth(3));
+  };
+  auto fresh = [&](const QString& high, const QString& note, const QFont& font) {
+    Page page(1);
+    page.list->setFont(font);
+    page.list->SetItemText(0, 1, high);
+    page.list->SetItemText(0, 3, note);
+    return widthsOf(*page.list);
+  };
+  Page page(3);
+  const QFont font = page.list->font();
+  page.list->SetItemText(1, 1, wide);
+  page.list->SetItemText(2, 3, wide);
+  QCOMPARE(widthsOf(*page.list), fresh(wide, wide, font));
+  QVERIFY(page.list->columnWidth(1) > 40);
+  page.list->SetItemText(1, 1, QStringLiteral("7"));    // the widest text replaced
+  page.list->item(2, 3)->setText(QStringLiteral("r"));  // ... and behind the list's back
+  QCOMPARE(widthsOf(*page.list), fresh(QStringLiteral("102"), QStringLiteral("r2"), font));
+  page.list->SetItemText(0, 1, wide);
+  page.list->removeRow(0);
+  QCOMPARE(widthsOf(*page.list), fresh(QStringLiteral("102"), QStringLiteral("r2"), font));
+  QFont larger = font;
+  larger.setPointSize(font.pointSize() * 3);
+  page.list->setFont(larger);
+  QCOMPARE(widthsOf(*page.list), fresh(QStringLiteral("102"), QStringLiteral("r2"), larger));
+}
+
+void ListCtrlTest::fillRowsTellsTheViewsOnce() {
+  Page page(5);
+  page.list->SetRowDisabled(1, true);
+  QSignalSpy changed(page.list->model(), &QAbstractItemModel::dataChanged);
+  page.list->FillRows(300, [&](int row) {
+    page.list->SetItemText(row, 0, QString::number(row + 1));
+    page.list->SetItemText(row, 2, row == 7 ? QStringLiteral("×") : QString());
+    if (row == 7) page.list->SetRowDisabled(row, true);
+  });
+  QCOMPARE(changed.count(), 1);
+  QCOMPARE(page.list->GetItemCount(), 300);
+  QCOMPARE(page.list->GetItemText(299, 0), QStringLiteral("300"));
+  QCOMPARE(page.list->GetItemText(7, 2), QStringLiteral("×"));
+  QCOMPARE(page.list->GetItemText(6, 2), QString());
+  QCOMPARE(page.list->GetItemText(6, 1), QString());  // the old rows are gone
+  QVERIFY(page.list->IsRowDisabled(7));
+  QVERIFY(!page.list->IsRowDisabled(1));
+  QVERIFY(page.list->updatesEnabled());
+  page.list->SetItemText(6, 2, QStringLiteral("x"));  // the model speaks again afterwards
+  QCOMPARE(changed.count(), 2);
+  page.list->FillRows(0, [](int) {});
+  QCOMPARE(page.list->GetItemCount(), 0);
+}
+
+// An edit still open when the rows are refilled or moved must not land in the row that now
+// shows another point.
+void ListCtrlTest::editOpenWhileRowsChangeIsDropped() {
+  Page page(4);
+  QSignalSpy ended(page.list, &CListCtrlEx::endLabelEdit);
+  QVERIFY(page.list->EditSubItem(2, 3));
+  QTest::keyClicks(page.editor(), QStringLiteral("typed"));
+  page.list->FillRows(4, [&](int row) {
+    page.list->SetItemText(row, 0, QString::number(row + 11));
+    page.list->SetItemText(row, 3, QStringLiteral("kept"));
+  });
+  QVERIFY(page.editor() == nullptr);
+  page.other->setFocus();
+  QApplication::processEvents();
+  QCOMPARE(page.list->GetItemText(2, 3), QStringLiteral("kept"));
+  QCOMPARE(ended.count(), 0);
+
+  QVERIFY(page.list->EditSubItem(1, 3));
+  QTest::keyClicks(page.editor(), QStringLiteral("typed"));
+  page.list->InsertItem(0, QStringLiteral("10"));
+  page.other->setFocus();
+  QApplication::processEvents();
+  QCOMPARE(page.list->GetItemText(1, 3), QStringLiteral("kept"));
+  QCOMPARE(page.list->GetItemText(2, 3), QStringLiteral("kept"));
+  QCOMPARE(ended.count(), 0);
+
+  QVERIFY(page.list->EditSubItem(1, 3));  // an edit with the rows left alone still commits
+  QTest::keyClicks(page.editor(), QStringLiteral("typed"));
+  page.other->setFocus();
+  QCOMPARE(page.list->GetItemText(1, 3), QStringLiteral("typed"));
+  QCOMPARE(ended.count(), 1);
+}
+
 void ListCtrlTest::marksFollowBoundsAndClearWithRows() {
   Page page(3);
   page.list->SetRowDisabled(3, true);
@@ -270,6 +362,12 @@ void ListCtrlTest::marksFollowBoundsAndClearWithRows() {
   page.list->InsertItem(2, QStringLiteral("3"));
   QVERIFY(!page.list->IsRowDisabled(1));
   QVERIFY(!page.list->IsCellHighlighted(2, 1));
+  // A section longer than 65,536 points keeps the marks of its last rows apart.
+  page.list->FillRows(70000, [](int) {});
+  page.list->SetCellHighlight(69999, 1, true);
+  QVERIFY(page.list->IsCellHighlighted(69999, 1));
+  QVERIFY(!page.list->IsCellHighlighted(69999 - 65536, 2));
+  QVERIFY(!page.list->IsCellHighlighted(69999, 2));
 }
 
 void ListCtrlTest::paintsRowColours() {

@@ -15,6 +15,9 @@ class ListCtrlTest final : public QObject {
   void secondCommitChangesNothing();
   void readOnlyAndNarrowColumns();
   void autoSizeKeepsWithinLimits();
+  void autoSizeFollowsChangedTexts();
+  void fillRowsTellsTheViewsOnce();
+  void editOpenWhileRowsChangeIsDropped();
   void marksFollowBoundsAndClearWithRows();
   void paintsRowColours();
   void wheelClosesEditorFirst();

@@ -336,6 +336,31 @@ class WindowTest final : public QObject {
     QCOMPARE(csv, readAll(theirs));
   }
 
+  // `tabulix --script FILE DATAFILE` opens the data file before the script's first line;
+  // a file that cannot be read ends the run with one line on stderr, not a message box.
+  void scriptFormOpensTheDataFileFirst() {
+    const char* form[] = {"tabulix", "--script", "run.script", "data.txt"};
+    QVERIFY(tabulix::WantsWindow(4, const_cast<char**>(form)));
+    const char* show[] = {"tabulix", "show", "data.txt", "--reverse"};
+    QVERIFY(!tabulix::WantsWindow(4, const_cast<char**>(show)));
+    const QString script = dir_.filePath(QStringLiteral("expect.script"));
+    QVERIFY(win::writeFileAtomically(script.toStdString(), "@expect 512059.414\n"));
+    {
+      auto w = window();
+      QCOMPARE(tabulix::RunShownWindow(*w, {QStringLiteral("--script"), script, data_[0]}), 0);
+      QVERIFY(messages_.isEmpty());
+    }
+    {
+      auto w = window();  // without the data file nothing shows the coordinate
+      QCOMPARE(tabulix::RunShownWindow(*w, {QStringLiteral("--script"), script}), 1);
+    }
+    auto w = window();
+    const QString missing = dir_.filePath(QStringLiteral("missing.txt"));
+    QCOMPARE(tabulix::RunShownWindow(*w, {QStringLiteral("--script"), script, missing}), 1);
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(w->isVisible());  // the script never ran, so nothing closed the window
+  }
+
   void screenshot() {
     const QByteArray target = qgetenv("TABULIX_SCREENSHOT");
     if (target.isEmpty()) QSKIP("TABULIX_SCREENSHOT names no file");

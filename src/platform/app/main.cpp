@@ -30,8 +30,12 @@ points as x,y or x,y,z; an empty answer is a line holding only "@key Return"), e
                             ("&" markers removed, blanks trimmed)
   @check TEXT on|off        set the check box TEXT
   @choose LABEL ENTRY       choose ENTRY in the combo box labelled LABEL
+  @cell ROW COLUMN          click that cell (both counted from 1) of the focused list, or
+                            of the only list shown; a click on an editable cell of the
+                            data page's list opens its editor for @type
   @type TEXT                type TEXT into the focused widget
   @key NAME                 press Return, Escape, Tab, Up, Down, Delete or F1...F12
+                            (@type and @key first wait until an open dialog has the focus)
   @wait                     wait until nothing is pending (redraws included)
   @screenshot FILE.png      save a picture of the active window
   @expect TEXT              stop with status 1 unless the command line shows TEXT

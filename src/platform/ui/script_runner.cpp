@@ -1,13 +1,16 @@
 #include "platform/ui/script_runner.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QTabBar>
 #include <QTimer>
@@ -19,6 +22,11 @@ namespace {
 // A directive may make the application busy for a moment (a redraw, a dialog opening);
 // the next line waits this long before it asks again.
 constexpr int kPollMs = 10;
+// Keys for a modal window wait until it has the focus. A window manager gives a new dialog
+// the focus at once; where none does, the dialog is asked to take it after this long, and
+// a dialog that still has not taken it after the second time ends the run.
+constexpr int kActivateAfterMs = 100;
+constexpr int kFocusTimeoutMs = 10000;
 
 bool splitFirst(const QString& text, QString& head, QString& rest) {
   const QString t = text.trimmed();
@@ -83,6 +91,38 @@ void sendKey(QWidget* to, int key, const QString& text) {
   QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
   QApplication::sendEvent(to, &press);
   QApplication::sendEvent(to, &release);
+}
+
+void sendClick(QWidget* to, const QPoint& at) {
+  const QPointF local(at);
+  const QPointF global(to->mapToGlobal(at));
+  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(to, &press);
+  QApplication::sendEvent(to, &release);
+}
+
+// The list that @cell acts on: the one holding the focus (its cell editor included), or
+// else the only one shown.
+QAbstractItemView* listIn(QWidget* window, QString& error) {
+  QList<QAbstractItemView*> lists;
+  for (QAbstractItemView* view : window->findChildren<QAbstractItemView*>()) {
+    // A list's header is a view of its own, but no list.
+    if (shown(view) && view->window() == window && qobject_cast<QHeaderView*>(view) == nullptr) {
+      lists.append(view);
+    }
+  }
+  const QWidget* focus = QApplication::focusWidget();
+  for (QAbstractItemView* view : lists) {
+    if (focus != nullptr && (focus == view || view->isAncestorOf(focus))) return view;
+  }
+  if (lists.size() == 1) return lists.front();
+  error = lists.isEmpty()
+              ? QStringLiteral("no list is shown")
+              : QStringLiteral("%1 lists are shown and none has the focus").arg(lists.size());
+  return nullptr;
 }
 
 QComboBox* comboLabelled(QWidget* window, const QString& label) {
@@ -189,6 +229,17 @@ void ScriptRunner::step() {
     schedule(kPollMs);
     return;
   }
+  if (isDirective) {
+    QString error;
+    if (awaitModalFocus(text, error)) {
+      schedule(kPollMs);
+      return;
+    }
+    if (!error.isEmpty()) {
+      finish(1, QStringLiteral("line %1: %2").arg(index_ + 1).arg(error));
+      return;
+    }
+  }
   ++index_;
   const int number = index_;
   schedule(kPollMs);  // before the line: it may not return until later lines have run
@@ -207,6 +258,29 @@ void ScriptRunner::finish(int code, const QString& message) {
   if (!running_) return;
   running_ = false;
   emit finished(code, message);
+}
+
+bool ScriptRunner::awaitModalFocus(const QString& line, QString& error) {
+  QString name, arg;
+  splitFirst(line.mid(1), name, arg);
+  QWidget* modal = QApplication::activeModalWidget();
+  if ((name != QLatin1String("type") && name != QLatin1String("key")) || modal == nullptr ||
+      QApplication::activeWindow() == modal) {
+    focusWait_.invalidate();
+    return false;
+  }
+  if (!focusWait_.isValid()) {
+    focusWait_.start();
+    activationAsked_ = false;
+  }
+  if (!activationAsked_ && focusWait_.elapsed() >= kActivateAfterMs) {
+    modal->activateWindow();
+    activationAsked_ = true;
+  }
+  if (focusWait_.elapsed() < kFocusTimeoutMs) return true;
+  focusWait_.invalidate();
+  error = QStringLiteral("the window \"%1\" did not take the focus").arg(modal->windowTitle());
+  return false;
 }
 
 bool ScriptRunner::directive(const QString& text, QString& error) {
@@ -289,6 +363,35 @@ bool ScriptRunner::directive(const QString& text, QString& error) {
     }
     combo->setCurrentIndex(index);
     emit combo->activated(index);
+    return true;
+  }
+  if (name == QLatin1String("cell")) {
+    const QStringList words = arg.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    bool rowOk = false, columnOk = false;
+    const int row = words.size() == 2 ? words[0].toInt(&rowOk) : 0;
+    const int column = words.size() == 2 ? words[1].toInt(&columnOk) : 0;
+    if (!rowOk || !columnOk || row < 1 || column < 1) {
+      error = QStringLiteral("@cell needs a row and a column, counted from 1");
+      return false;
+    }
+    QAbstractItemView* list = listIn(window, error);
+    if (list == nullptr) return false;
+    const QModelIndex index = list->model()->index(row - 1, column - 1, list->rootIndex());
+    if (!index.isValid()) {
+      error = QStringLiteral("the list has no cell %1 %2 (%3 rows, %4 columns)")
+                  .arg(row)
+                  .arg(column)
+                  .arg(list->model()->rowCount(list->rootIndex()))
+                  .arg(list->model()->columnCount(list->rootIndex()));
+      return false;
+    }
+    list->scrollTo(index);
+    const QRect rect = list->visualRect(index) & list->viewport()->rect();
+    if (rect.isEmpty()) {
+      error = QStringLiteral("the cell %1 %2 cannot be seen").arg(row).arg(column);
+      return false;
+    }
+    sendClick(list->viewport(), rect.center());
     return true;
   }
   QWidget* focus = QApplication::focusWidget();

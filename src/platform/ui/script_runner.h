@@ -9,14 +9,19 @@
 //   @check TEXT on|off       sets that check box
 //   @choose LABEL ENTRY      picks ENTRY in the combo box whose label or accessible name
 //                            is LABEL
+//   @cell ROW COLUMN         clicks that cell (both counted from 1) of the focused list,
+//                            or of the only list shown
 //   @type TEXT               types TEXT into the focused widget
 //   @key NAME                Return, Escape, Tab, Up, Down, Delete, F1 ... F12
+//                            (@type and @key first wait until an open modal window has
+//                            taken the focus, as a person waits for a dialog)
 //   @wait                    until the application has nothing left to do
 //   @screenshot FILE.png     the active window
 //   @expect TEXT             handed to the application (ScriptHooks::expect)
 //   anything else            handed to the application (ScriptHooks::line)
 // A line that cannot be carried out stops the run: finished(1, "line N: why").
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -71,13 +76,19 @@ class KESTRA_UI_EXPORT ScriptRunner final : public QObject {
   void schedule(int delayMs);
   void step();
   void finish(int code, const QString& message);
+  // For @type and @key: true while an open modal window has not yet taken the focus and
+  // the line should be tried again; false when the keys may go (`error` set when the
+  // window never took the focus).
+  bool awaitModalFocus(const QString& line, QString& error);
 
   QStringList lines_;
   ScriptHooks hooks_;
   int index_ = 0;
   bool pending_ = false;
   bool running_ = false;
-  bool waiting_ = false;  // an @wait is in progress
+  bool waiting_ = false;     // an @wait is in progress
+  QElapsedTimer focusWait_;  // running while keys wait for a modal window's focus
+  bool activationAsked_ = false;
 };
 
 // Text of a widget as directives match it: "&" markers removed, blanks trimmed.

@@ -328,32 +328,29 @@ void CDataDlg::OnSpin(QLineEdit* edit, int delta) {
 }
 
 void CDataDlg::FillPointList() {
-  list_->setUpdatesEnabled(false);  // one repaint for the whole fill
-  list_->DeleteAllItems();          // also forgets the rows' marks
   const CDocData* doc = context_.currentDocData();
-  if (doc != nullptr && !doc->pointList.empty()) {
-    // All rows at once: inserting them one by one costs the list a model change each.
-    int rows = 0;
-    for (const CDataStruct& p : doc->pointList) rows += IsPointListed(p, doc->KneePnt) ? 1 : 0;
-    list_->setRowCount(rows);
-    int row = 0;
+  std::vector<const CDataStruct*> listed;
+  if (doc != nullptr) {
+    listed.reserve(doc->pointList.size());
     for (const CDataStruct& p : doc->pointList) {
-      if (!IsPointListed(p, doc->KneePnt)) continue;
-      list_->SetItemText(row, kNo, QString::number(p.nNo + 1));
-      list_->SetItemText(row, kHigh, QString::fromStdString(FormatTrimmed(p.dHigh, 3)));
-      if (p.bDelete == 1) {
-        list_->SetItemText(row, kDelete, kDeleted);
-        list_->SetRowDisabled(row, true);
-      }
-      if (p.bRevised == 1) list_->SetCellHighlight(row, kHigh, true);
-      list_->SetItemText(row, kNote, QString::fromStdString(p.strNote));
-      if (p.bMark == 1) list_->SetItemText(row, kMark, kMarked);
-      list_->SetItemText(row, kLayer, QString::fromStdString(p.strLayer));
-      ++row;
+      if (IsPointListed(p, doc->KneePnt)) listed.push_back(&p);
     }
   }
+  // Every row at once (replacing the old ones forgets their marks), one repaint for all.
+  list_->FillRows(static_cast<int>(listed.size()), [this, &listed](int row) {
+    const CDataStruct& p = *listed[static_cast<std::size_t>(row)];
+    list_->SetItemText(row, kNo, QString::number(p.nNo + 1));
+    list_->SetItemText(row, kHigh, QString::fromStdString(FormatTrimmed(p.dHigh, 3)));
+    if (p.bDelete == 1) {
+      list_->SetItemText(row, kDelete, kDeleted);
+      list_->SetRowDisabled(row, true);
+    }
+    if (p.bRevised == 1) list_->SetCellHighlight(row, kHigh, true);
+    if (!p.strNote.empty()) list_->SetItemText(row, kNote, QString::fromStdString(p.strNote));
+    if (p.bMark == 1) list_->SetItemText(row, kMark, kMarked);
+    if (!p.strLayer.empty()) list_->SetItemText(row, kLayer, QString::fromStdString(p.strLayer));
+  });
   list_->AutoSizeColumns();
-  list_->setUpdatesEnabled(true);
 }
 
 void CDataDlg::FillLayerList() {

@@ -2,6 +2,7 @@
 // mode, undo and redo, the question before closing, module loading, palette sets, the
 // exception barrier, and one scripted run of the real program under Xvfb.
 
+#include <QDialog>
 #include <QDir>
 #include <QDomDocument>
 #include <QLineEdit>
@@ -10,8 +11,10 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QtTest>
 #include <functional>
 #include <stdexcept>
@@ -358,6 +361,63 @@ class AppTest : public QObject {
     QCOMPARE(finished.at(0).at(0).toInt(), 1);
     QVERIFY(finished.at(0).at(1).toString().startsWith(QStringLiteral("line 8:")));
     QCOMPARE(modelEntities(window.host().documents().curDocument()->database()), std::size_t(1));
+  }
+
+  // @cell clicks a cell of the focused list, or of the only one; @type and @key wait for a
+  // modal window that has not taken the focus yet instead of typing into nowhere.
+  void scriptRunnerClicksCellsAndTypesIntoTheDialog() {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* first = new QTableWidget(30, 3, &window);
+    auto* second = new QTableWidget(2, 2, &window);
+    auto* open = new QPushButton(QStringLiteral("Open"), &window);
+    for (QWidget* w : {static_cast<QWidget*>(first), static_cast<QWidget*>(second),
+                       static_cast<QWidget*>(open)}) {
+      layout->addWidget(w);
+    }
+    QStringList clicked;
+    connect(first, &QTableWidget::cellClicked,
+            [&](int r, int c) { clicked << QStringLiteral("%1,%2").arg(r).arg(c); });
+    QString typed;
+    connect(open, &QPushButton::clicked, [&] {
+      QDialog dialog(&window);
+      auto* name = new QLineEdit(&dialog);
+      auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+      ok->setDefault(true);
+      connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+      auto* box = new QVBoxLayout(&dialog);
+      box->addWidget(name);
+      box->addWidget(ok);
+      // The dialog opens without the focus, as where no window manager hands it over.
+      soon([&window] { window.activateWindow(); });
+      if (dialog.exec() == QDialog::Accepted) typed = name->text();
+    });
+    window.resize(300, 500);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    ui::ScriptHooks hooks;
+    hooks.readyForLine = [] { return true; };
+    hooks.idle = [] { return true; };
+    hooks.mainWindow = [&window]() -> QWidget* { return &window; };
+    auto run = [&](const QStringList& lines) {
+      ui::ScriptRunner runner(lines, hooks);
+      QSignalSpy finished(&runner, &ui::ScriptRunner::finished);
+      runner.start();
+      [[maybe_unused]] const bool done = finished.wait(20000);
+      return finished.isEmpty() ? QStringLiteral("unfinished") : finished[0][1].toString();
+    };
+    open->setFocus();
+    QCOMPARE(run({"@cell 1 1"}),
+             QStringLiteral("line 1: 2 lists are shown and none has the focus"));
+    first->setFocus();
+    QCOMPARE(run({"@cell 2 3", "@cell 25 1"}), QString());
+    QCOMPARE(clicked, QStringList({"1,2", "24,0"}));  // the second scrolled into view first
+    QCOMPARE(run({"@cell 31 1"}),
+             QStringLiteral("line 1: the list has no cell 31 1 (30 rows, 3 columns)"));
+    QCOMPARE(run({"@cell 0 1"}),
+             QStringLiteral("line 1: @cell needs a row and a column, counted from 1"));
+    QCOMPARE(run({"@click Open", "@type kestra.txt", "@key Return"}), QString());
+    QCOMPARE(typed, QStringLiteral("kestra.txt"));
   }
 
   void scriptedRunUnderXvfbSavesAndTakesAPicture() {

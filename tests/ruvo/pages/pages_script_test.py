@@ -5,8 +5,9 @@ the section line by a typed pick, shows the drawing page, presses "成图带图�
 drag with a typed point and saves the drawing; the profile line and the A3 frame must lie
 where `ruvo profile` puts them for the same line and point.
 
-Data page: "获取交点数据" with a typed pick, then "存数据"; the file must hold the bytes
-`ruvo section` writes for the same line.
+Data page: "获取交点数据" with a typed pick, an elevation typed into a cell of the list,
+then "存数据" with a typed file name; the file must hold the bytes `ruvo section` writes
+for the same line with the same elevation typed.
 
 usage: pages_script_test.py KESTRA RUVO DRAWING MODULE [PICTURE_FOLDER]
 """
@@ -107,9 +108,9 @@ def drawing_page(env, tmp):
 
 
 def data_page(env, tmp):
-    # The save dialog offers its default name in the working folder; the typed name does not
-    # reach the dialog's name box in a scripted run, so the default is taken.
-    saved = os.path.join(tmp, "数据文件.txt")
+    # The third row lists the third point (no point before it is hidden); its elevation is
+    # typed into the cell's editor, and the file's name into the save dialog.
+    saved = os.path.join(tmp, "edited.txt")
     expected = os.path.join(tmp, "expected.txt")
     run_kestra(env, tmp, [
         "@wait",
@@ -118,20 +119,26 @@ def data_page(env, tmp):
         "@click 获取交点数据",
         PICK,
         "@wait",
+        "@cell 3 2",
+        "@type 123.25",
+        "@key Return",
         "@screenshot " + picture(tmp, "data_page.png"),
         "@click 存数据",
+        "@type " + saved,
         "@key Return",
         "@wait",
     ])
-    proc = subprocess.run([RUVO, "section", DRAWING, "--pick", PICK, "-o", expected],
-                          capture_output=True, text=True, env=env)
+    proc = subprocess.run([RUVO, "section", DRAWING, "--pick", PICK, "--height", "3=123.25",
+                           "-o", expected], capture_output=True, text=True, env=env)
     if proc.returncode != 0:
         sys.exit("ruvo section failed: " + proc.stderr)
     if not os.path.exists(saved):
-        sys.exit("存数据 wrote nothing")
+        sys.exit("存数据 wrote nothing under the typed name")
+    if os.path.exists(os.path.join(tmp, "数据文件.txt")):
+        sys.exit("存数据 took the offered name instead of the typed one")
     with open(saved, "rb") as a, open(expected, "rb") as b:
         if a.read() != b.read():
-            sys.exit("存数据 wrote other bytes than ruvo section")
+            sys.exit("存数据 wrote other bytes than ruvo section with the same elevation typed")
 
 
 def main():
