@@ -151,8 +151,6 @@ int Execute(const StationsCli& c) {
   const std::vector<ruvo::Station> stations = ruvo::PlaceStations(alignment, a.options);
   if (stations.empty()) return Refused("no station lies on the centreline");
 
-  // Sheets are laid out before anything is written, so a section too large for the
-  // sheet refuses the run while every file is still as it was.
   const std::size_t total = stations.size();
   std::size_t reported = 0;
   auto progress = [&](std::size_t done) {
@@ -170,18 +168,16 @@ int Execute(const StationsCli& c) {
   sheetOptions.hScale = doc.XScale;
   sheetOptions.vScale = doc.YScale;
   if (const auto tk = ResourceFile("TK.dxf")) sheetOptions.frameFile = *tk;
+  // A section too large for the sheet is left off the sheets, not the run: its data file
+  // and its rows in the CSV are written like every other.
   ruvo::SheetLayout layout;
-  if (a.frame >= 0) {
-    layout = ruvo::LayOutSheets(sections, sheetOptions, error);
-    // curves at elevation 0 (roads, houses) are what usually makes a section this tall
-    if (!error.empty())
-      return Refused(error +
-                     " (try --frame A1, smaller scales, --set FilterHeight=1 or --frame none)");
-  }
+  std::string layoutError;
+  if (a.frame >= 0) layout = ruvo::LayOutSheets(sections, sheetOptions, layoutError);
+  const bool drawSheets = a.frame >= 0 && !layout.cells.empty();
 
   if (!ruvo::WriteStationFiles(sections, a.out, a.options.unitMetres, error)) return Refused(error);
   const std::filesystem::path sheetsFile = std::filesystem::path(a.out) / "sheets.dxf";
-  if (a.frame >= 0 && !ruvo::WriteSheetsDrawing(sections, layout, sheetOptions, sheetsFile, error))
+  if (drawSheets && !ruvo::WriteSheetsDrawing(sections, layout, sheetOptions, sheetsFile, error))
     return Refused(error);
   if (!a.drawingOut.empty()) {
     ruvo::AddSectionLines(db, sections);
@@ -192,12 +188,26 @@ int Execute(const StationsCli& c) {
   std::printf("stations: %zu cross-sections along %s (%.3f m), %zu points, cut in %.2f s\n",
               sections.size(), HandleText(lineId).c_str(), lengthM, points, cutTime);
   std::printf("stations: %zu data files and stations.csv in %s\n", sections.size(), a.out.c_str());
-  if (a.frame >= 0) {
+  if (drawSheets) {
     std::printf("stations: %zu sheet%s (%s) in %s\n", layout.sheets.size(),
                 layout.sheets.size() == 1 ? "" : "s", a.frame == 2 ? "A3" : "A1",
                 sheetsFile.string().c_str());
   }
   if (!a.drawingOut.empty()) std::printf("stations: drawing written to %s\n", a.drawingOut.c_str());
+  for (const ruvo::NotDrawn& n : layout.notDrawn) {
+    std::fprintf(stderr, "ruvo stations: %s not on the sheets: it %s\n",
+                 sections[n.section].station.name.c_str(), n.reason.c_str());
+  }
+  if (!layout.notDrawn.empty()) {
+    const char* hint = a.frame == 2 ? "--frame A1 or smaller scales" : "smaller scales";
+    if (!drawSheets)
+      return Refused("no sheets: no cross-section fits the sheet (try " + std::string(hint) +
+                     "); the data files and stations.csv are written");
+    std::fprintf(stderr,
+                 "ruvo stations: %zu of %zu cross-sections not on the sheets (try %s); their "
+                 "data files and rows in stations.csv are written\n",
+                 layout.notDrawn.size(), sections.size(), hint);
+  }
   return 0;
 }
 

@@ -207,8 +207,30 @@ def profile_options():
     check(not os.path.exists(out), "nothing written when the frame is refused")
 
 
+def stations_on_the_sample():
+    """Default settings: sections crossing roads at elevation 0 are drawn all the same; a
+    scale at which nothing fits writes the data files and refuses only the sheets."""
+    out = os.path.join(TMP, "stations")
+    proc = run("stations", DRAWING, "--line", S1, "--every", "20", "-o", out)
+    check(proc.returncode == 0, "stations with default settings: %r" % proc.stderr)
+    names = os.listdir(out) if os.path.isdir(out) else []
+    data = [n for n in names if n.startswith("K") and n.endswith(".txt")]
+    check(len(data) > 40 and "stations.csv" in names and "sheets.dxf" in names,
+          "every station's data file, the CSV and the sheets: %s" % sorted(names)[:5])
+    check("sheets (A3)" in proc.stdout, "the sheet count is told: %r" % proc.stdout)
+    tall = os.path.join(TMP, "stations-tall")
+    proc = run("stations", DRAWING, "--line", S1, "--every", "100", "--set", "YScale=2",
+               "-o", tall)
+    check(proc.returncode == 1 and "no sheets" in proc.stderr.splitlines()[-1],
+          "nothing fits the sheet: %d %r" % (proc.returncode, proc.stderr))
+    names = os.listdir(tall) if os.path.isdir(tall) else []
+    check("stations.csv" in names and "sheets.dxf" not in names,
+          "the data files are written without sheets: %s" % sorted(names)[:5])
+
+
 def main():
     usage_and_refusals()
+    stations_on_the_sample()
     choosing_the_line()
     messages_and_settings()
     profile_options()

@@ -115,10 +115,22 @@ bool SelectionPolygon::crosses(const PlanPolyline& p, geom::SegmentRange range) 
   const int segments = p.segments();
   const int last = std::min(range.last, segments);
   const std::size_t n = p.vertexCount();
-  for (int i = std::max(0, range.first); i < last; ++i) {
-    const geom::Point2d a = p.vertex(static_cast<std::size_t>(i));
-    const geom::Point2d b = p.vertex(static_cast<std::size_t>(i + 1) < n ? i + 1 : 0);
+  // Which sides of the outer box a point lies beyond: a straight segment with both ends
+  // beyond the same side is clear of the boundary band, settled without a division.
+  auto beyond = [&](geom::Point2d q) {
+    return (q.x < outer_.min.x ? 1 : 0) | (q.x > outer_.max.x ? 2 : 0) |
+           (q.y < outer_.min.y ? 4 : 0) | (q.y > outer_.max.y ? 8 : 0);
+  };
+  const int first = std::max(0, range.first);
+  geom::Point2d b = first < last ? p.vertex(static_cast<std::size_t>(first)) : geom::Point2d{};
+  int beyondB = beyond(b);
+  for (int i = first; i < last; ++i) {
+    const geom::Point2d a = b;
+    const int beyondA = beyondB;
+    b = p.vertex(static_cast<std::size_t>(i + 1) < n ? i + 1 : 0);
+    beyondB = beyond(b);
     if (p.bulge(static_cast<std::size_t>(i)) == 0.0) {
+      if ((beyondA & beyondB) != 0) continue;
       const Side sa = sideOf(a), sb = sideOf(b);
       if (sa == Side::Inside && sb == Side::Inside) continue;
       if ((sa == Side::Inside && sb == Side::Outside) ||

@@ -312,13 +312,17 @@ std::vector<ObjectId> Database::selectCrossing(std::span<const geom::Point2d> po
     return true;
   });
   std::sort(candidates.begin(), candidates.end());
-  std::optional<PlanPolyline> polyline;  // of the entity in hand, made once for its parts
+  // The entity in hand and its polyline, found and made once for all its parts.
+  const Entity* e = nullptr;
+  std::optional<PlanPolyline> polyline;
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     const ObjectId id = candidates[i].first;
     if (!hits.empty() && hits.back() == id) continue;  // one part is enough
-    const auto* e = objectCast<Entity>(find(id));
+    if (i == 0 || candidates[i - 1].first != id) {
+      e = objectCast<Entity>(find(id));
+      if (e != nullptr) polyline = PlanPolyline::of(*e);
+    }
     if (e == nullptr) continue;
-    if (i == 0 || candidates[i - 1].first != id) polyline = PlanPolyline::of(*e);
     if (partSelected(*e, polyline ? &*polyline : nullptr, candidates[i].second, poly, false)) {
       hits.push_back(id);
     }

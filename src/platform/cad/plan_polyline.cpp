@@ -32,18 +32,6 @@ std::size_t PlanPolyline::vertexCount() const {
   return std::get<geom::Polyline3d>(geometry_).vertices.size();
 }
 
-geom::Point2d PlanPolyline::vertex(std::size_t i) const {
-  if (const auto* v = std::get_if<geom::PolylineView2d>(&geometry_)) return v->points[i];
-  if (const auto* p = std::get_if<geom::Polyline2d>(&geometry_)) return p->vertices[i].point;
-  return std::get<geom::Polyline3d>(geometry_).vertices[i].xy();
-}
-
-double PlanPolyline::bulge(std::size_t i) const {
-  if (const auto* v = std::get_if<geom::PolylineView2d>(&geometry_)) return v->bulge(i);
-  if (const auto* p = std::get_if<geom::Polyline2d>(&geometry_)) return p->vertices[i].bulge;
-  return 0.0;
-}
-
 geom::Intersections PlanPolyline::cut(const geom::Cutter& other, geom::SegmentRange range) const {
   return std::visit([&](const auto& p) { return other.cut(p, range); }, geometry_);
 }

@@ -22,8 +22,17 @@ class PlanPolyline {
 
   int segments() const;
   std::size_t vertexCount() const;
-  geom::Point2d vertex(std::size_t i) const;
-  double bulge(std::size_t i) const;  // 0 for a 3-D polyline
+  // Inline: the selection and the cut read them once a segment.
+  geom::Point2d vertex(std::size_t i) const {
+    if (const auto* v = std::get_if<geom::PolylineView2d>(&geometry_)) return v->points[i];
+    if (const auto* p = std::get_if<geom::Polyline2d>(&geometry_)) return p->vertices[i].point;
+    return std::get<geom::Polyline3d>(geometry_).vertices[i].xy();
+  }
+  double bulge(std::size_t i) const {  // 0 for a 3-D polyline
+    if (const auto* v = std::get_if<geom::PolylineView2d>(&geometry_)) return v->bulge(i);
+    if (const auto* p = std::get_if<geom::Polyline2d>(&geometry_)) return p->vertices[i].bulge;
+    return 0.0;
+  }
 
   geom::Intersections cut(const geom::Cutter& other, geom::SegmentRange range) const;
   geom::Intersections cut(const geom::Cutter& other,

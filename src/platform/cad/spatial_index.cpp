@@ -6,6 +6,8 @@
 
 #include <boost/geometry.hpp>
 #include <boost/geometry/index/rtree.hpp>
+#include <cmath>
+#include <limits>
 #include <unordered_map>
 
 namespace cad {
@@ -41,13 +43,43 @@ struct ValueIndexable {
 
 using Tree = bgi::rtree<Value, bgi::rstar<16>, ValueIndexable, ValueEqual>;
 
+// The parts of one id, and the box of every block of kBlock parts: a query near a few runs
+// of a contour with thousands of them looks at the blocks, and only then at their parts.
+constexpr std::size_t kBlock = 16;
+struct Parts {
+  std::vector<BBox> boxes;
+  std::vector<geom::Extents2d> blocks;
+};
+
+Parts partsOf(std::vector<BBox> boxes) {
+  Parts p;
+  p.boxes = std::move(boxes);
+  p.blocks.resize((p.boxes.size() + kBlock - 1) / kBlock);
+  for (std::size_t i = 0; i < p.boxes.size(); ++i) {
+    const BBox& b = p.boxes[i];
+    const double x0 = bg::get<bg::min_corner, 0>(b), y0 = bg::get<bg::min_corner, 1>(b);
+    const double x1 = bg::get<bg::max_corner, 0>(b), y1 = bg::get<bg::max_corner, 1>(b);
+    geom::Extents2d& block = p.blocks[i / kBlock];
+    if (std::isnan(x0) || std::isnan(y0) || std::isnan(x1) || std::isnan(y1)) {
+      // a box no comparison settles: its block is looked into whatever the query
+      constexpr double inf = std::numeric_limits<double>::infinity();
+      block.add(geom::Point2d{-inf, -inf});
+      block.add(geom::Point2d{inf, inf});
+    } else if (x0 <= x1 && y0 <= y1) {
+      block.add(geom::Point2d{x0, y0});
+      block.add(geom::Point2d{x1, y1});
+    }
+  }
+  return p;
+}
+
 }  // namespace
 
 struct SpatialIndex::Impl {
   Tree tree;
   // The boxes each id holds, to remove them again without asking the entity (which has
   // changed by then).
-  std::unordered_map<Handle, std::vector<BBox>> boxes;
+  std::unordered_map<Handle, Parts> boxes;
 };
 
 SpatialIndex::SpatialIndex() : impl_(std::make_unique<Impl>()) {}
@@ -55,15 +87,17 @@ SpatialIndex::SpatialIndex() : impl_(std::make_unique<Impl>()) {}
 SpatialIndex::SpatialIndex(std::vector<IndexEntry> entries) : impl_(std::make_unique<Impl>()) {
   std::vector<Value> values;
   values.reserve(entries.size());
+  std::unordered_map<Handle, std::vector<BBox>> lists;
   for (const IndexEntry& e : entries) {
     const BBox b = toBox(e.box);
-    auto& list = impl_->boxes[e.id.handle()];
+    auto& list = lists[e.id.handle()];
     if (list.size() <= static_cast<std::size_t>(e.part)) {
       list.resize(e.part + 1, toBox(geom::Extents2d{}));
     }
     list[e.part] = b;
     if (!e.box.empty()) values.push_back({b, {e.id.handle(), e.part}});
   }
+  for (auto& [handle, list] : lists) impl_->boxes.emplace(handle, partsOf(std::move(list)));
   impl_->tree = Tree(values.begin(), values.end());  // packing construction
 }
 
@@ -79,14 +113,15 @@ void SpatialIndex::insert(ObjectId id, std::span<const geom::Extents2d> parts) {
     list.push_back(toBox(parts[i]));
     if (!parts[i].empty()) impl_->tree.insert({list.back(), {id.handle(), static_cast<int>(i)}});
   }
-  if (!list.empty()) impl_->boxes[id.handle()] = std::move(list);
+  if (!list.empty()) impl_->boxes[id.handle()] = partsOf(std::move(list));
 }
 
 void SpatialIndex::remove(ObjectId id) {
   const auto it = impl_->boxes.find(id.handle());
   if (it == impl_->boxes.end()) return;
-  for (std::size_t i = 0; i < it->second.size(); ++i) {
-    impl_->tree.remove(Value{it->second[i], {id.handle(), static_cast<int>(i)}});
+  const std::vector<BBox>& list = it->second.boxes;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    impl_->tree.remove(Value{list[i], {id.handle(), static_cast<int>(i)}});
   }
   impl_->boxes.erase(it);
 }
@@ -97,7 +132,7 @@ std::size_t SpatialIndex::size() const { return impl_->tree.size(); }
 
 int SpatialIndex::partCount(ObjectId id) const {
   const auto it = impl_->boxes.find(id.handle());
-  return it == impl_->boxes.end() ? 0 : static_cast<int>(it->second.size());
+  return it == impl_->boxes.end() ? 0 : static_cast<int>(it->second.boxes.size());
 }
 
 void SpatialIndex::partsTouching(ObjectId id, const geom::Extents2d& box,
@@ -105,8 +140,12 @@ void SpatialIndex::partsTouching(ObjectId id, const geom::Extents2d& box,
   const auto it = impl_->boxes.find(id.handle());
   if (it == impl_->boxes.end() || box.empty()) return;
   const BBox b = toBox(box);
-  for (std::size_t i = 0; i < it->second.size(); ++i) {
-    if (bg::intersects(it->second[i], b)) parts.push_back(static_cast<int>(i));
+  const Parts& p = it->second;
+  for (std::size_t k = 0; k < p.blocks.size(); ++k) {
+    if (!p.blocks[k].intersects(box)) continue;
+    for (std::size_t i = k * kBlock; i < std::min(p.boxes.size(), k * kBlock + kBlock); ++i) {
+      if (bg::intersects(p.boxes[i], b)) parts.push_back(static_cast<int>(i));
+    }
   }
 }
 
@@ -116,12 +155,16 @@ void SpatialIndex::partsTouching(
   const auto it = impl_->boxes.find(id.handle());
   if (it == impl_->boxes.end() || box.empty()) return;
   const BBox b = toBox(box);
-  for (std::size_t i = 0; i < it->second.size(); ++i) {
-    const BBox& part = it->second[i];
-    if (!bg::intersects(part, b)) continue;
-    const geom::Extents2d e{{bg::get<bg::min_corner, 0>(part), bg::get<bg::min_corner, 1>(part)},
-                            {bg::get<bg::max_corner, 0>(part), bg::get<bg::max_corner, 1>(part)}};
-    if (!passOver(e)) parts.push_back(static_cast<int>(i));
+  const Parts& p = it->second;
+  for (std::size_t k = 0; k < p.blocks.size(); ++k) {
+    if (!p.blocks[k].intersects(box)) continue;
+    for (std::size_t i = k * kBlock; i < std::min(p.boxes.size(), k * kBlock + kBlock); ++i) {
+      const BBox& part = p.boxes[i];
+      if (!bg::intersects(part, b)) continue;
+      const geom::Extents2d e{{bg::get<bg::min_corner, 0>(part), bg::get<bg::min_corner, 1>(part)},
+                              {bg::get<bg::max_corner, 0>(part), bg::get<bg::max_corner, 1>(part)}};
+      if (!passOver(e)) parts.push_back(static_cast<int>(i));
+    }
   }
 }
 

@@ -28,16 +28,36 @@ constexpr double kTitle = 9;     // band above the graph
 constexpr double kPadding = 5;   // between the inner border and the cells
 constexpr double kText = 1.8;    // row texts
 constexpr double kTitleText = 3.5;
+constexpr double kMarkAbove = 2;  // the centre mark above the graph (below the title)
 constexpr double kMinCellWidth = 60, kHeightStep = 20;
 
 struct Range {
   double datum = 0, top = 1;
 };
 
+// Which of a section's points carry an elevation for the sheet. An unassigned curve (a
+// road or a house at 0) leaves points at or below zero that the repair could not mend; the
+// repair takes such an elevation as none, and so does the sheet, unless the section has no
+// positive elevation at all. The data files and the CSV keep them as they are.
+class Elevations {
+ public:
+  explicit Elevations(const std::vector<CDataStruct>& points) {
+    for (const CDataStruct& p : points)
+      if (std::isfinite(p.dHigh) && p.dHigh > 0) anyPositive_ = true;
+  }
+  bool has(const CDataStruct& p) const {
+    return std::isfinite(p.dHigh) && (p.dHigh > 0 || !anyPositive_);
+  }
+
+ private:
+  bool anyPositive_ = false;
+};
+
 Range ElevationRange(const std::vector<CDataStruct>& points) {
+  const Elevations elevations(points);
   double lo = INFINITY, hi = -INFINITY;
   for (const CDataStruct& p : points) {
-    if (!std::isfinite(p.dHigh)) continue;
+    if (!elevations.has(p)) continue;
     lo = std::min(lo, p.dHigh), hi = std::max(hi, p.dHigh);
   }
   if (!(lo <= hi)) return {};
@@ -81,6 +101,7 @@ class SectionPainter {
   void Draw(const CrossSection& s, const SheetOptions& o, geom::Point2d origin) {
     const std::vector<CDataStruct> points = ListedPoints(s);
     const Range r = ElevationRange(points);
+    const Elevations elevations(points);
     const double hs = 1000 / o.hScale, vs = 1000 / o.vScale;
     const double left = s.centre.dDist * o.unitMetres;
     const double right = s.data.vertexList.empty()
@@ -105,7 +126,7 @@ class SectionPainter {
     // ground line
     std::vector<geom::Point2d> ground;
     for (const CDataStruct& p : points)
-      if (std::isfinite(p.dHigh)) ground.push_back({X(OffsetOf(s, p, o.unitMetres)), Y(p.dHigh)});
+      if (elevations.has(p)) ground.push_back({X(OffsetOf(s, p, o.unitMetres)), Y(p.dHigh)});
     if (ground.size() >= 2) {
       const cad::ObjectId id = AddPolyline(db_, ground, 0.3, kLineLayer);
       if (!id.isNull()) ids_.push_back(id);
@@ -121,15 +142,14 @@ class SectionPainter {
       lastX = x;
       Line({{x, origin.y + 2 * kRow}, {x, origin.y + 2 * kRow + 1.5}});
       Text({x, origin.y + kRow + 1}, Fixed(offset, 2), kText, kLeft, kMiddle, 90);
-      if (std::isfinite(p.dHigh))
-        Text({x, origin.y + 1}, Fixed(p.dHigh, 2), kText, kLeft, kMiddle, 90);
+      if (elevations.has(p)) Text({x, origin.y + 1}, Fixed(p.dHigh, 2), kText, kLeft, kMiddle, 90);
     }
     // the centre line, through the graph and a little above it, in red
-    const cad::ObjectId mark = Line({{X(0), origin.y + 2 * kRow}, {X(0), Y(r.top) + 2}});
+    const cad::ObjectId mark = Line({{X(0), origin.y + 2 * kRow}, {X(0), Y(r.top) + kMarkAbove}});
     if (auto e = db_.openForWrite<cad::Entity>(mark)) e->setColour(1);
-    // title: the chainage
-    Text(P(kCaption + kInset + gw / 2, yg + gh + kTitle / 2), s.station.name, kTitleText, kMid, 0,
-         0);
+    // title: the chainage, at the top of its band, clear of the centre mark's end
+    Text(P(kCaption + kInset + gw / 2, yg + gh + kTitle - kTitleText / 2), s.station.name,
+         kTitleText, kMid, 0, 0);
   }
 
  private:
@@ -172,11 +192,11 @@ SheetLayout LayOutSheets(const std::vector<CrossSection>& sections, const SheetO
   bool open = false;
   for (std::size_t i = 0; i < sections.size(); ++i) {
     const geom::Vector2d need = SectionSize(sections[i], o);
-    if (need.x > aw + 1e-9 || need.y > ah + 1e-9) {
-      error = "the cross-section " + sections[i].station.name + " needs " + Fixed(need.x, 0) +
-              " x " + Fixed(need.y, 0) + " mm, more than the sheet's " + Fixed(aw, 0) + " x " +
-              Fixed(ah, 0) + " mm";
-      return {};
+    if (!(need.x <= aw + 1e-9 && need.y <= ah + 1e-9)) {
+      layout.notDrawn.push_back({i, "needs " + Fixed(need.x, 0) + " x " + Fixed(need.y, 0) +
+                                        " mm, more than the sheet's " + Fixed(aw, 0) + " x " +
+                                        Fixed(ah, 0) + " mm"});
+      continue;
     }
     const double w = CellSide(aw, kMinCellWidth, need.x);
     // heights in whole steps of the ladder, so that short sections share a column
@@ -207,6 +227,11 @@ SheetLayout LayOutSheets(const std::vector<CrossSection>& sections, const SheetO
                                        {c.x + need.x / 2, c.y + need.y / 2});
     layout.cells.push_back(cell);
     cursorY -= h;
+  }
+  if (layout.cells.empty() && !sections.empty()) {
+    error = "no cross-section fits the sheet: " +
+            sections[layout.notDrawn.front().section].station.name + " " +
+            layout.notDrawn.front().reason;
   }
   return layout;
 }

@@ -31,17 +31,26 @@ struct SheetCell {
   geom::Extents2d content;  // what the section's drawing covers, inside the cell
 };
 
+struct NotDrawn {
+  std::size_t section = 0;
+  std::string reason;  // "needs 226 x 1775 mm, more than the sheet's 380 x 245 mm"
+};
+
 struct SheetLayout {
   std::vector<geom::Extents2d> sheets;  // each sheet's paper
   std::vector<SheetCell> cells;
+  std::vector<NotDrawn> notDrawn;  // sections too large for the sheet, in station order
 };
 
-// The size a section needs on paper (mm), title and rows included.
+// The size a section needs on paper (mm), title and rows included. Elevations at or below
+// zero that the repair left (unassigned curves) are not drawn when the section has positive
+// ones, as the repair takes them for none; their offsets are.
 geom::Vector2d SectionSize(const CrossSection& s, const SheetOptions& o);
 
 // Cells in station order, top to bottom in columns, columns left to right, sheets side by
 // side from the origin; a cell is the smallest of the sheet's cell sizes that holds its
-// section. A section larger than a sheet's drawing area sets `error` (nothing laid out).
+// section. A section larger than a sheet's drawing area gets no cell and is listed in
+// `notDrawn`; the others are laid out all the same. `error` is set when no section fits.
 SheetLayout LayOutSheets(const std::vector<CrossSection>& sections, const SheetOptions& o,
                          std::string& error);
 

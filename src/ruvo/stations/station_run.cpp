@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/cad/polylines.h"
 #include "platform/geom/transform.h"
@@ -102,12 +103,14 @@ StationRunResult RunStations(host::Host& host, CDocData& doc, Edition edition) {
   sheet.vScale = doc.YScale;
   std::string error;
   const SheetLayout layout = LayOutSheets(sections, sheet, error);
-  if (!error.empty()) {
+  if (layout.cells.empty()) {
     host.commandLine().print(kMsgTooLarge);
     result.outcome = StationRunResult::Refused;
     return result;
   }
+  error.clear();
   result.sheets = layout.sheets.size();
+  result.notDrawn = layout.notDrawn.size();
 
   host::DocumentLock lock(host.documents());
   if (!lock.locked()) return result;
@@ -121,6 +124,15 @@ StationRunResult RunStations(host::Host& host, CDocData& doc, Edition edition) {
     std::snprintf(text, sizeof text, "\n命令:共生成横断面%zu个, 图纸%zu张\n", result.sections,
                   result.sheets);
     host.commandLine().print(text);
+    if (!layout.notDrawn.empty()) {
+      std::string names;
+      for (const NotDrawn& n : layout.notDrawn)
+        names += (names.empty() ? "" : ", ") + sections[n.section].station.name;
+      std::vector<char> message(names.size() + 128);
+      std::snprintf(message.data(), message.size(), kMsgSomeTooLarge, layout.notDrawn.size(),
+                    names.c_str());
+      host.commandLine().print(message.data());
+    }
   } else {
     Print(host, kMsgCancelled);
   }

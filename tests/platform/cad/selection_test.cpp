@@ -8,6 +8,7 @@
 #include <random>
 
 #include "platform/cad/database.h"
+#include "platform/cad/spatial_index.h"
 #include "platform/geom/evaluate.h"
 
 namespace cad {
@@ -69,6 +70,45 @@ TEST(SpatialIndex, LongPolylinesAreIndexedPerRunOfSegments) {
   EXPECT_EQ(db.selectCrossing(rect(500.5, -2, 500.6, 2)), std::vector<ObjectId>{id});
   EXPECT_TRUE(db.selectWindow(rect(500.5, -2, 500.6, 2)).empty());
   EXPECT_EQ(db.selectWindow(rect(-1, -2, 1001, 2)), std::vector<ObjectId>{id});
+}
+
+// The parts of one id near a box, found block by block, against every part tested alone:
+// after a bulk build and after an insert, with empty parts among them.
+TEST(SpatialIndex, PartsNearABoxAreEveryPartWhoseBoxTouchesIt) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> step(-3, 3), size(0, 2), pos(-60, 60);
+  std::vector<geom::Extents2d> parts;
+  geom::Point2d at{0, 0};
+  for (int i = 0; i < 700; ++i) {
+    at = at + geom::Vector2d{step(rng), step(rng)};
+    parts.push_back(i % 97 == 5
+                        ? geom::Extents2d{}
+                        : geom::Extents2d::of(at, at + geom::Vector2d{size(rng), size(rng)}));
+  }
+  std::vector<IndexEntry> entries;
+  for (std::size_t i = 0; i < parts.size(); ++i)
+    entries.push_back({parts[i], ObjectId(0x40), static_cast<int>(i)});
+  SpatialIndex built(std::move(entries));
+  SpatialIndex inserted;
+  inserted.insert(ObjectId(0x40), parts);
+  for (int q = 0; q < 300; ++q) {
+    const double x = pos(rng), y = pos(rng), w = size(rng) * (q % 3 == 0 ? 20 : 2);
+    const geom::Extents2d query = box(x, y, x + w, y + w);
+    std::vector<int> expected;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+      if (parts[i].intersects(query)) expected.push_back(static_cast<int>(i));
+    for (const SpatialIndex* index : {&built, &inserted}) {
+      std::vector<int> got, kept;
+      index->partsTouching(ObjectId(0x40), query, got);
+      EXPECT_EQ(got, expected) << "query " << q;
+      index->partsTouching(ObjectId(0x40), query, kept,
+                           [](const geom::Extents2d& b) { return b.min.x < 0; });
+      std::vector<int> right;
+      for (int i : expected)
+        if (!(parts[i].min.x < 0)) right.push_back(i);
+      EXPECT_EQ(kept, right) << "query " << q;
+    }
+  }
 }
 
 // ---- brute force: sample each curve finely and decide with plain geometry

@@ -287,9 +287,33 @@ TEST_F(StationCut, DataFilesCsvAndSheetsWithoutOverlapInsideTheFrames) {
     if (sheetsDb.openForRead<cad::BlockReference>(id)) ++frames;
   EXPECT_EQ(frames, layout.sheets.size());
 
-  // a section taller than the sheet refuses the layout
+  // an unassigned curve (elevation 0) among positive elevations is drawn without an
+  // elevation: the section keeps its size on paper
+  const geom::Vector2d before = SectionSize(sections[3], so);
+  CDataStruct& inner = sections[3].data.pointList[sections[3].data.pointList.size() / 2];
+  ASSERT_GT(inner.dHigh, 0);
+  inner.dHigh = 0;
+  EXPECT_EQ(SectionSize(sections[3], so).y, before.y);
+
+  // a section too tall for the sheet is left off it; the others keep their cells
+  CDataStruct& spike = sections[5].data.pointList[sections[5].data.pointList.size() / 2];
+  spike.dHigh += 400;
+  error.clear();
+  const SheetLayout without = LayOutSheets(sections, so, error);
+  EXPECT_TRUE(error.empty()) << error;
+  ASSERT_EQ(without.notDrawn.size(), 1u);
+  EXPECT_EQ(without.notDrawn[0].section, 5u);
+  EXPECT_NE(without.notDrawn[0].reason.find("more than the sheet's"), std::string::npos);
+  ASSERT_EQ(without.cells.size(), sections.size() - 1);
+  for (const SheetCell& c : without.cells) EXPECT_NE(c.section, 5u);
+  EXPECT_EQ(without.cells[5].section, 6u);
+
+  // none fits: no cells, and the layout says why
   so.vScale = 5;
-  EXPECT_TRUE(LayOutSheets(sections, so, error).cells.empty());
+  const SheetLayout none = LayOutSheets(sections, so, error);
+  EXPECT_TRUE(none.cells.empty());
+  EXPECT_TRUE(none.sheets.empty());
+  EXPECT_EQ(none.notDrawn.size(), sections.size());
   EXPECT_NE(error.find("more than the sheet's"), std::string::npos);
 }
 
