@@ -44,17 +44,17 @@ class Decoder {
   explicit Decoder(const TextEncoding& encoding) : encoding_(encoding) {}
 
   // `tags` is one record, "0 TYPE" first. Unknown types give an OpaqueEntity.
-  std::unique_ptr<cad::Entity> entity(std::span<const Tag> tags, RecordHead& head);
+  std::unique_ptr<cad::Entity> entity(const Record& tags, RecordHead& head);
   // The record as an OpaqueEntity whatever its type: kept and written as read, never used
   // as geometry.
-  std::unique_ptr<cad::Entity> opaqueEntity(std::span<const Tag> tags, RecordHead& head);
-  void vertex(std::span<const Tag> tags, cad::PolylineVertex& vertex, RecordHead& head);
+  std::unique_ptr<cad::Entity> opaqueEntity(const Record& tags, RecordHead& head);
+  void vertex(const Record& tags, cad::PolylineVertex& vertex, RecordHead& head);
   // LAYER, STYLE, LTYPE, BLOCK_RECORD entries; nullptr for other tables' entries.
-  std::unique_ptr<cad::TableRecord> tableRecord(std::span<const Tag> tags, RecordHead& head);
+  std::unique_ptr<cad::TableRecord> tableRecord(const Record& tags, RecordHead& head);
   // Handle and owner of any record.
-  RecordHead head(std::span<const Tag> tags);
+  RecordHead head(const Record& tags);
   // BLOCK record: name, base point, flags.
-  void block(std::span<const Tag> tags, std::string& name, geom::Point3d& base, int& flags,
+  void block(const Record& tags, std::string& name, geom::Point3d& base, int& flags,
              std::string& description);
 
   std::string text(std::string_view raw);

@@ -9,19 +9,23 @@ namespace dxf {
 using namespace detail;
 
 std::unique_ptr<cad::Entity> decodeLwPolyline(
-    std::span<const Tag> tags, CommonTags& common,
+    const Record& tags, CommonTags& common,
     const std::function<std::string(std::string_view)>& text);
-std::unique_ptr<cad::Entity> decodeSpline(std::span<const Tag> tags, CommonTags& common,
+std::unique_ptr<cad::Entity> decodeSpline(const Record& tags, CommonTags& common,
                                           const std::function<std::string(std::string_view)>& text);
 
 std::string Decoder::text(std::string_view raw) {
+  // Names repeat (layers, styles) and are decoded once; a long value is decoded straight
+  // into the one string that keeps it.
+  constexpr std::size_t kCached = 256;
+  if (raw.size() > kCached) return decodeText(raw, encoding_);
   if (raw == lastRaw_) return lastText_;
   lastRaw_.assign(raw);
   lastText_ = decodeText(raw, encoding_);
   return lastText_;
 }
 
-RecordHead Decoder::head(std::span<const Tag> tags) {
+RecordHead Decoder::head(const Record& tags) {
   RecordHead head;
   bool ownerSeen = false;
   forDataTags(tags, [&](const Tag& t) {
@@ -36,9 +40,9 @@ RecordHead Decoder::head(std::span<const Tag> tags) {
   return head;
 }
 
-std::unique_ptr<cad::Entity> Decoder::entity(std::span<const Tag> tags, RecordHead& head) {
+std::unique_ptr<cad::Entity> Decoder::entity(const Record& tags, RecordHead& head) {
   head = this->head(tags);
-  const std::string_view type = tags[0].value;
+  const std::string_view type = tags.front().value;
   CommonTags common;
   auto textFn = [this](std::string_view raw) { return text(raw); };
   auto commonTag = [&](const Tag& t) { return common.take(t, textFn); };
@@ -257,17 +261,17 @@ std::unique_ptr<cad::Entity> Decoder::entity(std::span<const Tag> tags, RecordHe
   return opaqueEntity(tags, head);
 }
 
-std::unique_ptr<cad::Entity> Decoder::opaqueEntity(std::span<const Tag> tags, RecordHead& head) {
+std::unique_ptr<cad::Entity> Decoder::opaqueEntity(const Record& tags, RecordHead& head) {
   head = this->head(tags);
   CommonTags common;
   auto textFn = [this](std::string_view raw) { return text(raw); };
-  auto opaque = std::make_unique<cad::OpaqueEntity>(std::string(tags[0].value));
+  auto opaque = std::make_unique<cad::OpaqueEntity>(std::string(tags.front().value));
   forDataTags(tags, [&](const Tag& t) { common.take(t, textFn); });
   common.applyTo(*opaque);
   return opaque;
 }
 
-void Decoder::vertex(std::span<const Tag> tags, cad::PolylineVertex& v, RecordHead& head) {
+void Decoder::vertex(const Record& tags, cad::PolylineVertex& v, RecordHead& head) {
   head = this->head(tags);
   forDataTags(tags, [&](const Tag& t) {
     if (isCoord(t.code, 10)) setCoord(v.position, t.code, 10, real(t));
@@ -291,7 +295,7 @@ void Decoder::vertex(std::span<const Tag> tags, cad::PolylineVertex& v, RecordHe
   });
 }
 
-void Decoder::block(std::span<const Tag> tags, std::string& name, geom::Point3d& base, int& flags,
+void Decoder::block(const Record& tags, std::string& name, geom::Point3d& base, int& flags,
                     std::string& description) {
   forDataTags(tags, [&](const Tag& t) {
     if (isCoord(t.code, 10)) setCoord(base, t.code, 10, real(t));
