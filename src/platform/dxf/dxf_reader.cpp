@@ -18,6 +18,7 @@ namespace dxf {
 namespace {
 
 constexpr std::size_t kMaxProblems = 50;
+constexpr std::size_t kReleaseStep = 16u << 20;
 constexpr std::size_t kEncodingWindow = 4u << 20;
 
 // The record being read: its first tags, and the count and end of all of them. The tags
@@ -79,7 +80,7 @@ class Reader {
       : image_(std::move(image)),
         report_(report),
         tags_(image_->bytes),
-        decoder_(image_->encoding),
+        decoder_(image_->encoding, image_.get()),
         db_(std::make_unique<cad::Database>(cad::Database::Contents::Empty)),
         doc_(std::make_shared<DocumentSource>()),
         rec_(*image_),
@@ -96,6 +97,7 @@ class Reader {
   }
   cad::Handle usable(cad::Handle h, const Tag& at);
   void seedAboveFile();
+  cad::Handle handlesAbove(std::size_t from) const;
   cad::SubRecord subRecord(const Record& rec);
 
   void readSection(RecordBuffer& rec);
@@ -129,6 +131,8 @@ class Reader {
   bool encodingSet_ = false;
   bool fatal_ = false;
   bool seedAboveFile_ = false;
+  cad::Handle seen_ = 0;      // the highest handle of the records read so far
+  std::size_t released_ = 0;  // the file's pages before this offset were let go
   cad::Handle handseed_ = 0;
   std::unordered_set<cad::Handle> blockRecords_;
 };
@@ -143,6 +147,11 @@ void Reader::problem(const Tag& at, const std::string& what) {
 // A record is a code-0 tag and everything up to the next code-0 tag.
 bool Reader::readRecord(RecordBuffer& rec) {
   rec.clear();
+  const std::size_t at = tags_.position();
+  if (at >= released_ + kReleaseStep) {
+    image_->release(released_, at);
+    released_ = at;
+  }
   Tag tag;
   while (true) {
     if (!tags_.next(tag)) {
@@ -170,6 +179,7 @@ bool Reader::readRecord(RecordBuffer& rec) {
 // reference to it (owners, pointers); a later record with the same handle gets a fresh one,
 // which the note names so that the user can still pick that object.
 cad::Handle Reader::usable(cad::Handle h, const Tag& at) {
+  seen_ = std::max(seen_, h);
   if (h == 0) {
     seedAboveFile();  // the database gives the record a fresh handle
     return 0;
@@ -188,14 +198,30 @@ cad::Handle Reader::usable(cad::Handle h, const Tag& at) {
 void Reader::seedAboveFile() {
   if (seedAboveFile_) return;
   seedAboveFile_ = true;
-  TagReader scan(image_->bytes);
+  // The records read so far are known; the rest of the file is looked at once.
+  db_->setHandleSeed(std::max(seen_ + 1, handlesAbove(tags_.position())));
+}
+
+// One more than the highest handle a record carries from `from` on, the pages let go
+// behind the scan as it goes.
+cad::Handle Reader::handlesAbove(std::size_t from) const {
+  TagReader scan(image_->bytes, image_->form, 1);
+  scan.seek(from, 1);
   Tag t;
+  cad::Handle above = 0;
+  std::size_t released = from;
   bool seedValue = false;  // the header's $HANDSEED is no handle of a record
   while (scan.next(t)) {
     if ((t.code == 5 || t.code == 105) && !seedValue)
-      db_->setHandleSeed(detail::parseHandle(t.value) + 1);
+      above = std::max(above, detail::parseHandle(t.value) + 1);
     seedValue = t.code == 9 && t.value == "$HANDSEED";
+    if (t.end >= released + kReleaseStep) {
+      image_->release(released, t.end);
+      released = t.end;
+    }
   }
+  image_->release(released, image_->bytes.size());
+  return above;
 }
 
 void Reader::unreadableNumber(const Tag& at, std::string_view recordType) {
@@ -285,6 +311,7 @@ std::unique_ptr<cad::Database> Reader::run() {
   ensureLayout(cad::kModelSpace);
   ensureLayout(cad::kPaperSpace);
   auditBlockReferences();
+  image_->release(0, image_->bytes.size());
   db_->setHandleSeed(handseed_);
   db_->setSource(doc_);
   db_->clearModifiedFlags();
@@ -388,12 +415,7 @@ void Reader::setupEncoding(std::string_view codepage) {
 // Without $HANDSEED the highest handle of the file is known only by looking at them all.
 void Reader::prescanHandles() {
   seedAboveFile_ = true;
-  TagReader scan(image_->bytes.substr(tags_.position()), image_->form, 1);
-  Tag t;
-  while (scan.next(t)) {
-    if (t.code == 5 || t.code == 105)
-      handseed_ = std::max(handseed_, detail::parseHandle(t.value) + 1);
-  }
+  handseed_ = std::max(handseed_, handlesAbove(tags_.position()));
 }
 
 bool Reader::atSectionEnd(RecordBuffer& rec, SectionLayout& section) {
@@ -673,6 +695,7 @@ void Reader::readEntity(RecordBuffer& rec, cad::ObjectId block, std::vector<cad:
     }
   }
   entity->setSource(sourceOf(rec, head.handle));
+  seen_ = std::max(seen_, head.handle);
   bool badVertex = false;
   if (type == "POLYLINE" || type == "INSERT") {
     std::vector<cad::PolylineVertex> vertices;
@@ -752,6 +775,18 @@ FileImage::~FileImage() {
   if (mapped_) ::munmap(mapped_, mappedSize_);
 }
 
+void FileImage::release(std::size_t begin, std::size_t end) const {
+  if (!mapped_) return;
+  static const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  end = std::min(end, mappedSize_);
+  begin = (begin + page - 1) / page * page;
+  end = end / page * page;
+  if (begin >= end) return;
+  // The mapping is private and never written, so every page dropped is the file's own and
+  // reads back unchanged.
+  ::madvise(static_cast<char*>(mapped_) + begin, end - begin, MADV_DONTNEED);
+}
+
 bool FileImage::map(const std::string& path, std::string& message) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
@@ -770,13 +805,16 @@ bool FileImage::map(const std::string& path, std::string& message) {
     bytes = {};
     return true;
   }
-  void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+  // Not populated up front: the pages come in as the reader reaches them (read ahead by
+  // the kernel) and go again behind it.
+  void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
   ::close(fd);
   if (p == MAP_FAILED) {
     message = "cannot read " + path;
     return false;
   }
   ::madvise(p, size, MADV_SEQUENTIAL);
+  ::madvise(p, size, MADV_WILLNEED);
   mapped_ = p;
   mappedSize_ = size;
   bytes = std::string_view(static_cast<const char*>(p), size);

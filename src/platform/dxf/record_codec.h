@@ -39,9 +39,14 @@ struct RecordHead {
   bool hasVerticesFollow = false;  // group 66 of POLYLINE and INSERT
 };
 
+class FileImage;
+
 class Decoder {
  public:
-  explicit Decoder(const TextEncoding& encoding) : encoding_(encoding) {}
+  // `image`, when given, is the file the decoded values lie in: a long text value is then
+  // decoded piece by piece, its pages let go behind.
+  explicit Decoder(const TextEncoding& encoding, const FileImage* image = nullptr)
+      : encoding_(encoding), image_(image) {}
 
   // `tags` is one record, "0 TYPE" first. Unknown types give an OpaqueEntity.
   std::unique_ptr<cad::Entity> entity(const Record& tags, RecordHead& head);
@@ -60,7 +65,10 @@ class Decoder {
   std::string text(std::string_view raw);
 
  private:
+  std::string longText(std::string_view raw);
+
   const TextEncoding& encoding_;
+  const FileImage* image_;
   std::string lastRaw_, lastText_;  // layer names repeat; decode each once
 };
 

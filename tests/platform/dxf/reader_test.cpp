@@ -144,13 +144,26 @@ TEST(Reader, LongRecordsDecodeAsShortOnes) {
     vertices += "10\n" + std::to_string(i) + ".5\n20\n" + std::to_string(i % 7) + "\n";
     if (i == 4321) vertices += "42\n0.25\n";
   }
-  std::string text(3000000, 'x');
-  text[1234567] = ' ';
+  // Long texts are decoded in pieces: one of ASCII only whose escapes straddle the places a
+  // piece would end, one in the code page (CP1252 here) with blanks to cut after.
+  std::string ascii, asciiText;
+  for (int i = 0; i < 9000; ++i) {
+    ascii += std::string(300, 'x') + "\\U+4E2D" + std::string(693, 'y');
+    asciiText += std::string(300, 'x') + "\u4e2d" + std::string(693, 'y');
+  }
+  std::string coded, codedText;
+  for (int i = 0; i < 2000; ++i) {
+    coded += std::string(4998, 'a') + "\xe9 ";
+    codedText += std::string(4998, 'a') + "\u00e9 ";
+  }
+  auto text = [](const char* handle, const std::string& value) {
+    return std::string("0\nTEXT\n5\n") + handle + "\n8\nT\n10\n1\n20\n2\n30\n0\n40\n2.5\n1\n" +
+           value + "\n";
+  };
   const std::string bytes = drawing(
       "0\nLWPOLYLINE\n5\n20\n100\nAcDbEntity\n8\nC\n100\nAcDbPolyline\n90\n6000\n70\n0\n38\n12."
       "5\n" +
-      vertices + "1001\nAPP\n1000\nafter the vertices\n" +
-      "0\nTEXT\n5\n21\n8\nT\n10\n1\n20\n2\n30\n0\n40\n2.5\n1\n" + text + "\n");
+      vertices + "1001\nAPP\n1000\nafter the vertices\n" + text("21", ascii) + text("22", coded));
   ReadReport report;
   auto db = readDrawingBytes(bytes, report);
   ASSERT_TRUE(db) << report.message;
@@ -167,7 +180,10 @@ TEST(Reader, LongRecordsDecodeAsShortOnes) {
   EXPECT_EQ(poly->layer(), "C");
   const auto* label = cad::objectCast<cad::Text>(objects.at(0x21));
   ASSERT_NE(label, nullptr);
-  EXPECT_EQ(label->value(), text);
+  EXPECT_TRUE(label->value() == asciiText);
+  const auto* codedLabel = cad::objectCast<cad::Text>(objects.at(0x22));
+  ASSERT_NE(codedLabel, nullptr);
+  EXPECT_TRUE(codedLabel->value() == codedText);
   WriteReport written;
   EXPECT_EQ(renderDrawing(*db, written), bytes);
 
