@@ -26,7 +26,7 @@ constexpr std::size_t kEncodingWindow = 4u << 20;
 // from the file image.
 class RecordBuffer {
  public:
-  static constexpr std::size_t kHeld = 4096;
+  static constexpr std::size_t kHeld = 65536;
   explicit RecordBuffer(const FileImage& image) : image_(image) {}
 
   void clear() {
