@@ -58,8 +58,10 @@ const char* kTail = "0\r\nENDSEC\r\n0\r\nEOF\r\n";
 // One contour of `n` vertices at survey coordinates.
 void writePolyline(const fs::path& file, long n) {
   std::ofstream out(file, std::ios::binary);
-  out << kHead << "0\r\nLWPOLYLINE\r\n5\r\n20\r\n100\r\nAcDbEntity\r\n8\r\nC\r\n100\r\nAcDbPolyline\r\n"
-      << "90\r\n" << n << "\r\n70\r\n0\r\n38\r\n100.0\r\n";
+  out << kHead
+      << "0\r\nLWPOLYLINE\r\n5\r\n20\r\n100\r\nAcDbEntity\r\n8\r\nC\r\n100\r\nAcDbPolyline\r\n"
+      << "90\r\n"
+      << n << "\r\n70\r\n0\r\n38\r\n100.0\r\n";
   std::string buffer;
   char line[96];
   for (long i = 0; i < n; ++i) {
@@ -167,9 +169,10 @@ int main(int argc, char** argv) {
     long size;
     bool text;
   };
-  const std::vector<Made> made = {{"1 M-vertex LWPOLYLINE: cadtool info", "lw1m.dxf", 1000000, false},
-                                  {"5 M-vertex LWPOLYLINE: cadtool info", "lw5m.dxf", 5000000, false},
-                                  {"200 MB text value: cadtool info", "text200.dxf", 200, true}};
+  const std::vector<Made> made = {
+      {"1 M-vertex LWPOLYLINE: cadtool info", "lw1m.dxf", 1000000, false},
+      {"5 M-vertex LWPOLYLINE: cadtool info", "lw5m.dxf", 5000000, false},
+      {"200 MB text value: cadtool info", "text200.dxf", 200, true}};
   for (const Made& m : made) {
     const fs::path file = dir / m.name;
     if (!fs::exists(file)) m.text ? writeText(file, m.size) : writePolyline(file, m.size);
