@@ -11,7 +11,7 @@ namespace dxf {
 using namespace detail;
 using TextFn = std::function<std::string(std::string_view)>;
 
-std::unique_ptr<cad::Entity> decodeLwPolyline(std::span<const Tag> tags, CommonTags& common,
+std::unique_ptr<cad::Entity> decodeLwPolyline(const Record& tags, CommonTags& common,
                                               const TextFn& text) {
   auto poly = std::make_unique<cad::LwPolyline>();
   std::vector<geom::Point2d> points;
@@ -67,7 +67,7 @@ std::unique_ptr<cad::Entity> decodeLwPolyline(std::span<const Tag> tags, CommonT
   return poly;
 }
 
-std::unique_ptr<cad::Entity> decodeSpline(std::span<const Tag> tags, CommonTags& common,
+std::unique_ptr<cad::Entity> decodeSpline(const Record& tags, CommonTags& common,
                                           const TextFn& text) {
   auto spline = std::make_unique<cad::Spline>();
   int degree = 3, flags = 0;
@@ -129,10 +129,9 @@ std::unique_ptr<cad::Entity> decodeSpline(std::span<const Tag> tags, CommonTags&
   return spline;
 }
 
-std::unique_ptr<cad::TableRecord> Decoder::tableRecord(std::span<const Tag> tags,
-                                                       RecordHead& head) {
+std::unique_ptr<cad::TableRecord> Decoder::tableRecord(const Record& tags, RecordHead& head) {
   head = this->head(tags);
-  const std::string_view type = tags[0].value;
+  const std::string_view type = tags.front().value;
   std::string name;
   int flags = 0;
   forDataTags(tags, [&](const Tag& t) {
@@ -183,12 +182,12 @@ std::unique_ptr<cad::TableRecord> Decoder::tableRecord(std::span<const Tag> tags
     bool inAcad = false;
     std::string face;
     std::optional<int> faceFlags;
-    for (const Tag& t : tags) {
+    tags.forEach([&](const Tag& t) {
       if (t.code == 1001) inAcad = t.value == "ACAD";
-      if (!inAcad) continue;
+      if (!inAcad) return;
       if (t.code == 1000 && face.empty()) face = text(t.value);
       if (t.code == 1071 && !faceFlags) faceFlags = integer(t);
-    }
+    });
     if (!face.empty()) {
       int f = faceFlags.value_or(0);
       style->setTypeface(face, (f & 0x02000000) != 0, (f & 0x01000000) != 0, (f >> 8) & 0xFF,

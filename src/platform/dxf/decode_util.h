@@ -22,41 +22,46 @@ inline cad::Handle parseHandle(std::string_view text) {
 // Calls f(tag) for the record's own data: not the type tag, not application data
 // ("102 {APP ... 102 }"), not subclass markers, not extended data.
 template <class F>
-void forDataTags(std::span<const Tag> tags, F&& f) {
+void forDataTags(const Record& record, F&& f) {
   int depth = 0;
-  for (std::size_t i = 1; i < tags.size(); ++i) {
-    const Tag& t = tags[i];
-    if (t.code >= 1000) break;
+  bool first = true;
+  record.forEach([&](const Tag& t) {
+    if (first) {
+      first = false;
+      return true;
+    }
+    if (t.code >= 1000) return false;
     if (t.code == 102) {
       if (!t.value.empty() && t.value.front() == '{') {
         ++depth;
       } else if (depth > 0) {
         --depth;
       }
-      continue;
+      return true;
     }
-    if (depth > 0 || t.code == 100) continue;
+    if (depth > 0 || t.code == 100) return true;
     f(t);
-  }
+    return true;
+  });
 }
 
 inline double real(const Tag& t, double fallback = 0.0) { return realOf(t).value_or(fallback); }
 
 // The first data tag of a record whose group code calls for a number but whose value is not
-// one (or not a finite one); null when every number reads.
-inline const Tag* firstUnreadableNumber(std::span<const Tag> tags) {
-  const Tag* bad = nullptr;
-  forDataTags(tags, [&](const Tag& t) {
-    if (bad != nullptr) return;
+// one (or not a finite one); nullopt when every number reads.
+inline std::optional<Tag> firstUnreadableNumber(const Record& record) {
+  std::optional<Tag> bad;
+  forDataTags(record, [&](const Tag& t) {
+    if (bad) return;
     switch (valueTypeOf(t.code)) {
       case ValueType::Real:
-        if (!realOf(t)) bad = &t;
+        if (!realOf(t)) bad = t;
         break;
       case ValueType::Int16:
       case ValueType::Int32:
       case ValueType::Int64:
       case ValueType::Bool:
-        if (!integerOf(t)) bad = &t;
+        if (!integerOf(t)) bad = t;
         break;
       default:
         break;

@@ -11,16 +11,67 @@
 #include "platform/dxf/decode_util.h"
 #include "platform/dxf/file_image.h"
 #include "platform/dxf/record_codec.h"
+#include "platform/geom/nurbs.h"
 #include "platform/win/utf8.h"
 
 namespace dxf {
 namespace {
 
 constexpr std::size_t kMaxProblems = 50;
+constexpr std::size_t kReleaseStep = 16u << 20;
 constexpr std::size_t kEncodingWindow = 4u << 20;
+
+// The record being read: its first tags, and the count and end of all of them. The tags
+// past the first kHeld are not kept; a decoder that walks the record reads them again
+// from the file image.
+class RecordBuffer {
+ public:
+  static constexpr std::size_t kHeld = 65536;
+  explicit RecordBuffer(const FileImage& image) : image_(image) {}
+
+  void clear() {
+    tags_.clear();
+    count_ = 0;
+    end_ = 0;
+  }
+  void push(const Tag& t) {
+    if (tags_.size() < kHeld) tags_.push_back(t);
+    ++count_;
+    end_ = t.end;
+  }
+  bool empty() const { return count_ == 0; }
+  const Tag& operator[](std::size_t i) const { return tags_[i]; }  // i < held()
+  std::size_t held() const { return tags_.size(); }
+  std::size_t endOffset() const { return end_; }
+  operator Record() const {  // NOLINT: what the decoders take
+    return Record(tags_, count_, end_, image_.bytes, image_.form);
+  }
+
+ private:
+  const FileImage& image_;
+  std::vector<Tag> tags_;
+  std::size_t count_ = 0;
+  std::size_t end_ = 0;
+};
 
 bool isSubRecord(std::string_view type) {
   return type == "VERTEX" || type == "ATTRIB" || type == "SEQEND";
+}
+
+// Why a decoded SPLINE gives no curve, or "" when it does. A spline stored by its fit
+// points alone is the cubic through them; it needs two distinct points within range.
+std::string splineWithoutCurve(const cad::Entity& entity) {
+  const auto* spline = cad::objectCast<cad::Spline>(&entity);
+  if (!spline) return "its degree, knots and control points do not form a curve";
+  if (!spline->controlPoints().empty()) return "";
+  const auto& fit = spline->fitPoints();
+  if (fit.empty()) return "it has neither control points nor fit points";
+  if (geom::interpolateCubic(fit, spline->startTangent(), spline->endTangent())) return "";
+  const bool distinct = std::any_of(fit.begin(), fit.end(), [&](const geom::Point3d& p) {
+    return (p - fit.front()).length() > 0.0;
+  });
+  return distinct ? "its fit points lie too far out for a curve to be built through them"
+                  : "it has fewer than two distinct fit points, no curve goes through them";
 }
 
 class Reader {
@@ -29,37 +80,41 @@ class Reader {
       : image_(std::move(image)),
         report_(report),
         tags_(image_->bytes),
-        decoder_(image_->encoding),
+        decoder_(image_->encoding, image_.get()),
         db_(std::make_unique<cad::Database>(cad::Database::Contents::Empty)),
-        doc_(std::make_shared<DocumentSource>()) {}
+        doc_(std::make_shared<DocumentSource>()),
+        rec_(*image_),
+        sub_(*image_) {}
 
   std::unique_ptr<cad::Database> run();
 
  private:
-  bool readRecord(std::vector<Tag>& rec);
+  bool readRecord(RecordBuffer& rec);
   void problem(const Tag& at, const std::string& what);
   void unreadableNumber(const Tag& at, std::string_view recordType);
-  std::shared_ptr<RecordSource> sourceOf(std::span<const Tag> rec, cad::Handle fileHandle) const {
-    return std::make_shared<RecordSource>(image_, rec.front().begin, rec.back().end, fileHandle);
+  std::shared_ptr<RecordSource> sourceOf(const Record& rec, cad::Handle fileHandle) const {
+    return std::make_shared<RecordSource>(image_, rec.beginOffset(), rec.endOffset(), fileHandle);
   }
   cad::Handle usable(cad::Handle h, const Tag& at);
-  cad::SubRecord subRecord(std::span<const Tag> rec);
+  void seedAboveFile();
+  cad::Handle handlesAbove(std::size_t from) const;
+  cad::SubRecord subRecord(const Record& rec);
 
-  void readSection(std::vector<Tag>& rec);
+  void readSection(RecordBuffer& rec);
   void readHeader(SectionLayout& section);
   void setupEncoding(std::string_view codepage);
   void prescanHandles();
   void readTables(SectionLayout& section);
   void readTableEntries(TableLayout& table, cad::SymbolTable* modelled);
   void readBlocks(SectionLayout& section);
-  void readBlock(SectionLayout& section, std::vector<Tag>& rec);
+  void readBlock(SectionLayout& section, RecordBuffer& rec);
   void readEntities(SectionLayout& section);
   void readObjects(SectionLayout& section);
   void skipSection(SectionLayout& section);
-  bool atSectionEnd(std::vector<Tag>& rec, SectionLayout& section);
+  bool atSectionEnd(RecordBuffer& rec, SectionLayout& section);
   // Reads one entity with its sub-records and appends it to `block` (or, with a null
   // block, to the block its owner or paper-space flag names).
-  void readEntity(std::vector<Tag>& rec, cad::ObjectId block, std::vector<cad::Handle>* order);
+  void readEntity(RecordBuffer& rec, cad::ObjectId block, std::vector<cad::Handle>* order);
   cad::ObjectId ensureLayout(std::string_view name);
   cad::ObjectId blockFor(const RecordHead& head);
   void auditBlockReferences();
@@ -72,9 +127,12 @@ class Reader {
   Decoder decoder_;
   std::unique_ptr<cad::Database> db_;
   std::shared_ptr<DocumentSource> doc_;
-  std::vector<Tag> rec_, sub_;
+  RecordBuffer rec_, sub_;
   bool encodingSet_ = false;
   bool fatal_ = false;
+  bool seedAboveFile_ = false;
+  cad::Handle seen_ = 0;      // the highest handle of the records read so far
+  std::size_t released_ = 0;  // the file's pages before this offset were let go
   cad::Handle handseed_ = 0;
   std::unordered_set<cad::Handle> blockRecords_;
 };
@@ -87,8 +145,13 @@ void Reader::problem(const Tag& at, const std::string& what) {
 }
 
 // A record is a code-0 tag and everything up to the next code-0 tag.
-bool Reader::readRecord(std::vector<Tag>& rec) {
+bool Reader::readRecord(RecordBuffer& rec) {
   rec.clear();
+  const std::size_t at = tags_.position();
+  if (at >= released_ + kReleaseStep) {
+    image_->release(released_, at);
+    released_ = at;
+  }
   Tag tag;
   while (true) {
     if (!tags_.next(tag)) {
@@ -102,23 +165,63 @@ bool Reader::readRecord(std::vector<Tag>& rec) {
       }
       // Nothing after EOF belongs to the drawing (old files end in ^Z, some in junk).
       if (tag.value == "EOF") {
-        rec.push_back(tag);
+        rec.push(tag);
         return true;
       }
     } else if (rec.empty()) {
       continue;  // a tag outside any record: nothing can own it
     }
-    rec.push_back(tag);
+    rec.push(tag);
   }
 }
 
+// A handle names one object. The first record to carry it keeps it, and with it every
+// reference to it (owners, pointers); a later record with the same handle gets a fresh one,
+// which the note names so that the user can still pick that object.
 cad::Handle Reader::usable(cad::Handle h, const Tag& at) {
-  if (h == 0) return 0;
-  if (db_->isHandleUsed(h)) {
-    problem(at, "duplicate handle " + handleText(h) + " replaced");
+  seen_ = std::max(seen_, h);
+  if (h == 0) {
+    seedAboveFile();  // the database gives the record a fresh handle
     return 0;
   }
-  return h;
+  if (!db_->isHandleUsed(h)) return h;
+  seedAboveFile();
+  const cad::Handle fresh = db_->newHandle();
+  problem(at, std::string(at.value) + " with the duplicate handle " + handleText(h) +
+                  " given the new handle " + handleText(fresh));
+  return fresh;
+}
+
+// A stale $HANDSEED would hand out, while reading, a handle that a later record carries,
+// and that record would lose it: before the first fresh handle the seed is put above
+// every handle of the file.
+void Reader::seedAboveFile() {
+  if (seedAboveFile_) return;
+  seedAboveFile_ = true;
+  // The records read so far are known; the rest of the file is looked at once.
+  db_->setHandleSeed(std::max(seen_ + 1, handlesAbove(tags_.position())));
+}
+
+// One more than the highest handle a record carries from `from` on, the pages let go
+// behind the scan as it goes.
+cad::Handle Reader::handlesAbove(std::size_t from) const {
+  TagReader scan(image_->bytes, image_->form, 1);
+  scan.seek(from, 1);
+  Tag t;
+  cad::Handle above = 0;
+  std::size_t released = from;
+  bool seedValue = false;  // the header's $HANDSEED is no handle of a record
+  while (scan.next(t)) {
+    if ((t.code == 5 || t.code == 105) && !seedValue)
+      above = std::max(above, detail::parseHandle(t.value) + 1);
+    seedValue = t.code == 9 && t.value == "$HANDSEED";
+    if (t.end >= released + kReleaseStep) {
+      image_->release(released, t.end);
+      released = t.end;
+    }
+  }
+  image_->release(released, image_->bytes.size());
+  return above;
 }
 
 void Reader::unreadableNumber(const Tag& at, std::string_view recordType) {
@@ -130,9 +233,9 @@ void Reader::unreadableNumber(const Tag& at, std::string_view recordType) {
                   " is not a number (\"" + value + "\"): kept as it is and not used");
 }
 
-cad::SubRecord Reader::subRecord(std::span<const Tag> rec) {
+cad::SubRecord Reader::subRecord(const Record& rec) {
   RecordHead head = decoder_.head(rec);
-  cad::Handle h = usable(head.handle, rec[0]);
+  cad::Handle h = usable(head.handle, rec.front());
   return {h, sourceOf(rec, head.handle)};
 }
 
@@ -154,7 +257,7 @@ std::unique_ptr<cad::Database> Reader::run() {
     }
     doc_->prefix.end = lead.end;
   }
-  std::vector<Tag>& rec = rec_;
+  RecordBuffer& rec = rec_;
   bool eofSeen = false;
   while (!fatal_ && readRecord(rec)) {
     std::string_view type = rec[0].value;
@@ -167,7 +270,7 @@ std::unique_ptr<cad::Database> Reader::run() {
       // Kept as it stands, so that even a damaged file is written back whole.
       problem(rec[0], "record " + std::string(type) + " outside any section");
       SectionLayout& raw = doc_->sections.emplace_back();
-      raw.whole = {rec.front().begin, rec.back().end};
+      raw.whole = {rec[0].begin, rec.endOffset()};
       continue;
     }
     readSection(rec);
@@ -208,6 +311,7 @@ std::unique_ptr<cad::Database> Reader::run() {
   ensureLayout(cad::kModelSpace);
   ensureLayout(cad::kPaperSpace);
   auditBlockReferences();
+  image_->release(0, image_->bytes.size());
   db_->setHandleSeed(handseed_);
   db_->setSource(doc_);
   db_->clearModifiedFlags();
@@ -217,11 +321,11 @@ std::unique_ptr<cad::Database> Reader::run() {
   return std::move(db_);
 }
 
-void Reader::readSection(std::vector<Tag>& rec) {
+void Reader::readSection(RecordBuffer& rec) {
   SectionLayout section;
-  section.name = rec.size() > 1 && rec[1].code == 2 ? std::string(rec[1].value) : "";
+  section.name = rec.held() > 1 && rec[1].code == 2 ? std::string(rec[1].value) : "";
   section.whole.begin = rec[0].begin;
-  section.head = {rec[0].begin, rec.size() > 1 ? rec[1].end : rec[0].end};
+  section.head = {rec[0].begin, rec.held() > 1 ? rec[1].end : rec[0].end};
   if (section.name == "HEADER") {
     section.head = {rec[0].begin, rec[0].begin};
     readHeader(section);
@@ -253,11 +357,12 @@ void Reader::readSection(std::vector<Tag>& rec) {
 void Reader::readHeader(SectionLayout& section) {
   std::string_view variable;
   std::string codepage;
-  for (std::size_t i = 2; i < rec_.size(); ++i) {
-    const Tag& t = rec_[i];
+  std::size_t index = 0;
+  static_cast<Record>(rec_).forEach([&](const Tag& t) {
+    if (index++ < 2) return;
     if (t.code == 9) {
       variable = t.value;
-      continue;
+      return;
     }
     if (variable == "$ACADVER" && t.code == 1) {
       image_->version = win::asciiUpper(win::trimView(t.value));
@@ -269,7 +374,7 @@ void Reader::readHeader(SectionLayout& section) {
     } else if (variable == "$HANDLING" && t.code == 70) {
       image_->hasHandles = detail::integer(t) != 0;
     }
-  }
+  });
   report_.codepage = codepage;
   setupEncoding(codepage);
   // Handles the database hands out while reading must not take the file's own.
@@ -309,18 +414,14 @@ void Reader::setupEncoding(std::string_view codepage) {
 
 // Without $HANDSEED the highest handle of the file is known only by looking at them all.
 void Reader::prescanHandles() {
-  TagReader scan(image_->bytes.substr(tags_.position()), image_->form, 1);
-  Tag t;
-  while (scan.next(t)) {
-    if (t.code == 5 || t.code == 105)
-      handseed_ = std::max(handseed_, detail::parseHandle(t.value) + 1);
-  }
+  seedAboveFile_ = true;
+  handseed_ = std::max(handseed_, handlesAbove(tags_.position()));
 }
 
-bool Reader::atSectionEnd(std::vector<Tag>& rec, SectionLayout& section) {
+bool Reader::atSectionEnd(RecordBuffer& rec, SectionLayout& section) {
   std::string_view type = rec[0].value;
   if (type == "ENDSEC") {
-    section.tail = {rec[0].begin, rec.back().end};
+    section.tail = {rec[0].begin, rec.endOffset()};
     return true;
   }
   if (type == "SECTION" || type == "EOF") {
@@ -347,7 +448,7 @@ cad::SymbolTable* modelledTable(cad::Database& db, std::string_view name) {
 }
 
 void Reader::readTables(SectionLayout& section) {
-  std::vector<Tag>& rec = rec_;
+  RecordBuffer& rec = rec_;
   while (readRecord(rec)) {
     if (atSectionEnd(rec, section)) return;
     if (rec[0].value != "TABLE") {
@@ -355,13 +456,12 @@ void Reader::readTables(SectionLayout& section) {
       continue;
     }
     TableLayout table;
-    for (const Tag& t : rec) {
-      if (t.code == 2) {
-        table.name = std::string(t.value);
-        break;
-      }
-    }
-    table.head = {rec.front().begin, rec.back().end};
+    static_cast<Record>(rec).forEach([&](const Tag& t) {
+      if (t.code != 2) return true;
+      table.name = std::string(t.value);
+      return false;
+    });
+    table.head = {rec[0].begin, rec.endOffset()};
     cad::SymbolTable* modelled = modelledTable(*db_, table.name);
     cad::SubRecord head = subRecord(rec);
     if (head.handle != 0 && db_->reserveHandle(head.handle) != cad::Status::Ok) head.handle = 0;
@@ -372,11 +472,11 @@ void Reader::readTables(SectionLayout& section) {
 }
 
 void Reader::readTableEntries(TableLayout& table, cad::SymbolTable* modelled) {
-  std::vector<Tag>& rec = rec_;
+  RecordBuffer& rec = rec_;
   while (readRecord(rec)) {
     std::string_view type = rec[0].value;
     if (type == "ENDTAB") {
-      table.tail = {rec.front().begin, rec.back().end};
+      table.tail = {rec[0].begin, rec.endOffset()};
       return;
     }
     if (type == "TABLE" || type == "ENDSEC" || type == "SECTION" || type == "EOF") {
@@ -417,6 +517,7 @@ void Reader::readTableEntries(TableLayout& table, cad::SymbolTable* modelled) {
 cad::ObjectId Reader::ensureLayout(std::string_view name) {
   cad::ObjectId id = db_->blocks().getIdAt(name);
   if (!id.isNull()) return id;
+  seedAboveFile();
   auto added = db_->addTableRecord(std::make_unique<cad::BlockRecord>(std::string(name)));
   if (!added.ok()) return {};
   blockRecords_.insert(added.value().handle());
@@ -516,7 +617,7 @@ int Reader::blockDepth(cad::ObjectId block, std::unordered_map<cad::Handle, int>
 }
 
 void Reader::readBlocks(SectionLayout& section) {
-  std::vector<Tag>& rec = rec_;
+  RecordBuffer& rec = rec_;
   while (readRecord(rec)) {
     if (atSectionEnd(rec, section)) return;
     if (rec[0].value == "BLOCK") {
@@ -528,7 +629,7 @@ void Reader::readBlocks(SectionLayout& section) {
   }
 }
 
-void Reader::readBlock(SectionLayout& section, std::vector<Tag>& rec) {
+void Reader::readBlock(SectionLayout& section, RecordBuffer& rec) {
   std::string name, description;
   geom::Point3d base;
   int flags = 0;
@@ -566,28 +667,35 @@ void Reader::readBlock(SectionLayout& section, std::vector<Tag>& rec) {
 }
 
 void Reader::readEntities(SectionLayout& section) {
-  std::vector<Tag>& rec = rec_;
+  RecordBuffer& rec = rec_;
   while (readRecord(rec)) {
     if (atSectionEnd(rec, section)) return;
     readEntity(rec, cad::ObjectId(), &section.order);
   }
 }
 
-void Reader::readEntity(std::vector<Tag>& rec, cad::ObjectId block,
-                        std::vector<cad::Handle>* order) {
+void Reader::readEntity(RecordBuffer& rec, cad::ObjectId block, std::vector<cad::Handle>* order) {
   RecordHead head;
   const Tag at = rec[0];
   const std::string_view type = at.value;
   // A number that does not read would put the entity somewhere it is not: keep it as it
   // was written, out of every computation.
   std::unique_ptr<cad::Entity> entity;
-  if (const Tag* bad = detail::firstUnreadableNumber(rec)) {
+  if (const auto bad = detail::firstUnreadableNumber(rec)) {
     unreadableNumber(*bad, type);
     entity = decoder_.opaqueEntity(rec, head);
   } else {
     entity = decoder_.entity(rec, head);
+    if (type == "SPLINE") {
+      if (const std::string why = splineWithoutCurve(*entity); !why.empty()) {
+        problem(at, "SPLINE " + (head.handle ? handleText(head.handle) : "without handle") +
+                        " left out of every section: " + why);
+        entity = decoder_.opaqueEntity(rec, head);
+      }
+    }
   }
   entity->setSource(sourceOf(rec, head.handle));
+  seen_ = std::max(seen_, head.handle);
   bool badVertex = false;
   if (type == "POLYLINE" || type == "INSERT") {
     std::vector<cad::PolylineVertex> vertices;
@@ -605,7 +713,7 @@ void Reader::readEntity(std::vector<Tag>& rec, cad::ObjectId block,
         seqend = subRecord(sub_);
         closed = true;
       } else if (subType == "VERTEX" && cad::objectCast<cad::OldPolyline>(entity.get())) {
-        if (const Tag* bad = badVertex ? nullptr : detail::firstUnreadableNumber(sub_)) {
+        if (const auto bad = badVertex ? std::nullopt : detail::firstUnreadableNumber(sub_)) {
           unreadableNumber(*bad, subType);
           badVertex = true;
         }
@@ -650,7 +758,7 @@ void Reader::readEntity(std::vector<Tag>& rec, cad::ObjectId block,
 }
 
 void Reader::readObjects(SectionLayout& section) {
-  std::vector<Tag>& rec = rec_;
+  RecordBuffer& rec = rec_;
   while (readRecord(rec)) {
     if (atSectionEnd(rec, section)) return;
     RecordHead head = decoder_.head(rec);
@@ -665,6 +773,18 @@ void Reader::readObjects(SectionLayout& section) {
 
 FileImage::~FileImage() {
   if (mapped_) ::munmap(mapped_, mappedSize_);
+}
+
+void FileImage::release(std::size_t begin, std::size_t end) const {
+  if (!mapped_) return;
+  static const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  end = std::min(end, mappedSize_);
+  begin = (begin + page - 1) / page * page;
+  end = end / page * page;
+  if (begin >= end) return;
+  // The mapping is private and never written, so every page dropped is the file's own and
+  // reads back unchanged.
+  ::madvise(static_cast<char*>(mapped_) + begin, end - begin, MADV_DONTNEED);
 }
 
 bool FileImage::map(const std::string& path, std::string& message) {
@@ -685,13 +805,16 @@ bool FileImage::map(const std::string& path, std::string& message) {
     bytes = {};
     return true;
   }
-  void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+  // Not populated up front: the pages come in as the reader reaches them (read ahead by
+  // the kernel) and go again behind it.
+  void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
   ::close(fd);
   if (p == MAP_FAILED) {
     message = "cannot read " + path;
     return false;
   }
   ::madvise(p, size, MADV_SEQUENTIAL);
+  ::madvise(p, size, MADV_WILLNEED);
   mapped_ = p;
   mappedSize_ = size;
   bytes = std::string_view(static_cast<const char*>(p), size);

@@ -46,6 +46,7 @@ void Writer::copyRecord(const RecordSource& src, cad::Handle handle) {
   if (!handles_ || handle == 0 || src.fileHandle() == 0 || handle == src.fileHandle()) {
     noteHandle(src.fileHandle());
     out_.append(src.bytes());
+    if (sameFile(src)) copiedUpTo(src.end());
     return;
   }
   noteHandle(handle);
@@ -456,6 +457,7 @@ void Writer::writeDocument() {
       writeObjects(s);
     } else {
       out_.append(bytes.substr(s.whole.begin, s.whole.end - s.whole.begin));
+      copiedUpTo(s.whole.end);
     }
   }
   writeSpacesWithoutSection();

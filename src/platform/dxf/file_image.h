@@ -4,7 +4,9 @@
 // span; nothing of what was read is ever re-encoded unless it changed.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +42,18 @@ class FileImage {
 
   std::string_view span(std::size_t begin, std::size_t end) const {
     return bytes.substr(begin, end - begin);
+  }
+  // Lets the pages wholly inside [begin, end) of a mapped file go from memory; what is read
+  // there again comes back from the file. The reader and the writer walk a drawing front to
+  // back and let go of what lies behind them, so that a drawing never needs its whole size
+  // in memory besides what was made of it. Does nothing for bytes handed over in memory.
+  void release(std::size_t begin, std::size_t end) const;
+  // The offset of `part` in the bytes, or nullopt when it lies elsewhere.
+  std::optional<std::size_t> offsetOf(std::string_view part) const {
+    const auto at = reinterpret_cast<std::uintptr_t>(part.data());
+    const auto base = reinterpret_cast<std::uintptr_t>(bytes.data());
+    if (part.empty() || at < base || at + part.size() > base + bytes.size()) return std::nullopt;
+    return static_cast<std::size_t>(at - base);
   }
 
  private:

@@ -39,28 +39,36 @@ struct RecordHead {
   bool hasVerticesFollow = false;  // group 66 of POLYLINE and INSERT
 };
 
+class FileImage;
+
 class Decoder {
  public:
-  explicit Decoder(const TextEncoding& encoding) : encoding_(encoding) {}
+  // `image`, when given, is the file the decoded values lie in: a long text value is then
+  // decoded piece by piece, its pages let go behind.
+  explicit Decoder(const TextEncoding& encoding, const FileImage* image = nullptr)
+      : encoding_(encoding), image_(image) {}
 
   // `tags` is one record, "0 TYPE" first. Unknown types give an OpaqueEntity.
-  std::unique_ptr<cad::Entity> entity(std::span<const Tag> tags, RecordHead& head);
+  std::unique_ptr<cad::Entity> entity(const Record& tags, RecordHead& head);
   // The record as an OpaqueEntity whatever its type: kept and written as read, never used
   // as geometry.
-  std::unique_ptr<cad::Entity> opaqueEntity(std::span<const Tag> tags, RecordHead& head);
-  void vertex(std::span<const Tag> tags, cad::PolylineVertex& vertex, RecordHead& head);
+  std::unique_ptr<cad::Entity> opaqueEntity(const Record& tags, RecordHead& head);
+  void vertex(const Record& tags, cad::PolylineVertex& vertex, RecordHead& head);
   // LAYER, STYLE, LTYPE, BLOCK_RECORD entries; nullptr for other tables' entries.
-  std::unique_ptr<cad::TableRecord> tableRecord(std::span<const Tag> tags, RecordHead& head);
+  std::unique_ptr<cad::TableRecord> tableRecord(const Record& tags, RecordHead& head);
   // Handle and owner of any record.
-  RecordHead head(std::span<const Tag> tags);
+  RecordHead head(const Record& tags);
   // BLOCK record: name, base point, flags.
-  void block(std::span<const Tag> tags, std::string& name, geom::Point3d& base, int& flags,
+  void block(const Record& tags, std::string& name, geom::Point3d& base, int& flags,
              std::string& description);
 
   std::string text(std::string_view raw);
 
  private:
+  std::string longText(std::string_view raw);
+
   const TextEncoding& encoding_;
+  const FileImage* image_;
   std::string lastRaw_, lastText_;  // layer names repeat; decode each once
 };
 

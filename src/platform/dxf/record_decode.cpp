@@ -1,27 +1,84 @@
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <functional>
 
 #include "platform/dxf/decode_util.h"
+#include "platform/dxf/file_image.h"
 #include "platform/dxf/record_codec.h"
 
 namespace dxf {
 using namespace detail;
 
 std::unique_ptr<cad::Entity> decodeLwPolyline(
-    std::span<const Tag> tags, CommonTags& common,
+    const Record& tags, CommonTags& common,
     const std::function<std::string(std::string_view)>& text);
-std::unique_ptr<cad::Entity> decodeSpline(std::span<const Tag> tags, CommonTags& common,
+std::unique_ptr<cad::Entity> decodeSpline(const Record& tags, CommonTags& common,
                                           const std::function<std::string(std::string_view)>& text);
 
 std::string Decoder::text(std::string_view raw) {
+  // Names repeat (layers, styles) and are decoded once; a long value is decoded straight
+  // into the one string that keeps it.
+  constexpr std::size_t kCached = 256;
+  if (raw.size() > kCached) return longText(raw);
   if (raw == lastRaw_) return lastText_;
   lastRaw_.assign(raw);
   lastText_ = decodeText(raw, encoding_);
   return lastText_;
 }
 
-RecordHead Decoder::head(std::span<const Tag> tags) {
+namespace {
+
+// Where a piece of a long value may end, at most `limit` bytes on from `pos`: after a byte
+// below '0' other than '+' (which an escape \U+XXXX carries), since no code page uses such
+// a byte inside a character; or, in text of ASCII only, anywhere clear of a backslash that
+// could start an escape. `pos` when there is no such place.
+std::size_t pieceEnd(std::string_view raw, std::size_t pos, std::size_t limit) {
+  const std::size_t last = std::min(raw.size(), pos + limit);
+  for (std::size_t end = last; end > pos; --end) {
+    const auto c = static_cast<unsigned char>(raw[end - 1]);
+    if (c < '0' && c != '+') return end;
+  }
+  const std::string_view piece = raw.substr(pos, last - pos);
+  if (std::any_of(piece.begin(), piece.end(), [](char c) { return c & 0x80; })) return pos;
+  constexpr std::size_t kLongestEscape = 16;
+  std::size_t end = last;
+  while (end > pos + kLongestEscape) {
+    // Within the piece only: what lies before it is decoded and let go already.
+    const std::size_t slash = raw.substr(pos, end - pos).rfind('\\');
+    if (slash == std::string_view::npos || pos + slash + kLongestEscape < end) return end;
+    end = pos + slash;
+  }
+  return pos;
+}
+
+}  // namespace
+
+// A value of many megabytes is decoded in pieces that decode as they would within the
+// whole, and the bytes of each piece are let go once it is decoded: the value is in memory
+// about once, not twice.
+std::string Decoder::longText(std::string_view raw) {
+  constexpr std::size_t kPiece = 4u << 20;
+  const std::optional<std::size_t> offset = image_ ? image_->offsetOf(raw) : std::nullopt;
+  if (raw.size() <= kPiece || !offset) return decodeText(raw, encoding_);
+  std::string out;
+  std::size_t pos = 0;
+  while (pos < raw.size()) {
+    std::size_t end = raw.size() - pos > kPiece ? pieceEnd(raw, pos, kPiece) : raw.size();
+    if (end == pos) end = raw.size();  // no place to cut: the rest at once
+    if (pos == 0 && end == raw.size()) {
+      out = decodeText(raw, encoding_);
+    } else {
+      if (pos == 0) out.reserve(raw.size());
+      out += decodeText(raw.substr(pos, end - pos), encoding_);
+    }
+    image_->release(*offset + pos, *offset + end);
+    pos = end;
+  }
+  return out;
+}
+
+RecordHead Decoder::head(const Record& tags) {
   RecordHead head;
   bool ownerSeen = false;
   forDataTags(tags, [&](const Tag& t) {
@@ -36,9 +93,9 @@ RecordHead Decoder::head(std::span<const Tag> tags) {
   return head;
 }
 
-std::unique_ptr<cad::Entity> Decoder::entity(std::span<const Tag> tags, RecordHead& head) {
+std::unique_ptr<cad::Entity> Decoder::entity(const Record& tags, RecordHead& head) {
   head = this->head(tags);
-  const std::string_view type = tags[0].value;
+  const std::string_view type = tags.front().value;
   CommonTags common;
   auto textFn = [this](std::string_view raw) { return text(raw); };
   auto commonTag = [&](const Tag& t) { return common.take(t, textFn); };
@@ -257,17 +314,17 @@ std::unique_ptr<cad::Entity> Decoder::entity(std::span<const Tag> tags, RecordHe
   return opaqueEntity(tags, head);
 }
 
-std::unique_ptr<cad::Entity> Decoder::opaqueEntity(std::span<const Tag> tags, RecordHead& head) {
+std::unique_ptr<cad::Entity> Decoder::opaqueEntity(const Record& tags, RecordHead& head) {
   head = this->head(tags);
   CommonTags common;
   auto textFn = [this](std::string_view raw) { return text(raw); };
-  auto opaque = std::make_unique<cad::OpaqueEntity>(std::string(tags[0].value));
+  auto opaque = std::make_unique<cad::OpaqueEntity>(std::string(tags.front().value));
   forDataTags(tags, [&](const Tag& t) { common.take(t, textFn); });
   common.applyTo(*opaque);
   return opaque;
 }
 
-void Decoder::vertex(std::span<const Tag> tags, cad::PolylineVertex& v, RecordHead& head) {
+void Decoder::vertex(const Record& tags, cad::PolylineVertex& v, RecordHead& head) {
   head = this->head(tags);
   forDataTags(tags, [&](const Tag& t) {
     if (isCoord(t.code, 10)) setCoord(v.position, t.code, 10, real(t));
@@ -291,7 +348,7 @@ void Decoder::vertex(std::span<const Tag> tags, cad::PolylineVertex& v, RecordHe
   });
 }
 
-void Decoder::block(std::span<const Tag> tags, std::string& name, geom::Point3d& base, int& flags,
+void Decoder::block(const Record& tags, std::string& name, geom::Point3d& base, int& flags,
                     std::string& description) {
   forDataTags(tags, [&](const Tag& t) {
     if (isCoord(t.code, 10)) setCoord(base, t.code, 10, real(t));

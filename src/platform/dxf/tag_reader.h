@@ -7,8 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <vector>
 
 namespace dxf {
 
@@ -56,6 +59,11 @@ class TagReader {
 
   // Puts the reader back so that the next call returns `tag` again.
   void rewind(const Tag& tag);
+  // Goes on reading at `pos` (a tag boundary), which is the given line of an ASCII file.
+  void seek(std::size_t pos, std::size_t line) {
+    pos_ = pos;
+    line_ = line;
+  }
   std::size_t position() const { return pos_; }
   bool atEnd() const { return pos_ >= data_.size(); }
   std::string_view data() const { return data_; }
@@ -75,6 +83,65 @@ class TagReader {
   bool wideCodes_ = false;  // binary files from R13 on store group codes in two bytes
   bool crlf_ = false;
   std::string error_;
+};
+
+// One record: a code-0 tag and every tag up to the next one. A short record is held as
+// its tags; of a long one (a polyline of millions of vertices, a text of hundreds of
+// megabytes) only the first tags are held, and the rest is read again from the file image
+// whenever the record is walked, so that no record costs much more memory than its bytes.
+class Record {
+ public:
+  Record() = default;
+  Record(std::span<const Tag> tags)  // NOLINT: a whole record
+      : held_(tags), count_(tags.size()), end_(tags.empty() ? 0 : tags.back().end) {}
+  Record(const std::vector<Tag>& tags)  // NOLINT: a whole record
+      : Record(std::span<const Tag>(tags)) {}
+  // The first tags `held` of a record of `count` tags that ends at `end` in `file`.
+  Record(std::span<const Tag> held, std::size_t count, std::size_t end, std::string_view file,
+         const OutputForm& form)
+      : held_(held), count_(count), end_(end), file_(file), form_(&form) {}
+
+  bool empty() const { return held_.empty(); }
+  // The type tag, and the held tags (all of them when complete()).
+  const Tag& front() const { return held_.front(); }
+  std::span<const Tag> held() const { return held_; }
+  bool complete() const { return held_.size() == count_; }
+  std::size_t size() const { return count_; }
+  // The record's span in the file.
+  std::size_t beginOffset() const { return held_.empty() ? 0 : held_.front().begin; }
+  std::size_t endOffset() const { return end_; }
+
+  // Calls f(tag) for every tag in order; an f that returns bool stops the walk with false.
+  template <class F>
+  void forEach(F&& f) const {
+    for (const Tag& t : held_) {
+      if (!visit(f, t)) return;
+    }
+    if (complete() || held_.empty()) return;
+    TagReader rest(file_, *form_, 0);
+    rest.seek(held_.back().end, held_.back().line + 2);
+    Tag t;
+    while (rest.position() < end_ && rest.next(t)) {
+      if (!visit(f, t)) return;
+    }
+  }
+
+ private:
+  template <class F>
+  static bool visit(F& f, const Tag& t) {
+    if constexpr (std::is_same_v<std::invoke_result_t<F&, const Tag&>, bool>) {
+      return f(t);
+    } else {
+      f(t);
+      return true;
+    }
+  }
+
+  std::span<const Tag> held_;
+  std::size_t count_ = 0;
+  std::size_t end_ = 0;
+  std::string_view file_;
+  const OutputForm* form_ = nullptr;
 };
 
 }  // namespace dxf

@@ -67,6 +67,14 @@ class Writer {
     return next_++;
   }
   void noteHandle(cad::Handle h) { maxWritten_ = std::max(maxWritten_, h); }
+  // The read file's bytes up to `end` are copied: its pages behind the copy may go.
+  void copiedUpTo(std::size_t end) {
+    constexpr std::size_t kStep = 16u << 20;
+    if (file_ && end >= released_ + kStep) {
+      file_->release(released_, end);
+      released_ = end;
+    }
+  }
 
  public:
   const cad::Database& db_;
@@ -80,6 +88,7 @@ class Writer {
   bool handles_ = true;
   cad::Handle next_;
   cad::Handle maxWritten_ = 0;
+  std::size_t released_ = 0;
   std::vector<Tag> tags_;
   std::unordered_set<cad::Handle> written_;
   std::unordered_set<cad::Handle> listed_;  // entities the file's ENTITIES sections hold

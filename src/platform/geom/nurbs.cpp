@@ -439,6 +439,14 @@ std::optional<Nurbs> interpolateCubic(std::span<const Point3d> fitPoints,
   const int last = static_cast<int>(q.size()) - 1;
   std::vector<double> u(q.size(), 0.0);
   for (int i = 1; i <= last; ++i) u[i] = u[i - 1] + (q[i] - q[i - 1]).length();
+  if (!std::isfinite(u[last])) return std::nullopt;
+  // A tangent that is not finite gives no direction; the end is then estimated.
+  auto finite = [](const Vector3d& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) &&
+           std::isfinite(v.length());
+  };
+  if (startTangent && !finite(*startTangent)) startTangent.reset();
+  if (endTangent && !finite(*endTangent)) endTangent.reset();
 
   auto estimate = [&](int i0, int i1, int i2) {
     const double h1 = u[i1] - u[i0], h2 = u[i2] - u[i1];
@@ -494,7 +502,14 @@ std::optional<Nurbs> interpolateCubic(std::span<const Point3d> fitPoints,
   set(count - 1, count - 1, 1.0);
   rhs[count - 1] = asVec(q[last]);
   if (!solveBanded(m, rhs)) return std::nullopt;
-  for (int i = 0; i < count; ++i) n.controlPoints[i] = {rhs[i].x, rhs[i].y, rhs[i].z};
+  for (int i = 0; i < count; ++i) {
+    // Coordinates near the end of the double range overflow on the way; such a result
+    // would be no curve at all.
+    if (!std::isfinite(rhs[i].x) || !std::isfinite(rhs[i].y) || !std::isfinite(rhs[i].z)) {
+      return std::nullopt;
+    }
+    n.controlPoints[i] = {rhs[i].x, rhs[i].y, rhs[i].z};
+  }
   n.controlPoints.front() = q.front();
   n.controlPoints.back() = q.back();
   return n;

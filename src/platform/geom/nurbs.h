@@ -72,8 +72,9 @@ void splitBezier(std::span<const HomPoint> pts, double t, std::vector<HomPoint>&
 // cumulative distances between fit points, so a unit tangent is the derivative itself).
 // A given end tangent sets the direction at that end (its length is ignored); a missing
 // one is estimated from the parabola through the first (last) three fit points, or the
-// chord when there are only two. Consecutive duplicate fit points are dropped. Fewer than
-// two distinct points give no curve.
+// chord when there are only two; a zero or non-finite tangent counts as missing.
+// Consecutive duplicate fit points are dropped. Fewer than two distinct points, or points so
+// far out that the solution overflows, give no curve.
 std::optional<Nurbs> interpolateCubic(std::span<const Point3d> fitPoints,
                                       std::optional<Vector3d> startTangent = std::nullopt,
                                       std::optional<Vector3d> endTangent = std::nullopt);

@@ -10,9 +10,12 @@ std::optional<double> ObjectElevation(const cad::Entity& object) {
     case ObjectKind::LwPolyline:
       return static_cast<const cad::LwPolyline&>(object).elevation();
     case ObjectKind::Spline: {
-      const auto& points = static_cast<const cad::Spline&>(object).controlPoints();
-      if (points.empty()) return std::nullopt;
-      return points.front().z;
+      // A spline stored by its fit points alone is the cubic through them, whose first
+      // control point is its first fit point.
+      const auto& spline = static_cast<const cad::Spline&>(object);
+      if (!spline.controlPoints().empty()) return spline.controlPoints().front().z;
+      if (!spline.fitPoints().empty()) return spline.fitPoints().front().z;
+      return std::nullopt;
     }
     case ObjectKind::Line:
       return static_cast<const cad::Line&>(object).start().z;
@@ -40,11 +43,14 @@ void SetZ(std::vector<geom::Point3d>& points, double z) {
 
 // The cut reads a spline's elevation from its first control point, so the control points
 // take the elevation as well as the fit points; otherwise the written elevation would
-// never be read back, and a spline without fit points would not change at all.
+// never be read back, and a spline without fit points would not change at all. A spline
+// stored by its fit points alone keeps it that way: its fit points carry the elevation.
 void AssignSplineHeight(cad::Spline& spline, double height) {
-  std::vector<geom::Point3d> controls = spline.controlPoints();
-  SetZ(controls, height);
-  spline.setNurbs(spline.degree(), spline.knots(), std::move(controls), spline.weights());
+  if (!spline.controlPoints().empty()) {
+    std::vector<geom::Point3d> controls = spline.controlPoints();
+    SetZ(controls, height);
+    spline.setNurbs(spline.degree(), spline.knots(), std::move(controls), spline.weights());
+  }
   if (!spline.fitPoints().empty()) {
     std::vector<geom::Point3d> fit = spline.fitPoints();
     SetZ(fit, height);

@@ -89,6 +89,42 @@ TEST_F(CutTest, EveryCurveKindWithTheElevationOfItsType) {
   EXPECT_EQ(doc.vertexList[1].dDist, 100.0);
 }
 
+// Splines stored by their fit points alone are the cubic through them (chord lengths in
+// space, so a contour's fit points share one Z). Worked by hand: a
+// two-point spline with both end tangents along +X is the Bezier curve (80,-5),
+// (80+10/3,-5), (80-10/3,5), (80,5), which at t = 1/4 lies at (80.9375, -3.4375).
+TEST_F(CutTest, SplinesGivenByFitPointsAreCutLikeAnyOther) {
+  auto fitSpline = [&](std::vector<geom::Point3d> fit, std::optional<geom::Vector3d> start,
+                       std::optional<geom::Vector3d> end) {
+    auto spline = std::make_unique<cad::Spline>();
+    spline->setFitPoints(std::move(fit));
+    spline->setTangents(start, end);
+    return add(std::move(spline));
+  };
+  // Points of a straight line, unevenly spaced: the curve is that line.
+  fitSpline({{40, -13.4375, 111}, {45, -8.4375, 111}, {52, -1.4375, 111}, {60, 6.5625, 111}},
+            std::nullopt, std::nullopt);
+  // Points of the cubic x = 70 + y^3 / 100; the curve passes through each of them.
+  std::vector<geom::Point3d> cubic;
+  for (double y : {-10.0, -5.0, -3.4375, 0.0, 5.0, 10.0})
+    cubic.push_back({70 + y * y * y / 100, y, 112});
+  fitSpline(cubic, std::nullopt, std::nullopt);
+  fitSpline({{80, -5, 113}, {80, 5, 113}}, geom::Vector3d{2, 0, 0}, geom::Vector3d{1, 0, 0});
+
+  const cad::ObjectId section = line({0, -3.4375, 0}, {100, -3.4375, 0});
+  CDocData doc;
+  doc.AutoAssign = 0;
+  ASSERT_TRUE(acquire(doc, section));
+  const auto hits = crossings(doc);
+  const std::vector<Expected> expected = {
+      {50, 111}, {70 - std::pow(3.4375, 3) / 100, 112}, {80.9375, 113}};
+  ASSERT_EQ(hits.size(), expected.size());
+  for (std::size_t i = 0; i < hits.size(); ++i) {
+    EXPECT_NEAR(hits[i]->dDist, expected[i].dist, 1e-9) << i;
+    EXPECT_EQ(hits[i]->dHigh, expected[i].high) << i;
+  }
+}
+
 TEST_F(CutTest, PreciseModeAndLargeCoordinatesGiveTheSameCrossings) {
   for (double offset : {0.0, 3.5e6}) {
     const geom::Vector3d o{offset, offset, 0};

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/cad/table_records.h"
+#include "platform/dxf/dxf_reader.h"
+#include "platform/dxf/dxf_writer.h"
 #include "section_host.h"
 
 namespace {
@@ -138,6 +140,33 @@ TEST(AssignHeightToObject, EveryKindReadsBackWhatWasWritten) {
   cad::PointEntity point({0, 0, 5});
   EXPECT_FALSE(AssignHeightToObject(point, 1.0));
   EXPECT_FALSE(ObjectElevation(point).has_value());
+}
+
+// A spline stored by its fit points alone stays so: its fit points take the elevation, and
+// the written file differs from the read one in exactly those values.
+TEST(AssignHeightToObject, FitPointSplineTakesItIntoItsFitPointsOnly) {
+  const std::string head =
+      "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$HANDSEED\n5\n30\n0\nENDSEC\n"
+      "0\nSECTION\n2\nENTITIES\n0\nSPLINE\n5\n2A\n100\nAcDbEntity\n8\nDGX\n100\nAcDbSpline\n"
+      "70\n8\n71\n3\n72\n0\n73\n0\n74\n3\n";
+  // Changed tags are written in the writer's own form (group codes right-aligned).
+  auto fit = [](const char* code, const char* z) {
+    return std::string("11\n0\n21\n0\n") + code + "\n" + z + "\n11\n5\n21\n2\n" + code + "\n" + z +
+           "\n11\n9\n21\n0\n" + code + "\n" + z + "\n";
+  };
+  const std::string tail = "0\nENDSEC\n0\nEOF\n";
+  dxf::ReadReport report;
+  auto db = dxf::readDrawingBytes(head + fit("31", "12.5") + tail, report);
+  ASSERT_TRUE(db) << report.message;
+  auto spline = db->openForWrite<cad::Spline>(cad::ObjectId(0x2A));
+  ASSERT_TRUE(spline);
+  EXPECT_EQ(ObjectElevation(*spline), 12.5);
+  EXPECT_TRUE(AssignHeightToObject(*spline, 321.5));
+  EXPECT_EQ(ObjectElevation(*spline), 321.5);
+  EXPECT_TRUE(spline->controlPoints().empty());
+  spline.close();
+  dxf::WriteReport written;
+  EXPECT_EQ(dxf::renderDrawing(*db, written), head + fit(" 31", "321.5") + tail);
 }
 
 }  // namespace
