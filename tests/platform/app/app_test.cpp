@@ -363,6 +363,80 @@ class AppTest : public QObject {
         Status::Cancel);
   }
 
+  void keywordsAtPromptsAnswerAsOverTheHeadlessHost() {
+    Fixture f;
+    host::Editor& editor = f.window.host().editor();
+    QCOMPARE(editor.setKeywords(0, "Extents Window"), Status::Normal);
+    soon([&] { f.window.commandLine().enter(QStringLiteral("wIN")); });
+    QCOMPARE(editor.getPoint("[Extents/Window]: ").status, Status::Keyword);
+    QCOMPARE(editor.keyword(), std::string("Window"));
+    // A point still answers, a word that is no keyword is asked again, and the keywords
+    // hold for one request only.
+    editor.setKeywords(host::kInputNoNull, "Extents");
+    soon([&] {
+      f.window.commandLine().enter(QString());
+      f.window.commandLine().enter(QStringLiteral("nonsense"));
+      f.window.commandLine().enter(QStringLiteral("7,8"));
+    });
+    host::PointResult p = editor.getPoint("Point: ");
+    QCOMPARE(p.status, Status::Normal);
+    QCOMPARE(p.point, (geom::Point3d{7, 8, 0}));
+    QCOMPARE(editor.keyword(), std::string());
+    QVERIFY(f.window.commandLine().transcript().contains(
+        QStringLiteral("A point or an option keyword is required.")));
+    soon([&] { f.window.commandLine().enter(QStringLiteral("e")); });
+    QCOMPARE(editor.getString("Name: ").value, std::string("e"));
+    // A pick, a number (asked again while the flags refuse it) and a drag take them too.
+    editor.setKeywords(0, "Undo");
+    soon([&] { f.window.commandLine().enter(QStringLiteral("u")); });
+    QCOMPARE(editor.pickEntity("Select: ").status, Status::Keyword);
+    editor.setKeywords(host::kInputNoZero | host::kInputNoNegative, "Default");
+    // One line each time the number is asked.
+    soon([&] {
+      f.window.commandLine().enter(QStringLiteral("0"));
+      soon([&] {
+        f.window.commandLine().enter(QStringLiteral("-1"));
+        soon([&] { f.window.commandLine().enter(QStringLiteral("d")); });
+      });
+    });
+    QCOMPARE(editor.getReal("Height: ").status, Status::Keyword);
+    QCOMPARE(editor.keyword(), std::string("Default"));
+    QVERIFY(f.window.commandLine().transcript().contains(QStringLiteral("Value must be nonzero.")));
+    QVERIFY(
+        f.window.commandLine().transcript().contains(QStringLiteral("Value must be positive.")));
+    host::SelectionSet set;
+    set.add(f.line);
+    editor.setKeywords(0, "Base");
+    soon([&] { f.window.commandLine().enter(QStringLiteral("B")); });
+    QCOMPARE(
+        editor
+            .dragSelectionSet(
+                set, "Drag: ", [](const geom::Point3d&, geom::Matrix3d&) { return Status::Normal; })
+            .status,
+        Status::Keyword);
+    QCOMPARE(editor.setKeywords(0, "Ex/Wi"), Status::InvalidInput);
+  }
+
+  void zoomTakesItsOptionsAsKeywordsOrACorner() {
+    Fixture f;
+    // The window's corners, typed after the option.
+    f.window.host().qtEditor().queueInput({"w", "10,-5", "30,5"});
+    f.window.runCommand("ZOOM");
+    QVERIFY(std::abs(f.view().view().centre.x - 20) < 1e-9);
+    QVERIFY(std::abs(f.view().view().width() - 20) < 1e-6 ||
+            std::abs(f.view().view().height() - 10) < 1e-6);
+    // A corner right away.
+    f.window.host().qtEditor().queueInput({"40,-1", "60,1"});
+    f.window.runCommand("ZOOM");
+    QVERIFY(std::abs(f.view().view().centre.x - 50) < 1e-9);
+    // The extents, whole word or abbreviation in any case.
+    f.window.host().qtEditor().queueInput({"EXTENTS"});
+    f.window.runCommand("ZOOM");
+    QVERIFY(std::abs(f.view().view().centre.x - 50) < 1e-9);
+    QVERIFY(f.view().view().width() > 100);
+    QVERIFY(!f.window.commandLine().transcript().contains(QStringLiteral("required")));
+  }
+
   void everyCommandIsOneUndoStep() {
     Fixture f;
     const std::size_t before = modelEntities(f.db());
