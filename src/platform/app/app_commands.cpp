@@ -1,10 +1,12 @@
 // The host's own commands: drawings (NEW, OPEN, SAVE, QSAVE, SAVEAS, CLOSE, QUIT), undo
 // (U, UNDO, REDO), the view (ZOOM, PAN, REGEN, REDRAW), modules (APPLOAD) and the few
 // drawing commands a person needs to try the input modes (LINE, ERASE, MOVE); PLOT writes
-// the drawing's sheets as PDF.
+// the drawing's sheets as PDF; BROWSER opens a web address (plug-in menus use it).
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
+#include <QUrl>
 #include <cmath>
 #include <optional>
 
@@ -113,6 +115,23 @@ class Commands {
     view->setView({(a.point.x + b.point.x) / 2, (a.point.y + b.point.y) / 2},
                   std::abs(b.point.x - a.point.x), std::abs(b.point.y - a.point.y));
     view->regen();
+  }
+
+  // A web page in the user's browser. Only web addresses: anything else (a local file, a
+  // scheme that starts a program) is refused. A script run names the page and opens none.
+  void browser() {
+    const host::StringResult typed = host_.editor().getString("Enter web location (URL): ");
+    if (typed.status != Status::Normal) return;
+    const QUrl url = QUrl::fromUserInput(QString::fromStdString(typed.value));
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+      return print("\n" + typed.value + " is no web address (http or https).\n");
+    }
+    const std::string shown = url.toString().toStdString();
+    if (w_.options().scriptRun)
+      return print("\nWeb page (not opened in a script run): " + shown + "\n");
+    if (!QDesktopServices::openUrl(url)) return print("\nNo browser could open " + shown + "\n");
+    print("\nOpened " + shown + "\n");
   }
 
   void pan() {
@@ -240,6 +259,7 @@ void registerHostCommands(MainWindow& window) {
   commands->add("ERASE", [](Commands& c) { c.erase(); });
   commands->add("MOVE", [](Commands& c) { c.move(); });
   commands->add("PLOT", [](Commands& c) { c.plot(); });
+  commands->add("BROWSER", [](Commands& c) { c.browser(); });
 }
 
 }  // namespace app

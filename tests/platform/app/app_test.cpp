@@ -25,6 +25,7 @@
 #include "platform/cad/database.h"
 #include "platform/host/command_stack.h"
 #include "platform/host/document_manager.h"
+#include "platform/host/host_services.h"
 #include "platform/render/drawing_renderer.h"
 #include "platform/ui/palette.h"
 #include "platform/ui/palette_set.h"
@@ -435,6 +436,36 @@ class AppTest : public QObject {
     QVERIFY(std::abs(f.view().view().centre.x - 50) < 1e-9);
     QVERIFY(f.view().view().width() > 100);
     QVERIFY(!f.window.commandLine().transcript().contains(QStringLiteral("required")));
+  }
+
+  void servicesFindSupportFilesBesideTheAppAndOpenOnlyWebPages() {
+    QTemporaryDir support;
+    QFile lin(support.filePath("support.lin"));
+    QVERIFY(lin.open(QIODevice::WriteOnly));
+    lin.close();
+    app::AppOptions options = testOptions();
+    options.supportFolders = {support.path().toStdString()};
+    MainWindow window(options);
+    window.host().documents().newDocument();
+    host::HostServices& services = window.host().services();
+    auto found = services.findFile("support.lin");
+    QVERIFY(found.ok());
+    QCOMPARE(QString::fromStdString(found.value), QFileInfo(lin).absoluteFilePath());
+    QVERIFY(!services.findFile("nothing-of-the-kind.lin").ok());
+    // The application's own folder comes first (the tests' program lies in it).
+    const QString self = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    QVERIFY(services.findFile(self.toStdString()).ok());
+
+    // A plug-in's menu item "_browser URL": a web page is named (a script run opens none),
+    // anything else is refused.
+    window.host().qtEditor().queueInput({"https://example.org/"});
+    window.runCommand("_BROWSER");
+    QVERIFY(window.commandLine().transcript().contains(
+        QStringLiteral("Web page (not opened in a script run): https://example.org/")));
+    window.host().qtEditor().queueInput({"file:///etc/passwd"});
+    window.runCommand("BROWSER");
+    QVERIFY(window.commandLine().transcript().contains(
+        QStringLiteral("file:///etc/passwd is no web address (http or https).")));
   }
 
   void everyCommandIsOneUndoStep() {
