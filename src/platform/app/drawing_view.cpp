@@ -6,6 +6,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <string>
 #include <thread>
 #include <unordered_map>
@@ -25,13 +26,25 @@ constexpr std::size_t kVerticesPerThread = 200'000;
 
 QSize usableSize(QSize s) { return s.isEmpty() ? QSize(800, 600) : s; }
 
-// Runs work(0) .. work(count - 1) at once, the last on the calling thread.
+// Runs work(0) .. work(count - 1) at once, the last on the calling thread. What a worker
+// throws (memory running out) comes out here, after every worker has ended.
 template <class Work>
 void inParallel(int count, const Work& work) {
+  std::vector<std::exception_ptr> failed(static_cast<std::size_t>(count));
+  auto run = [&](int t) {
+    try {
+      work(t);
+    } catch (...) {
+      failed[static_cast<std::size_t>(t)] = std::current_exception();
+    }
+  };
   std::vector<std::thread> others;
-  for (int t = 0; t + 1 < count; ++t) others.emplace_back([&work, t] { work(t); });
-  work(count - 1);
+  for (int t = 0; t + 1 < count; ++t) others.emplace_back(run, t);
+  run(count - 1);
   for (std::thread& t : others) t.join();
+  for (const std::exception_ptr& e : failed) {
+    if (e) std::rethrow_exception(e);
+  }
 }
 
 render::Picture moved(const render::Picture& picture, const geom::Matrix3d& m) {

@@ -96,8 +96,8 @@ void rasterLine(const Raster& image, double x0, double y0, double x1, double y1,
 }
 
 // Solid hairlines straight into the pixels: world to device is x*k + ox, oy - y*k; a vertex
-// that falls into the pixel of the last one drawn adds nothing, and one in a neighbouring
-// pixel adds just that pixel (the line to it has no other).
+// in the pixel of the last one or in a neighbouring pixel adds just its pixel (the line to
+// it has no other), and only longer steps are drawn as lines.
 template <class Points>
 void rasterPath(const Raster& image, const Points& at, std::size_t count, bool closed, double k,
                 double ox, double oy, QRgb colour) {
@@ -110,7 +110,8 @@ void rasterPath(const Raster& image, const Points& at, std::size_t count, bool c
     const auto p = at(i);
     const double x = p.x * k + ox, y = oy - p.y * k;
     const int qx = cellOf(x), qy = cellOf(y);
-    if (qx == cx && qy == cy) continue;
+    // A vertex in the pixel of the last one sets that pixel again, which is cheaper than
+    // telling the two cases apart (a branch the processor cannot guess).
     const bool neighbour =
         static_cast<unsigned>(qx - cx + 1) <= 2u && static_cast<unsigned>(qy - cy + 1) <= 2u;
     if (neighbour && static_cast<unsigned>(qx) < static_cast<unsigned>(image.width) &&
