@@ -176,13 +176,18 @@ void DrawingView::paintCache() {
   const geom::Point2d a = view_.toWorld(QPointF(0, view_.size.height()));
   const geom::Point2d b = view_.toWorld(QPointF(view_.size.width(), 0));
   std::vector<cad::ObjectId> ids;
+  // Long entities are indexed in parts: each entity is taken once, by the mark of this
+  // painting on its cache entry (far fewer to sort into drawing order then).
+  ++generation_;
   db_.queryBox(geom::Extents2d::of(a, b), [&](cad::ObjectId id, int) {
-    // Long entities are indexed in parts, which come one after another.
-    if (ids.empty() || ids.back() != id) ids.push_back(id);
+    Cached& c = pictures_[id.handle()];
+    if (c.generation != generation_) {
+      c.generation = generation_;
+      ids.push_back(id);
+    }
     return true;
   });
   std::sort(ids.begin(), ids.end());
-  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
   // What the drawing needs is gathered here; each thread below then works on entities of
   // its own.
   std::vector<Cached*> items;

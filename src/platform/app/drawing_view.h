@@ -84,7 +84,9 @@ class DrawingView final : public QWidget, private cad::DatabaseReactor {
     render::Picture picture;
     geom::Extents2d extent;
     std::size_t vertices = 0;
-    CoarsePicture coarse;  // for the scale band last painted at
+    CoarsePicture coarse;
+    std::uint64_t generation =
+        0;  // of the last painting that took it  // for the scale band last painted at
   };
   void objectAppended(const cad::Database&, cad::ObjectId) override { changed(); }
   void objectModified(const cad::Database&, cad::ObjectId) override { changed(); }
@@ -106,6 +108,7 @@ class DrawingView final : public QWidget, private cad::DatabaseReactor {
   QTimer regenTimer_;
   std::unordered_map<cad::Handle, Cached> pictures_;
   std::size_t drawn_ = 0;
+  std::uint64_t generation_ = 0;
   int layers_ = 0;
 
   std::vector<OverlayVector> vectors_;
