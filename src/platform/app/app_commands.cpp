@@ -1,10 +1,12 @@
 // The host's own commands: drawings (NEW, OPEN, SAVE, QSAVE, SAVEAS, CLOSE, QUIT), undo
 // (U, UNDO, REDO), the view (ZOOM, PAN, REGEN, REDRAW), modules (APPLOAD) and the few
 // drawing commands a person needs to try the input modes (LINE, ERASE, MOVE); PLOT writes
-// the drawing's sheets as PDF.
+// the drawing's sheets as PDF; BROWSER opens a web address (plug-in menus use it).
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
+#include <QUrl>
 #include <cmath>
 #include <optional>
 
@@ -37,9 +39,9 @@ class Commands {
   // A file name: typed on the command line in a script run, chosen in a dialog otherwise.
   std::optional<QString> fileName(const char* prompt, bool save, const QString& filter) {
     if (w_.options().scriptRun) {
-      auto typed = host_.qtEditor().getString(prompt);
-      if (!typed || typed->empty()) return std::nullopt;
-      return QString::fromStdString(*typed).trimmed();
+      const host::StringResult typed = host_.editor().getString(prompt);
+      if (typed.status != Status::Normal) return std::nullopt;
+      return QString::fromStdString(typed.value);
     }
     const QString chosen = save ? QFileDialog::getSaveFileName(&w_, QString(), QString(), filter)
                                 : QFileDialog::getOpenFileName(&w_, QString(), QString(), filter);
@@ -93,26 +95,43 @@ class Commands {
     print(std::string(forward ? "\nRedo " : "\nUndo ") + name + (ok ? "\n" : " (in part)\n"));
   }
 
+  // A window by its corners, or an option: the extents, or a window asked for.
   void zoom() {
     DrawingView* view = w_.currentView();
     if (view == nullptr) return print("\nNo drawing is open.\n");
-    auto option = host_.qtEditor().getString("Enter an option [Extents/Window]: ");
-    if (!option) return;
-    const QString o = QString::fromStdString(*option).trimmed().toUpper();
-    if (o == QLatin1String("E") || o == QLatin1String("EXTENTS")) {
+    host::Editor& editor = host_.editor();
+    editor.setKeywords(0, "Extents Window");
+    auto a = editor.getPoint("Specify corner of window or [Extents/Window]: ");
+    if (a.status == Status::Keyword && editor.keyword() == "Extents") {
       view->zoomExtents();
       view->regen();
-    } else if (o == QLatin1String("W") || o == QLatin1String("WINDOW")) {
-      const auto a = host_.editor().getPoint("Specify first corner: ");
-      if (a.status != Status::Normal) return;
-      const auto b = host_.editor().getPoint("Specify opposite corner: ", a.point);
-      if (b.status != Status::Normal) return;
-      view->setView({(a.point.x + b.point.x) / 2, (a.point.y + b.point.y) / 2},
-                    std::abs(b.point.x - a.point.x), std::abs(b.point.y - a.point.y));
-      view->regen();
-    } else if (!o.isEmpty()) {
-      print("\nInvalid option.\n");
+      return;
     }
+    if (a.status == Status::Keyword) a = editor.getPoint("Specify first corner: ");
+    if (a.status != Status::Normal) return;
+    const auto b = editor.getPoint("Specify opposite corner: ", a.point);
+    if (b.status != Status::Normal) return;
+    if (w_.currentView() != view) return;
+    view->setView({(a.point.x + b.point.x) / 2, (a.point.y + b.point.y) / 2},
+                  std::abs(b.point.x - a.point.x), std::abs(b.point.y - a.point.y));
+    view->regen();
+  }
+
+  // A web page in the user's browser. Only web addresses: anything else (a local file, a
+  // scheme that starts a program) is refused. A script run names the page and opens none.
+  void browser() {
+    const host::StringResult typed = host_.editor().getString("Enter web location (URL): ");
+    if (typed.status != Status::Normal) return;
+    const QUrl url = QUrl::fromUserInput(QString::fromStdString(typed.value));
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+      return print("\n" + typed.value + " is no web address (http or https).\n");
+    }
+    const std::string shown = url.toString().toStdString();
+    if (w_.options().scriptRun)
+      return print("\nWeb page (not opened in a script run): " + shown + "\n");
+    if (!QDesktopServices::openUrl(url)) return print("\nNo browser could open " + shown + "\n");
+    print("\nOpened " + shown + "\n");
   }
 
   void pan() {
@@ -240,6 +259,7 @@ void registerHostCommands(MainWindow& window) {
   commands->add("ERASE", [](Commands& c) { c.erase(); });
   commands->add("MOVE", [](Commands& c) { c.move(); });
   commands->add("PLOT", [](Commands& c) { c.plot(); });
+  commands->add("BROWSER", [](Commands& c) { c.browser(); });
 }
 
 }  // namespace app

@@ -6,8 +6,11 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <string>
+#include <thread>
+#include <unordered_map>
 
-#include "platform/host/host_core.h"
 #include "platform/render/aci.h"
 #include "platform/render/drawing_renderer.h"
 
@@ -18,8 +21,31 @@ namespace {
 // user pauses this long.
 constexpr int kExactRedrawDelayMs = 120;
 constexpr double kWheelStep = 1.25;
+// Below this many vertices a picture is painted on one thread.
+constexpr std::size_t kVerticesPerThread = 200'000;
 
 QSize usableSize(QSize s) { return s.isEmpty() ? QSize(800, 600) : s; }
+
+// Runs work(0) .. work(count - 1) at once, the last on the calling thread. What a worker
+// throws (memory running out) comes out here, after every worker has ended.
+template <class Work>
+void inParallel(int count, const Work& work) {
+  std::vector<std::exception_ptr> failed(static_cast<std::size_t>(count));
+  auto run = [&](int t) {
+    try {
+      work(t);
+    } catch (...) {
+      failed[static_cast<std::size_t>(t)] = std::current_exception();
+    }
+  };
+  std::vector<std::thread> others;
+  for (int t = 0; t + 1 < count; ++t) others.emplace_back(run, t);
+  run(count - 1);
+  for (std::thread& t : others) t.join();
+  for (const std::exception_ptr& e : failed) {
+    if (e) std::rethrow_exception(e);
+  }
+}
 
 render::Picture moved(const render::Picture& picture, const geom::Matrix3d& m) {
   render::Picture out = picture;
@@ -124,43 +150,100 @@ void DrawingView::objectRemoved(const cad::Database&, cad::ObjectId id) {
   changed();
 }
 
-const render::Picture& DrawingView::pictureOf(const cad::Entity& e) {
+DrawingView::Cached& DrawingView::cachedOf(const cad::Entity& e) {
   Cached& c = pictures_[e.id().handle()];
   if (c.revision != e.revision() + 1) {
     // Curves are cut into chords fine enough for this entity at any useful zoom; the
     // picture is kept until the entity changes.
-    const geom::Extents2d box = db_.extentsOf(e.id()).xy();
+    c.extent = db_.extentsOf(e.id()).xy();
+    const geom::Extents2d& box = c.extent;
     const double size = box.empty() ? 1.0 : std::max(box.max.x - box.min.x, box.max.y - box.min.y);
     c.picture = render::RenderEntity(db_, e, std::max(size, 1e-9) / 2000);
+    c.coarse = CoarsePicture{};
+    c.vertices = 0;
+    for (const render::Primitive& item : c.picture.items) {
+      if (const auto* path = std::get_if<render::Path>(&item)) c.vertices += path->points.size();
+    }
     c.revision = e.revision() + 1;
   }
-  return c.picture;
+  return c;
 }
 
 void DrawingView::paintCache() {
   view_.size = usableSize(size());
   cache_ = QImage(view_.size, QImage::Format_RGB32);
   cache_.fill(white_ ? Qt::white : QColor(33, 40, 48));
-  QPainter painter(&cache_);
   const geom::Point2d a = view_.toWorld(QPointF(0, view_.size.height()));
   const geom::Point2d b = view_.toWorld(QPointF(view_.size.width(), 0));
   std::vector<cad::ObjectId> ids;
+  // Long entities are indexed in parts: each entity is taken once, by the mark of this
+  // painting on its cache entry (far fewer to sort into drawing order then).
+  ++generation_;
   db_.queryBox(geom::Extents2d::of(a, b), [&](cad::ObjectId id, int) {
-    ids.push_back(id);
+    Cached& c = pictures_[id.handle()];
+    if (c.generation != generation_) {
+      c.generation = generation_;
+      ids.push_back(id);
+    }
     return true;
   });
   std::sort(ids.begin(), ids.end());
-  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-  PaintStyle style;
-  style.whiteBackground = white_;
-  style.raster = &cache_;
-  drawn_ = 0;
+  // What the drawing needs is gathered here; each thread below then works on entities of
+  // its own.
+  std::vector<Cached*> items;
+  items.reserve(ids.size());
+  std::unordered_map<std::string, bool> layerShown;
+  std::size_t vertices = 0;
   for (cad::ObjectId id : ids) {
-    if (!host::isVisible(db_, id)) continue;
     auto entity = db_.openForRead<cad::Entity>(id);
     if (!entity) continue;
-    paintPicture(painter, pictureOf(*entity), view_, style);
-    ++drawn_;
+    auto [it, added] = layerShown.try_emplace(entity->layer(), true);
+    if (added) {
+      auto layer = db_.openForRead<cad::Layer>(db_.layers().getIdAt(entity->layer()));
+      it->second = !layer || (!layer->isOff() && !layer->isFrozen());
+    }
+    if (!it->second) continue;
+    Cached& c = cachedOf(*entity);
+    vertices += c.vertices + 1;
+    items.push_back(&c);
+  }
+  drawn_ = items.size();
+  const int band = scaleBand(view_.pixelSize());
+  // One layer per thread, each with an equal share of the vertices, in drawing order; the
+  // later layers start transparent and are laid over the first in order, which gives the
+  // pixels of one pass over all of it.
+  const int threads = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4);
+  const int layers =
+      static_cast<int>(std::clamp<std::size_t>(vertices / kVerticesPerThread, 1, threads));
+  layers_ = layers;
+  std::vector<std::size_t> firstOf(layers + 1, items.size());
+  firstOf[0] = 0;
+  for (std::size_t i = 0, sum = 0, layer = 1; i < items.size() && layer < firstOf.size(); ++i) {
+    sum += items[i]->vertices + 1;
+    while (layer < firstOf.size() - 1 && sum * layers >= vertices * layer) firstOf[layer++] = i + 1;
+  }
+  std::vector<QImage> over(static_cast<std::size_t>(layers - 1));
+  for (QImage& image : over) {
+    image = QImage(view_.size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+  }
+  inParallel(layers, [&](int t) {
+    QImage& image = t == 0 ? cache_ : over[static_cast<std::size_t>(t - 1)];
+    QPainter painter(&image);
+    PaintStyle style;
+    style.whiteBackground = white_;
+    style.raster = &image;
+    for (std::size_t i = firstOf[t]; i < firstOf[t + 1]; ++i) {
+      Cached& c = *items[i];
+      if (paintAsDot(c.picture, c.extent, view_, style)) continue;
+      // A coarser copy pays off once the entity's vertices crowd its pixels.
+      if (c.coarse.band != band) c.coarse = coarsen(c.picture, band);
+      paintPicture(painter, c.picture, view_, style, &c.coarse);
+    }
+  });
+  if (!over.empty()) {
+    QPainter painter(&cache_);
+    for (const QImage& image : over) painter.drawImage(0, 0, image);
   }
   cacheView_ = view_;
   dirty_ = false;

@@ -58,6 +58,8 @@ class DrawingView final : public QWidget, private cad::DatabaseReactor {
 
   // Entities drawn in the last exact image (for tests and the benchmark).
   std::size_t drawnEntities() const { return drawn_; }
+  // Threads that painted it, each a layer laid over the ones before.
+  int paintedLayers() const { return layers_; }
   const QImage& cachedImage() const { return cache_; }
 
  signals:
@@ -77,6 +79,15 @@ class DrawingView final : public QWidget, private cad::DatabaseReactor {
   void keyPressEvent(QKeyEvent*) override;
 
  private:
+  struct Cached {
+    std::uint64_t revision = 0;
+    render::Picture picture;
+    geom::Extents2d extent;
+    std::size_t vertices = 0;
+    CoarsePicture coarse;
+    std::uint64_t generation =
+        0;  // of the last painting that took it  // for the scale band last painted at
+  };
   void objectAppended(const cad::Database&, cad::ObjectId) override { changed(); }
   void objectModified(const cad::Database&, cad::ObjectId) override { changed(); }
   void objectErased(const cad::Database&, cad::ObjectId, bool) override { changed(); }
@@ -84,7 +95,8 @@ class DrawingView final : public QWidget, private cad::DatabaseReactor {
   void changed();
   void scheduleRegen();
   void paintCache();
-  const render::Picture& pictureOf(const cad::Entity& e);
+  Cached& cachedOf(const cad::Entity& e);
+  const render::Picture& pictureOf(const cad::Entity& e) { return cachedOf(e).picture; }
   void paintOverlays(QPainter& p);
 
   cad::Database& db_;
@@ -94,12 +106,10 @@ class DrawingView final : public QWidget, private cad::DatabaseReactor {
   bool dirty_ = true;
   bool white_ = false;
   QTimer regenTimer_;
-  struct Cached {
-    std::uint64_t revision = 0;
-    render::Picture picture;
-  };
   std::unordered_map<cad::Handle, Cached> pictures_;
   std::size_t drawn_ = 0;
+  std::uint64_t generation_ = 0;
+  int layers_ = 0;
 
   std::vector<OverlayVector> vectors_;
   std::vector<cad::ObjectId> highlighted_;

@@ -128,6 +128,9 @@ MainWindow::MainWindow(AppOptions options)
   // The application's own modules lie beside it.
   parts.trustedFolders = QCoreApplication::applicationDirPath().toStdString();
   if (!options_.trustedFolders.empty()) parts.trustedFolders += ";" + options_.trustedFolders;
+  // The linetype file and the other support files lie beside the application as well.
+  parts.supportFolders.push_back(QCoreApplication::applicationDirPath().toStdString());
+  for (const std::string& folder : options_.supportFolders) parts.supportFolders.push_back(folder);
   host_ = std::make_unique<QtHost>(std::move(parts));
   reactor_ = host_->documents().addReactor(*this);
   ui::setMainFrame(this);

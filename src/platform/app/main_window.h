@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/app/qt_host.h"
 #include "platform/app/undo_history.h"
@@ -28,6 +29,8 @@ struct AppOptions {
   bool whiteBackground = false;
   std::string trustedFolders;  // beside the application's own folder
   bool useRegistry = true;     // the user registry's start-up modules and trusted paths
+  // Support files (the linetype file ...) are looked for beside the application, then here.
+  std::vector<std::string> supportFolders;
 };
 
 // One drawing's window: its view, its undo history and whether it changed since saved.

@@ -45,22 +45,43 @@ bool clip(double& x0, double& y0, double& x1, double& y1, double w, double h) {
   return true;
 }
 
-void rasterLine(QImage& image, QPointF a, QPointF b, QRgb colour) {
-  double x0 = a.x(), y0 = a.y(), x1 = b.x(), y1 = b.y();
-  const double w = image.width() - 1, h = image.height() - 1;
+// The pixels of a 32-bit image.
+struct Raster {
+  uchar* bits;
+  qsizetype stride;
+  int width, height;
+
+  void set(int x, int y, QRgb colour) const {
+    reinterpret_cast<QRgb*>(bits + y * stride)[x] = colour;
+  }
+};
+
+Raster rasterOf(const PaintStyle& style) {
+  QImage& image = *style.raster;
+  return Raster{image.bits(), image.bytesPerLine(), image.width(), image.height()};
+}
+
+// The pixel cell of a device coordinate; far-off values are clamped so that they cannot
+// overflow an int.
+inline int cellOf(double v) {
+  v = std::clamp(v, -1e9, 1e9);
+  const int i = static_cast<int>(v);
+  return i - (v < i ? 1 : 0);
+}
+
+void rasterLine(const Raster& image, double x0, double y0, double x1, double y1, QRgb colour) {
+  const double w = image.width - 1, h = image.height - 1;
   // Most segments lie wholly on the screen; only the others need clipping.
   const bool inside =
       x0 >= 0 && x1 >= 0 && y0 >= 0 && y1 >= 0 && x0 <= w && x1 <= w && y0 <= h && y1 <= h;
-  if (!inside && !clip(x0, y0, x1, y1, image.width(), image.height())) return;
+  if (!inside && !clip(x0, y0, x1, y1, image.width, image.height)) return;
   int ix0 = static_cast<int>(x0), iy0 = static_cast<int>(y0);
   const int ix1 = static_cast<int>(x1), iy1 = static_cast<int>(y1);
   const int dx = std::abs(ix1 - ix0), dy = -std::abs(iy1 - iy0);
   const int sx = ix0 < ix1 ? 1 : -1, sy = iy0 < iy1 ? 1 : -1;
   int err = dx + dy;
-  uchar* bits = image.bits();
-  const qsizetype stride = image.bytesPerLine();
   while (true) {
-    reinterpret_cast<QRgb*>(bits + iy0 * stride)[ix0] = colour;
+    image.set(ix0, iy0, colour);
     if (ix0 == ix1 && iy0 == iy1) return;
     const int e2 = 2 * err;
     if (e2 >= dy) {
@@ -74,27 +95,75 @@ void rasterLine(QImage& image, QPointF a, QPointF b, QRgb colour) {
   }
 }
 
-void paintPath(QPainter& painter, const render::Path& path, const ViewTransform& view,
-               const PaintStyle& style, QPolygonF& points) {
-  if (path.points.empty()) return;
-  const bool solid =
-      path.dashes.empty() || std::none_of(path.dashes.begin(), path.dashes.end(),
-                                          [&](double d) { return d * view.scale >= 2.0; });
-  if (style.raster != nullptr && !style.colour && !style.dashed && solid &&
-      path.width * view.scale <= 1.0) {
-    const QRgb colour = screenColour(path.colour, style.whiteBackground).rgb();
-    QPointF last = view.toScreen(path.points.front());
-    QPoint lastCell(static_cast<int>(std::floor(last.x())), static_cast<int>(std::floor(last.y())));
-    if (path.points.size() == 1) rasterLine(*style.raster, last, last, colour);
-    for (std::size_t i = 1; i < path.points.size(); ++i) {
-      const QPointF q = view.toScreen(path.points[i]);
-      const QPoint cell(static_cast<int>(std::floor(q.x())), static_cast<int>(std::floor(q.y())));
-      if (cell == lastCell) continue;
-      rasterLine(*style.raster, last, q, colour);
-      last = q;
-      lastCell = cell;
+// Solid hairlines straight into the pixels: world to device is x*k + ox, oy - y*k; a vertex
+// in the pixel of the last one or in a neighbouring pixel adds just its pixel (the line to
+// it has no other), and only longer steps are drawn as lines.
+template <class Points>
+void rasterPath(const Raster& image, const Points& at, std::size_t count, bool closed, double k,
+                double ox, double oy, QRgb colour) {
+  if (count == 0) return;
+  double lx = at(0).x * k + ox, ly = oy - at(0).y * k;
+  const double fx = lx, fy = ly;
+  int cx = cellOf(lx), cy = cellOf(ly);
+  rasterLine(image, lx, ly, lx, ly, colour);
+  for (std::size_t i = 1; i < count; ++i) {
+    const auto p = at(i);
+    const double x = p.x * k + ox, y = oy - p.y * k;
+    const int qx = cellOf(x), qy = cellOf(y);
+    // A vertex in the pixel of the last one sets that pixel again, which is cheaper than
+    // telling the two cases apart (a branch the processor cannot guess).
+    const bool neighbour =
+        static_cast<unsigned>(qx - cx + 1) <= 2u && static_cast<unsigned>(qy - cy + 1) <= 2u;
+    if (neighbour && static_cast<unsigned>(qx) < static_cast<unsigned>(image.width) &&
+        static_cast<unsigned>(qy) < static_cast<unsigned>(image.height)) {
+      image.set(qx, qy, colour);
+    } else {
+      rasterLine(image, lx, ly, x, y, colour);
     }
-    if (path.closed) rasterLine(*style.raster, last, view.toScreen(path.points.front()), colour);
+    lx = x;
+    ly = y;
+    cx = qx;
+    cy = qy;
+  }
+  if (closed) rasterLine(image, lx, ly, fx, fy, colour);
+}
+
+struct FloatPoint {
+  double x, y;
+};
+
+bool rasterEligible(const render::Path& path, const ViewTransform& view, const PaintStyle& style) {
+  if (style.raster == nullptr || style.colour || style.dashed) return false;
+  if (path.width * view.scale > 1.0) return false;
+  return std::none_of(path.dashes.begin(), path.dashes.end(),
+                      [&](double d) { return d * view.scale >= 2.0; });
+}
+
+void paintPath(QPainter& painter, const render::Path& path, const ViewTransform& view,
+               const PaintStyle& style, QPolygonF& points, const Raster* raster,
+               const CoarsePicture* coarse, std::size_t index) {
+  if (path.points.empty()) return;
+  if (raster != nullptr && rasterEligible(path, view, style)) {
+    const QRgb colour = screenColour(path.colour, style.whiteBackground).rgb();
+    const double k = view.scale;
+    const double ox = view.size.width() / 2.0 - view.centre.x * k;
+    const double oy = view.size.height() / 2.0 + view.centre.y * k;
+    if (coarse != nullptr) {
+      const std::uint32_t first = coarse->starts[index], end = coarse->starts[index + 1];
+      const float* xy = coarse->xy.data() + 2 * std::size_t{first};
+      rasterPath(
+          *raster,
+          [xy](std::size_t i) {
+            return FloatPoint{static_cast<double>(xy[2 * i]), static_cast<double>(xy[2 * i + 1])};
+          },
+          end - first, path.closed, k, ox + coarse->origin.x * k, oy - coarse->origin.y * k,
+          colour);
+    } else {
+      const geom::Point2d* p = path.points.data();
+      rasterPath(
+          *raster, [p](std::size_t i) { return p[i]; }, path.points.size(), path.closed, k, ox, oy,
+          colour);
+    }
     return;
   }
   QColor colour = style.colour.value_or(screenColour(path.colour, style.whiteBackground));
@@ -196,16 +265,101 @@ QString fallbackFontFamily() {
   return family;
 }
 
-void paintPicture(QPainter& painter, const render::Picture& picture, const ViewTransform& view,
-                  const PaintStyle& style) {
-  QPolygonF points;
+int scaleBand(double pixelSize) {
+  if (!(pixelSize > 0) || !std::isfinite(pixelSize)) return 0;
+  return std::ilogb(pixelSize);
+}
+
+CoarsePicture coarsen(const render::Picture& picture, int band) {
+  CoarsePicture out;
+  out.band = band;  // also when there is nothing to gain: then it is not tried again
+  const double cell = std::ldexp(1.0, band - 1);
+  std::size_t total = 0;
+  geom::Extents2d box;
   for (const render::Primitive& item : picture.items) {
     if (const auto* path = std::get_if<render::Path>(&item)) {
-      paintPath(painter, *path, view, style, points);
+      total += path->points.size();
+      for (const geom::Point2d& p : path->points) box.add(p);
+    }
+  }
+  // A float keeps 24 bits: about a 16-millionth of the extent must stay well inside a cell.
+  if (total < 8 || box.empty() ||
+      std::max(box.width(), box.height()) * std::ldexp(1.0, -20) > cell) {
+    return out;
+  }
+  out.origin = box.min;
+  auto cellAt = [&](geom::Point2d p) {
+    return std::pair(std::floor((p.x - out.origin.x) / cell),
+                     std::floor((p.y - out.origin.y) / cell));
+  };
+  // Each path keeps its ends and every vertex that leaves the cell of the last one kept.
+  auto eachKept = [&](const std::vector<geom::Point2d>& pts, auto&& keep) {
+    if (pts.empty()) return;
+    keep(pts.front());
+    auto last = cellAt(pts.front());
+    for (std::size_t i = 1; i + 1 < pts.size(); ++i) {
+      const auto c = cellAt(pts[i]);
+      if (c == last) continue;
+      keep(pts[i]);
+      last = c;
+    }
+    if (pts.size() > 1) keep(pts.back());
+  };
+  // Counted first: not worth its memory unless it drops at least a third of the vertices.
+  std::size_t kept = 0;
+  for (const render::Primitive& item : picture.items) {
+    if (const auto* path = std::get_if<render::Path>(&item))
+      eachKept(path->points, [&](geom::Point2d) { ++kept; });
+  }
+  if (kept * 3 > total * 2) return out;
+  out.xy.reserve(2 * kept);
+  out.starts.reserve(picture.items.size() + 1);
+  for (const render::Primitive& item : picture.items) {
+    out.starts.push_back(static_cast<std::uint32_t>(out.xy.size() / 2));
+    if (const auto* path = std::get_if<render::Path>(&item)) {
+      eachKept(path->points, [&](geom::Point2d p) {
+        out.xy.push_back(static_cast<float>(p.x - out.origin.x));
+        out.xy.push_back(static_cast<float>(p.y - out.origin.y));
+      });
+    }
+  }
+  out.starts.push_back(static_cast<std::uint32_t>(out.xy.size() / 2));
+  return out;
+}
+
+void paintPicture(QPainter& painter, const render::Picture& picture, const ViewTransform& view,
+                  const PaintStyle& style, const CoarsePicture* coarse) {
+  QPolygonF points;
+  std::optional<Raster> raster;
+  if (style.raster != nullptr) raster = rasterOf(style);
+  if (coarse != nullptr && !coarse->fits(scaleBand(view.pixelSize()))) coarse = nullptr;
+  for (std::size_t i = 0; i < picture.items.size(); ++i) {
+    const render::Primitive& item = picture.items[i];
+    if (const auto* path = std::get_if<render::Path>(&item)) {
+      paintPath(painter, *path, view, style, points, raster ? &*raster : nullptr, coarse, i);
     } else {
       paintLabel(painter, std::get<render::Label>(item), view, style);
     }
   }
+}
+
+bool paintAsDot(const render::Picture& picture, const geom::Extents2d& extent,
+                const ViewTransform& view, const PaintStyle& style) {
+  if (extent.empty() || extent.width() * view.scale >= 1.0 || extent.height() * view.scale >= 1.0) {
+    return false;
+  }
+  for (const render::Primitive& item : picture.items) {
+    const auto* path = std::get_if<render::Path>(&item);
+    if (path == nullptr || path->points.empty()) continue;
+    if (style.raster == nullptr || !rasterEligible(*path, view, style)) return false;
+    const QPointF q = view.toScreen(extent.centre());
+    const int x = cellOf(q.x()), y = cellOf(q.y());
+    if (x >= 0 && y >= 0 && x < style.raster->width() && y < style.raster->height()) {
+      rasterOf(style).set(x, y, screenColour(path->colour, style.whiteBackground).rgb());
+    }
+    return true;
+  }
+  return true;
 }
 
 }  // namespace app

@@ -47,6 +47,14 @@ Status QtEditor::setInputOptions(int flags) {
   return Status::Normal;
 }
 
+Status QtEditor::setKeywords(int flags, std::string_view keywords) {
+  auto list = host::KeywordList::parse(keywords);
+  if (flags < 0 || !list) return Status::InvalidInput;
+  flags_ = flags;
+  keywords_ = std::move(*list);
+  return Status::Normal;
+}
+
 QtEditor::Answer QtEditor::wait(Want want, std::string_view prompt) {
   const QString saved = widget_.prompt();
   commandLine_.print(prompt);
@@ -56,7 +64,10 @@ QtEditor::Answer QtEditor::wait(Want want, std::string_view prompt) {
   widget_.setPrompt(shown);
   want_ = want;
   activeFlags_ = flags_;
+  activeKeywords_ = std::move(keywords_);
   flags_ = 0;  // options hold for one request only
+  keywords_ = {};
+  keyword_.clear();
   answer_ = Answer{};
   while (!queued_.isEmpty()) {
     const QString line = queued_.takeFirst();
@@ -83,8 +94,9 @@ void QtEditor::finish(Answer answer) {
 void QtEditor::cancel() { finish(Answer{}); }
 
 std::optional<QtEditor::Answer> QtEditor::interpret(const QString& line) {
-  if (want_ == Want::Text) {
-    return Answer{line.isEmpty() ? Status::None : Status::Normal, {}, line.toStdString()};
+  if (auto k = activeKeywords_.match(line.toStdString())) {
+    keyword_ = *k;
+    return Answer{Status::Keyword, {}, *k};
   }
   if (line.trimmed().isEmpty()) {
     if ((activeFlags_ & host::kInputNoNull) != 0) {
@@ -93,8 +105,10 @@ std::optional<QtEditor::Answer> QtEditor::interpret(const QString& line) {
     }
     return Answer{Status::None, {}, {}};
   }
+  if (want_ == Want::Text) return Answer{Status::Normal, {}, line.toStdString()};
   if (auto p = parsePoint(line)) return Answer{Status::Normal, *p, {}};
-  commandLine_.print("\nA point is required (x,y or x,y,z).\n");
+  commandLine_.print(activeKeywords_.empty() ? "\nA point is required (x,y or x,y,z).\n"
+                                             : "\nA point or an option keyword is required.\n");
   return std::nullopt;
 }
 
@@ -141,23 +155,37 @@ host::PointResult QtEditor::getPoint(std::string_view prompt,
 }
 
 host::RealResult QtEditor::getReal(std::string_view prompt) {
+  // The options and keywords hold for every time the number is asked again.
+  const int flags = flags_;
+  const host::KeywordList keywords = keywords_;
   for (;;) {
-    const std::optional<std::string> text = getString(prompt);
-    if (!text) return {Status::Cancel, 0};
-    const QString line = QString::fromStdString(*text).trimmed();
+    flags_ = flags;
+    keywords_ = keywords;
+    const host::StringResult text = getString(prompt);
+    if (text.status == Status::Keyword) return {Status::Keyword, 0};
+    if (text.status != Status::Normal && text.status != Status::None) return {text.status, 0};
+    const QString line = QString::fromStdString(text.value).trimmed();
     if (line.isEmpty()) return {Status::None, 0};
     bool ok = false;
     const double v = line.toDouble(&ok);
-    if (ok && std::isfinite(v)) return {Status::Normal, v};
-    commandLine_.print("\n需要数值。\n");
+    if (!ok || !std::isfinite(v)) {
+      commandLine_.print("\n需要数值。\n");
+    } else if (v == 0 && (flags & host::kInputNoZero) != 0) {
+      commandLine_.print("\nValue must be nonzero.\n");
+    } else if (v < 0 && (flags & host::kInputNoNegative) != 0) {
+      commandLine_.print("\nValue must be positive.\n");
+    } else {
+      return {Status::Normal, v};
+    }
   }
 }
 
-std::optional<std::string> QtEditor::getString(std::string_view prompt) {
-  if (waiting()) return std::nullopt;
+host::StringResult QtEditor::getString(std::string_view prompt) {
+  if (waiting()) return {Status::Error, {}};
   const Answer a = wait(Want::Text, prompt);
-  if (a.status == Status::Cancel) return std::nullopt;
-  return a.text;
+  if (a.status == Status::Cancel) return {Status::Cancel, {}};
+  if (a.status == Status::Keyword) return {Status::Keyword, a.text};
+  return {a.status, QString::fromStdString(a.text).trimmed().toStdString()};
 }
 
 host::Status QtEditor::selectCrossingPolygon(std::span<const geom::Point2d> corners,

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/host/editor.h"
+#include "platform/host/keywords.h"
 
 class QEventLoop;
 
@@ -43,7 +44,12 @@ class QtEditor final : public host::Editor {
   host::PointResult getPoint(std::string_view prompt,
                              std::optional<geom::Point3d> basePoint) override;
   host::Status setInputOptions(int flags) override;
-  void resetInputOptions() override { flags_ = 0; }
+  host::Status setKeywords(int flags, std::string_view keywords) override;
+  void resetInputOptions() override {
+    flags_ = 0;
+    keywords_ = {};
+  }
+  std::string keyword() const override { return keyword_; }
   host::Status selectCrossingPolygon(std::span<const geom::Point2d> corners,
                                      host::SelectionSet& out) override;
   host::Status selectWindow(geom::Point2d corner1, geom::Point2d corner2,
@@ -53,10 +59,11 @@ class QtEditor final : public host::Editor {
   host::DragResult dragSelectionSet(const host::SelectionSet& set, std::string_view prompt,
                                     const host::DragCallback& callback) override;
 
-  // A number typed on the command line; asked again after anything that is not one.
+  // A number typed on the command line; asked again after anything that is not one, or
+  // that the options refuse.
   host::RealResult getReal(std::string_view prompt) override;
-  // A line of text (a file name, a keyword); nullopt on Escape, "" on Enter.
-  std::optional<std::string> getString(std::string_view prompt);
+  // A line of text (a file name, a keyword).
+  host::StringResult getString(std::string_view prompt) override;
 
   bool waiting() const { return loop_ != nullptr; }
   // What the user gave while a request waits; false when the line answers nothing (the
@@ -95,8 +102,11 @@ class QtEditor final : public host::Editor {
   QEventLoop* loop_ = nullptr;
   Want want_ = Want::Point;
   int activeFlags_ = 0;
+  host::KeywordList activeKeywords_;
   Answer answer_;
   int flags_ = 0;
+  host::KeywordList keywords_;
+  std::string keyword_;
   std::vector<cad::ObjectId> picked_;
   QStringList queued_;
 };

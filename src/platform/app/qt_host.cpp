@@ -155,7 +155,8 @@ QtHost::QtHost(QtHostParts parts)
                  host::DocumentHooks{[this](host::ModuleMessage m) { modules_.broadcast(m); },
                                      [this] { return modules_.allMdiAware(); }}),
       editor_(documents_, commandLine_, *parts.commandLine, parts.currentView),
-      services_(modules_, variables_, documents_, parts.files) {
+      services_(modules_, variables_, documents_, parts.files, std::nullopt,
+                std::move(parts.supportFolders)) {
   modules_.setTrustedFolders(host::TrustedFolders(parts.trustedFolders));
 }
 

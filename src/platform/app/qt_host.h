@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/app/qt_editor.h"
 #include "platform/host/command_line.h"
@@ -87,6 +88,8 @@ struct QtHostParts {
   std::function<void()> focusView;
   host::DrawingFileIo files;
   std::string trustedFolders;
+  // Where findFile looks after the drawing's folder (the application's own folder first).
+  std::vector<std::string> supportFolders;
 };
 
 class QtHost final : public host::Host {
@@ -125,6 +128,9 @@ class QtHost final : public host::Host {
   host::ModuleLoader modules_;
   host::DocumentCollection documents_;
   QtEditor editor_;
+  // The headless host's services serve the desktop as they are: the same per-user folder
+  // (the plug-in's files are shared with the command line's), the same registry root, and
+  // files found in the drawing's folder and then the support folders given here.
   host::headless::HeadlessServices services_;
 };
 

@@ -3,14 +3,16 @@
 // selection by crossing polygon and by window, selection sets, drag.
 //
 // Input calls answer Normal when the user gave what was asked, None when the user gave
-// nothing (Enter, or a pick that hit nothing), Cancel for Escape, Error when the request
-// could not be served. Every call works on the current document; with no document open
-// they answer Error.
+// nothing (Enter, or a pick that hit nothing), Cancel for Escape, Keyword when the user
+// typed one of the keywords set for the request (keyword() tells which), Error when the
+// request could not be served. Every call works on the current document; with no document
+// open they answer Error.
 
 #include <algorithm>
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -37,6 +39,12 @@ struct RealResult {
   double value = 0;
 };
 
+// A line typed on the command line, as typed (blanks around it removed) when Normal.
+struct StringResult {
+  Status status = Status::Error;
+  std::string value;
+};
+
 struct DragResult {
   Status status = Status::Error;
   geom::Point3d point;       // the picked point when Normal
@@ -49,9 +57,9 @@ using DragCallback = std::function<Status(const geom::Point3d& cursor, geom::Mat
 
 // Input option bits for the next input request.
 enum InputFlags : int {
-  kInputNoNull = 1,  // Enter is not accepted
-  kInputNoZero = 2,
-  kInputNoNegative = 4,
+  kInputNoNull = 1,      // Enter is not accepted
+  kInputNoZero = 2,      // getReal: 0 is not accepted
+  kInputNoNegative = 4,  // getReal: a number below 0 is not accepted
 };
 
 // The ids of a selection, in selection order and without repeats. A set belongs to the
@@ -105,9 +113,23 @@ class Editor {
     (void)prompt;
     return {};
   }
+  // A line of text typed on the command line (a name, an answer): Normal with it, None for
+  // Enter alone, Cancel for Escape. A host without typed input answers Error.
+  virtual StringResult getString(std::string_view prompt) {
+    (void)prompt;
+    return {};
+  }
   // Options for the next input request only; reset clears them.
   virtual Status setInputOptions(int flags) = 0;
+  // Options and keywords (see keywords.h) for the next input request only: besides its own
+  // input the request then takes a typed keyword and answers Keyword. A word typed that is
+  // neither is asked again as any unfit input is. InvalidInput, and nothing set, for a list
+  // that is no list of keywords or flags below 0.
+  virtual Status setKeywords(int flags, std::string_view keywords) = 0;
   virtual void resetInputOptions() = 0;
+  // The keyword (as listed) of the last request that answered Keyword; empty after any
+  // other answer.
+  virtual std::string keyword() const = 0;
 
   // Entities of model space that cross or lie inside the polygon (at least three corners)
   // and are visible (their layer is neither off nor frozen). `out` is replaced. None when

@@ -8,7 +8,10 @@
 #include <system_error>
 
 #include "platform/host/command_line.h"
+#include "platform/host/command_stack.h"
 #include "platform/host/host.h"
+#include "platform/host/menu.h"
+#include "platform/win/utf8.h"
 
 namespace host {
 
@@ -35,6 +38,92 @@ std::string lastDlError() {
   const char* e = dlerror();
   return e != nullptr ? std::string(e) : std::string("unknown reason");
 }
+
+// What a module can leave in the host while it initialises: its commands, and the items
+// and popups it adds to the menus. Taken before the initialise message, so that a module
+// that then fails leaves the host as it found it.
+class HostFootprint {
+ public:
+  explicit HostFootprint(Host& host) : host_(host), commands_(host.commands().commands()) {
+    MenuGroups& groups = host.menus().menuGroups();
+    for (int g = 0; g < groups.count(); ++g) {
+      Result<MenuGroup*> group = groups.item(g);
+      if (!group.ok()) continue;
+      PopupMenus& popups = group.value->menus();
+      for (int p = 0; p < popups.count(); ++p) {
+        Result<PopupMenu*> popup = popups.item(p);
+        if (popup.ok()) popups_.push_back(snapshot(*popup.value));
+      }
+    }
+  }
+
+  // Takes away what was added since, and puts back the items of the popups that were there.
+  void restore() {
+    CommandStack& stack = host_.commands();
+    for (const CommandInfo& now : stack.commands()) {
+      const bool before =
+          std::any_of(commands_.begin(), commands_.end(), [&](const CommandInfo& c) {
+            return win::equalsIgnoreAsciiCase(c.group, now.group) &&
+                   win::equalsIgnoreAsciiCase(c.globalName, now.globalName);
+          });
+      if (!before) stack.removeCommand(now.group, now.globalName);
+    }
+    MenuGroups& groups = host_.menus().menuGroups();
+    for (int g = 0; g < groups.count(); ++g) {
+      Result<MenuGroup*> group = groups.item(g);
+      if (!group.ok()) continue;
+      PopupMenus& popups = group.value->menus();
+      for (int p = 0; p < popups.count(); ++p) {
+        Result<PopupMenu*> popup = popups.item(p);
+        if (popup.ok()) restore(*popup.value);
+      }
+    }
+  }
+
+ private:
+  struct Popup {
+    PopupMenu* popup;
+    std::vector<MenuItem> items;
+    bool onBar;
+  };
+
+  static Popup snapshot(PopupMenu& popup) {
+    Popup out{&popup, {}, popup.onMenuBar()};
+    for (int i = 0; i < popup.count(); ++i) {
+      Result<MenuItem> item = popup.item(i);
+      if (item.ok()) out.items.push_back(item.value);
+    }
+    return out;
+  }
+
+  void restore(PopupMenu& popup) {
+    auto it = std::find_if(popups_.begin(), popups_.end(),
+                           [&](const Popup& p) { return p.popup == &popup; });
+    // A popup made by the module stays in its group (a group cannot lose one), empty and
+    // off the menu bar, so nothing of it shows.
+    const Popup was = it != popups_.end() ? *it : Popup{&popup, {}, false};
+    const Popup now = snapshot(popup);
+    const auto same = [](const MenuItem& a, const MenuItem& b) {
+      return a.kind == b.kind && a.label == b.label && a.macro == b.macro;
+    };
+    if (!std::equal(now.items.begin(), now.items.end(), was.items.begin(), was.items.end(), same)) {
+      while (popup.count() > 0 && ok(popup.removeItem(popup.count() - 1))) {
+      }
+      for (const MenuItem& item : was.items) {
+        if (item.kind == MenuItemKind::Separator) {
+          popup.addSeparator(popup.count());
+        } else {
+          popup.addMenuItem(popup.count(), item.label, item.macro);
+        }
+      }
+    }
+    if (now.onBar && !was.onBar) popup.removeFromMenuBar();
+  }
+
+  Host& host_;
+  std::vector<CommandInfo> commands_;
+  std::vector<Popup> popups_;
+};
 
 }  // namespace
 
@@ -108,7 +197,10 @@ ModuleResult ModuleLoader::loadModule(std::string_view fileName, LoadOptions opt
   loaded_.push_back(std::move(module));
   Loaded& added = *loaded_.back();
 
+  HostFootprint footprint(host_);
   if (send(added, ModuleMessage::Initialise) != kModuleReplyOk) {
+    // Before the library goes: the commands it registered hold its code.
+    footprint.restore();
     discard(id);
     return refuse(Status::Error, path + " failed to initialise");
   }

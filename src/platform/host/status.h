@@ -1,7 +1,7 @@
 #pragma once
 // Status codes of the host interface.
 //
-// Input requests answer with the first five codes, which mirror the user's possible
+// Input requests answer with the first six codes, which mirror the user's possible
 // reactions (picked, pressed Enter, pressed Escape, ...). The remaining codes describe
 // why a host service refused a request. Success is always Normal (5100).
 
@@ -15,6 +15,7 @@ enum class Status : int {
   None = 5000,       // the user gave nothing (Enter, or nothing under the cursor)
   Error = -5001,     // the request failed
   Cancel = -5002,    // the user cancelled (Escape)
+  Keyword = -5005,   // the user typed one of the keywords the request was given
   Rejected = -5003,  // the request is not allowed in the current state
   InvalidInput = -6001,
   NotFound = -6002,
@@ -38,6 +39,8 @@ constexpr std::string_view statusName(Status s) {
       return "error";
     case Status::Cancel:
       return "cancel";
+    case Status::Keyword:
+      return "keyword";
     case Status::Rejected:
       return "rejected";
     case Status::InvalidInput:

@@ -7,6 +7,7 @@
 #include <QDomDocument>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -18,13 +19,17 @@
 #include <QtTest>
 #include <functional>
 #include <stdexcept>
+#include <thread>
 
 #include "platform/app/command_line_widget.h"
 #include "platform/app/drawing_view.h"
 #include "platform/app/main_window.h"
+#include "platform/app/picture_painter.h"
 #include "platform/cad/database.h"
 #include "platform/host/command_stack.h"
 #include "platform/host/document_manager.h"
+#include "platform/host/host_services.h"
+#include "platform/render/drawing_renderer.h"
 #include "platform/ui/palette.h"
 #include "platform/ui/palette_set.h"
 #include "platform/ui/script_runner.h"
@@ -66,6 +71,25 @@ cad::ObjectId addLine(cad::Database& db, geom::Point3d a, geom::Point3d b, int c
   auto line = std::make_unique<cad::Line>(a, b);
   line->setColour(colour);
   return *db.appendToModelSpace(std::move(line));
+}
+
+// Pixels set in `a` (not `background`) with no set pixel of `b` within one pixel.
+int strayPixels(const QImage& a, const QImage& b, QRgb background) {
+  int stray = 0;
+  for (int y = 0; y < a.height(); ++y) {
+    for (int x = 0; x < a.width(); ++x) {
+      if (a.pixel(x, y) == background) continue;
+      bool near = false;
+      for (int dy = -1; dy <= 1 && !near; ++dy) {
+        for (int dx = -1; dx <= 1 && !near; ++dx) {
+          const QPoint q(x + dx, y + dy);
+          near = b.rect().contains(q) && b.pixel(q) != background;
+        }
+      }
+      stray += near ? 0 : 1;
+    }
+  }
+  return stray;
 }
 
 app::AppOptions testOptions(bool scriptRun = true) {
@@ -123,6 +147,145 @@ class AppTest : public QObject {
     f.view().setView({1000, 1000}, 10, 10);
     f.view().regen();
     QCOMPARE(f.view().drawnEntities(), std::size_t(0));
+  }
+
+  void coarsePictureDrawsTheSameLines() {
+    // A wave of 20000 vertices a tenth of a pixel apart, and a sparse zigzag.
+    render::Path wave;
+    for (int i = 0; i < 20000; ++i)
+      wave.points.push_back({i * 0.01, 50 + 30 * std::sin(i * 0.002)});
+    wave.colour = {255, 0, 0};
+    render::Path zigzag;
+    for (int i = 0; i < 20; ++i) zigzag.points.push_back({i * 10.0, i % 2 == 0 ? 10.0 : 90.0});
+    render::Picture picture;
+    picture.items = {wave, zigzag};
+    app::ViewTransform view{{100, 50}, 1.0, QSize(220, 120)};
+    const int band = app::scaleBand(view.pixelSize());
+    QCOMPARE(band, 0);
+    QCOMPARE(app::scaleBand(0.3), -2);
+    const app::CoarsePicture coarse = app::coarsen(picture, band);
+    QVERIFY(coarse.fits(band));
+    QVERIFY(!coarse.fits(band + 1));
+    QVERIFY2(coarse.xy.size() / 2 < 2000, "the dense wave keeps too many vertices");
+    // The zigzag's 20 corners all stay.
+    QCOMPARE(coarse.starts[2] - coarse.starts[1], std::uint32_t(20));
+
+    auto paint = [&](const app::CoarsePicture* c) {
+      QImage image(view.size, QImage::Format_RGB32);
+      image.fill(Qt::black);
+      QPainter painter(&image);
+      app::PaintStyle style;
+      style.raster = &image;
+      app::paintPicture(painter, picture, view, style, c);
+      return image;
+    };
+    const QImage exact = paint(nullptr), coarser = paint(&coarse);
+    QCOMPARE(strayPixels(exact, coarser, qRgb(0, 0, 0)), 0);
+    QCOMPARE(strayPixels(coarser, exact, qRgb(0, 0, 0)), 0);
+
+    // Nothing to gain from a sparse path, and no float is fine enough for millimetres
+    // 3000 km from the first vertex: both stay with the exact picture.
+    render::Picture sparse;
+    sparse.items = {zigzag};
+    QVERIFY(!app::coarsen(sparse, band).fits(band));
+    render::Picture far = picture;
+    std::get<render::Path>(far.items[0]).points.push_back({3e6, 0});
+    QVERIFY(!app::coarsen(far, -10).fits(-10));
+  }
+
+  void entityBelowAPixelIsADot() {
+    cad::Database db;
+    auto circle = std::make_unique<cad::Circle>();
+    circle->setOcsCentre({10, 10, 0});
+    circle->setRadius(0.01);
+    circle->setColour(3);
+    db.appendToModelSpace(std::move(circle));
+    // An open polyline whose vertices all fall into one pixel.
+    auto tiny = std::make_unique<cad::LwPolyline>();
+    tiny->setVertices({{{30.1, 10.1}, 0, 0, 0}, {{30.2, 10.2}, 0, 0, 0}, {{30.3, 10.1}, 0, 0, 0}});
+    tiny->setColour(1);
+    db.appendToModelSpace(std::move(tiny));
+    app::DrawingView view(db, nullptr);
+    view.resize(400, 300);
+    QVERIFY(view.setView({20, 10}, 400, 300));
+    view.regen();
+    const QImage& image = view.cachedImage();
+    const QRgb background = image.pixel(0, 0);
+    auto setAround = [&](geom::Point2d p, QRgb* colour) {
+      int n = 0;
+      const QPoint c = view.view().toScreen(p).toPoint();
+      for (int y = c.y() - 3; y <= c.y() + 3; ++y) {
+        for (int x = c.x() - 3; x <= c.x() + 3; ++x) {
+          if (image.pixel(x, y) == background) continue;
+          ++n;
+          *colour = image.pixel(x, y);
+        }
+      }
+      return n;
+    };
+    QRgb colour = 0;
+    QCOMPARE(setAround({10, 10}, &colour), 1);
+    QVERIFY(qGreen(colour) > 200 && qRed(colour) < 60);
+    QCOMPARE(setAround({30.2, 10.15}, &colour), 1);
+    QVERIFY(qRed(colour) > 200 && qGreen(colour) < 60);
+  }
+
+  void redrawOnSeveralThreadsEqualsOnePass() {
+    // Enough vertices for the view to share them out between threads: polylines of
+    // alternating colours that cross one another, so that the order of drawing shows, and
+    // texts among them.
+    cad::Database db;
+    // Vertices some pixels apart, so that the view has no coarser copy to use.
+    for (int k = 0; k < 1300; ++k) {
+      auto p = std::make_unique<cad::LwPolyline>();
+      std::vector<cad::LwVertex> vertices;
+      for (int i = 0; i < 400; ++i) {
+        const double t = i * 2.5;
+        vertices.push_back({{t, 300 + 250 * std::sin(t / 60 + k * 0.037)}, 0, 0, 0});
+      }
+      p->setVertices(vertices);
+      p->setColour(k % 2 == 0 ? 1 : 5);
+      db.appendToModelSpace(std::move(p));
+      if (k % 100 == 0) {
+        auto text = std::make_unique<cad::Text>();
+        text->setValue("剖面 " + std::to_string(k));
+        text->setPosition({k * 0.7, 300, 0});
+        text->setHeight(12);
+        text->setColour(2);
+        db.appendToModelSpace(std::move(text));
+      }
+    }
+    app::DrawingView view(db, nullptr);
+    view.resize(1000, 600);
+    view.zoomExtents();
+    view.regen();
+    const QImage& layered = view.cachedImage();
+    if (std::thread::hardware_concurrency() > 1) QVERIFY(view.paintedLayers() > 1);
+
+    QImage single(layered.size(), QImage::Format_RGB32);
+    single.fill(layered.pixel(0, 0));
+    QPainter painter(&single);
+    app::PaintStyle style;
+    style.raster = &single;
+    db.forEachEntity(db.modelSpaceId(), [&](const cad::Entity& e) {
+      const geom::Extents2d box = db.extentsOf(e.id()).xy();
+      const double size = std::max(box.width(), box.height());
+      app::paintPicture(painter, render::RenderEntity(db, e, size / 2000), view.view(), style);
+      return true;
+    });
+    painter.end();
+    int differing = 0;
+    for (int y = 0; y < single.height(); ++y) {
+      for (int x = 0; x < single.width(); ++x) {
+        const QRgb a = single.pixel(x, y), b = layered.pixel(x, y);
+        // Text edges are blended once more when a layer is laid over: a unit of rounding.
+        if (std::abs(qRed(a) - qRed(b)) > 2 || std::abs(qGreen(a) - qGreen(b)) > 2 ||
+            std::abs(qBlue(a) - qBlue(b)) > 2) {
+          ++differing;
+        }
+      }
+    }
+    QCOMPARE(differing, 0);
   }
 
   void commandLineKeepsHistoryAndCancels() {
@@ -202,6 +365,110 @@ class AppTest : public QObject {
                 set, "Drag: ", [](const geom::Point3d&, geom::Matrix3d&) { return Status::Normal; })
             .status,
         Status::Cancel);
+  }
+
+  void keywordsAtPromptsAnswerAsOverTheHeadlessHost() {
+    Fixture f;
+    host::Editor& editor = f.window.host().editor();
+    QCOMPARE(editor.setKeywords(0, "Extents Window"), Status::Normal);
+    soon([&] { f.window.commandLine().enter(QStringLiteral("wIN")); });
+    QCOMPARE(editor.getPoint("[Extents/Window]: ").status, Status::Keyword);
+    QCOMPARE(editor.keyword(), std::string("Window"));
+    // A point still answers, a word that is no keyword is asked again, and the keywords
+    // hold for one request only.
+    editor.setKeywords(host::kInputNoNull, "Extents");
+    soon([&] {
+      f.window.commandLine().enter(QString());
+      f.window.commandLine().enter(QStringLiteral("nonsense"));
+      f.window.commandLine().enter(QStringLiteral("7,8"));
+    });
+    host::PointResult p = editor.getPoint("Point: ");
+    QCOMPARE(p.status, Status::Normal);
+    QCOMPARE(p.point, (geom::Point3d{7, 8, 0}));
+    QCOMPARE(editor.keyword(), std::string());
+    QVERIFY(f.window.commandLine().transcript().contains(
+        QStringLiteral("A point or an option keyword is required.")));
+    soon([&] { f.window.commandLine().enter(QStringLiteral("e")); });
+    QCOMPARE(editor.getString("Name: ").value, std::string("e"));
+    // A pick, a number (asked again while the flags refuse it) and a drag take them too.
+    editor.setKeywords(0, "Undo");
+    soon([&] { f.window.commandLine().enter(QStringLiteral("u")); });
+    QCOMPARE(editor.pickEntity("Select: ").status, Status::Keyword);
+    editor.setKeywords(host::kInputNoZero | host::kInputNoNegative, "Default");
+    // One line each time the number is asked.
+    soon([&] {
+      f.window.commandLine().enter(QStringLiteral("0"));
+      soon([&] {
+        f.window.commandLine().enter(QStringLiteral("-1"));
+        soon([&] { f.window.commandLine().enter(QStringLiteral("d")); });
+      });
+    });
+    QCOMPARE(editor.getReal("Height: ").status, Status::Keyword);
+    QCOMPARE(editor.keyword(), std::string("Default"));
+    QVERIFY(f.window.commandLine().transcript().contains(QStringLiteral("Value must be nonzero.")));
+    QVERIFY(
+        f.window.commandLine().transcript().contains(QStringLiteral("Value must be positive.")));
+    host::SelectionSet set;
+    set.add(f.line);
+    editor.setKeywords(0, "Base");
+    soon([&] { f.window.commandLine().enter(QStringLiteral("B")); });
+    QCOMPARE(
+        editor
+            .dragSelectionSet(
+                set, "Drag: ", [](const geom::Point3d&, geom::Matrix3d&) { return Status::Normal; })
+            .status,
+        Status::Keyword);
+    QCOMPARE(editor.setKeywords(0, "Ex/Wi"), Status::InvalidInput);
+  }
+
+  void zoomTakesItsOptionsAsKeywordsOrACorner() {
+    Fixture f;
+    // The window's corners, typed after the option.
+    f.window.host().qtEditor().queueInput({"w", "10,-5", "30,5"});
+    f.window.runCommand("ZOOM");
+    QVERIFY(std::abs(f.view().view().centre.x - 20) < 1e-9);
+    QVERIFY(std::abs(f.view().view().width() - 20) < 1e-6 ||
+            std::abs(f.view().view().height() - 10) < 1e-6);
+    // A corner right away.
+    f.window.host().qtEditor().queueInput({"40,-1", "60,1"});
+    f.window.runCommand("ZOOM");
+    QVERIFY(std::abs(f.view().view().centre.x - 50) < 1e-9);
+    // The extents, whole word or abbreviation in any case.
+    f.window.host().qtEditor().queueInput({"EXTENTS"});
+    f.window.runCommand("ZOOM");
+    QVERIFY(std::abs(f.view().view().centre.x - 50) < 1e-9);
+    QVERIFY(f.view().view().width() > 100);
+    QVERIFY(!f.window.commandLine().transcript().contains(QStringLiteral("required")));
+  }
+
+  void servicesFindSupportFilesBesideTheAppAndOpenOnlyWebPages() {
+    QTemporaryDir support;
+    QFile lin(support.filePath("support.lin"));
+    QVERIFY(lin.open(QIODevice::WriteOnly));
+    lin.close();
+    app::AppOptions options = testOptions();
+    options.supportFolders = {support.path().toStdString()};
+    MainWindow window(options);
+    window.host().documents().newDocument();
+    host::HostServices& services = window.host().services();
+    auto found = services.findFile("support.lin");
+    QVERIFY(found.ok());
+    QCOMPARE(QString::fromStdString(found.value), QFileInfo(lin).absoluteFilePath());
+    QVERIFY(!services.findFile("nothing-of-the-kind.lin").ok());
+    // The application's own folder comes first (the tests' program lies in it).
+    const QString self = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    QVERIFY(services.findFile(self.toStdString()).ok());
+
+    // A plug-in's menu item "_browser URL": a web page is named (a script run opens none),
+    // anything else is refused.
+    window.host().qtEditor().queueInput({"https://example.org/"});
+    window.runCommand("_BROWSER");
+    QVERIFY(window.commandLine().transcript().contains(
+        QStringLiteral("Web page (not opened in a script run): https://example.org/")));
+    window.host().qtEditor().queueInput({"file:///etc/passwd"});
+    window.runCommand("BROWSER");
+    QVERIFY(window.commandLine().transcript().contains(
+        QStringLiteral("file:///etc/passwd is no web address (http or https).")));
   }
 
   void everyCommandIsOneUndoStep() {

@@ -7,6 +7,7 @@
 #include "platform/cad/simple_entities.h"
 #include "platform/cad/table_records.h"
 #include "platform/host/display.h"
+#include "platform/host/keywords.h"
 
 namespace host {
 namespace {
@@ -117,6 +118,99 @@ TEST_F(EditorTest, GetPointWithOptionsCancelAndNothing) {
   EXPECT_EQ(editor().setInputOptions(-1), Status::InvalidInput);
   editor().resetInputOptions();
   EXPECT_EQ(editor().getPoint("").status, Status::Cancel);
+}
+
+TEST(KeywordList, CapitalsAbbreviateAndTheWholeWordOrItsStartAlsoMatch) {
+  auto list = KeywordList::parse("  Extents LType eXit ALL none");
+  ASSERT_TRUE(list);
+  EXPECT_EQ(list->words(), (std::vector<std::string>{"Extents", "LType", "eXit", "ALL", "none"}));
+  auto match = [&](const char* typed) { return list->match(typed).value_or("-"); };
+  EXPECT_EQ(match("e"), "Extents");
+  EXPECT_EQ(match(" EXT "), "Extents");
+  EXPECT_EQ(match("extents"), "Extents");
+  EXPECT_EQ(match("extentsx"), "-");
+  EXPECT_EQ(match("lt"), "LType");
+  EXPECT_EQ(match("lTyp"), "LType");
+  EXPECT_EQ(match("l"), "-");  // shorter than the abbreviation
+  EXPECT_EQ(match("x"), "eXit");
+  EXPECT_EQ(match("EXIT"), "eXit");
+  EXPECT_EQ(match("ex"), "Extents");  // no start of "eXit" without its capital X first
+  EXPECT_EQ(match("all"), "ALL");
+  EXPECT_EQ(match("a"), "-");  // all capitals: the whole word
+  EXPECT_EQ(match("NONE"), "none");
+  EXPECT_EQ(match("n"), "-");
+  EXPECT_EQ(match(""), "-");
+  // Words that are no keywords, a word twice, one abbreviation twice.
+  EXPECT_FALSE(KeywordList::parse("Extents/Window"));
+  EXPECT_FALSE(KeywordList::parse("范围"));
+  EXPECT_FALSE(KeywordList::parse("Window window"));
+  EXPECT_FALSE(KeywordList::parse("Extents Exit"));
+  EXPECT_TRUE(KeywordList::parse("")->empty());
+}
+
+TEST_F(EditorTest, KeywordsAnswerEveryKindOfRequestForOneRequestOnly) {
+  ASSERT_EQ(editor().setKeywords(0, "Extents Window"), Status::Normal);
+  script().push(ScriptAnswer::typed("w"));
+  EXPECT_EQ(editor().getPoint("[Extents/Window]: ").status, Status::Keyword);
+  EXPECT_EQ(editor().keyword(), "Window");
+  // The next request has no keywords: the word answers nothing it asks for.
+  script().push(ScriptAnswer::typed("w"));
+  EXPECT_EQ(editor().getPoint("").status, Status::Error);
+  EXPECT_EQ(editor().keyword(), "");
+  // With keywords set, a point typed or clicked still answers as a point.
+  editor().setKeywords(0, "Extents");
+  script().push(ScriptAnswer::typed("3, 4"));
+  PointResult p = editor().getPoint("");
+  EXPECT_EQ(p.status, Status::Normal);
+  EXPECT_EQ(p.point, (geom::Point3d{3, 4, 0}));
+
+  editor().setKeywords(0, "Undo");
+  script().push(ScriptAnswer::typed("U"));
+  EXPECT_EQ(editor().pickEntity("").status, Status::Keyword);
+  editor().setKeywords(0, "Default");
+  script().push(ScriptAnswer::typed("default"));
+  EXPECT_EQ(editor().getReal("").status, Status::Keyword);
+  editor().setKeywords(0, "Yes No");
+  script().push(ScriptAnswer::typed("n"));
+  StringResult s = editor().getString("");
+  EXPECT_EQ(s.status, Status::Keyword);
+  EXPECT_EQ(s.value, "No");
+  SelectionSet set;
+  set.add(line);
+  editor().setKeywords(0, "Base");
+  script().push(ScriptAnswer::typed("b"));
+  auto follow = [](const geom::Point3d&, geom::Matrix3d&) { return Status::Normal; };
+  EXPECT_EQ(editor().dragSelectionSet(set, "", follow).status, Status::Keyword);
+  EXPECT_EQ(editor().keyword(), "Base");
+
+  // resetInputOptions clears keywords as it clears flags; a bad list sets nothing.
+  editor().setKeywords(kInputNoNull, "Extents");
+  editor().resetInputOptions();
+  script().push(ScriptAnswer::typed("e"));
+  EXPECT_EQ(editor().getString("").value, "e");
+  EXPECT_EQ(editor().setKeywords(0, "Exit Extents"), Status::InvalidInput);
+  EXPECT_EQ(editor().setKeywords(-1, "Extents"), Status::InvalidInput);
+  script().push(ScriptAnswer::typed("e"));
+  EXPECT_EQ(editor().getString("").status, Status::Normal);
+}
+
+TEST_F(EditorTest, KeywordsWithFlagsRefuseEnterAndNumbersOutOfRange) {
+  editor().setKeywords(kInputNoNull | kInputNoZero | kInputNoNegative, "Default");
+  script().push(ScriptAnswer::nothing());
+  script().push(ScriptAnswer::number(0));
+  script().push(ScriptAnswer::typed("-2"));
+  script().push(ScriptAnswer::typed("2.5"));
+  RealResult r = editor().getReal("Height: ");
+  EXPECT_EQ(r.status, Status::Normal);
+  EXPECT_EQ(r.value, 2.5);
+  const std::string said = take();
+  EXPECT_NE(said.find("An input is required."), std::string::npos) << said;
+  EXPECT_NE(said.find("Value must be nonzero."), std::string::npos);
+  EXPECT_NE(said.find("Value must be positive."), std::string::npos);
+  EXPECT_TRUE(script().empty());
+  // Without the flags the same answers are taken as they come.
+  script().push(ScriptAnswer::number(0));
+  EXPECT_EQ(editor().getReal("").value, 0.0);
 }
 
 TEST_F(EditorTest, CrossingPolygonAndWindowSelection) {

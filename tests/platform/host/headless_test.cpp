@@ -14,7 +14,7 @@ using HeadlessTest = testing::HostTest;
 
 TEST(Script, TextFormRoundTripsAndBadLinesAreRefusedWhole) {
   for (const char* text : {"pick 1A", "pick-at 1.5,-2,0", "point 3,4,5", "cancel", "none",
-                           "drag 10,20,0", "drag-cancel", "button yes"}) {
+                           "drag 10,20,0", "drag-cancel", "button yes", "text Window"}) {
     auto a = headless::parseScriptAnswer(text);
     ASSERT_TRUE(a) << text;
     auto again = headless::parseScriptAnswer(headless::describe(*a));
@@ -22,9 +22,10 @@ TEST(Script, TextFormRoundTripsAndBadLinesAreRefusedWhole) {
     EXPECT_EQ(headless::describe(*again), headless::describe(*a));
   }
   EXPECT_EQ(headless::parseScriptAnswer("  POINT 1 , 2 ")->point, (geom::Point3d{1, 2, 0}));
+  EXPECT_EQ(headless::parseScriptAnswer("text  a b ")->text, "a b");
   for (const char* bad :
        {"", "pick", "pick 0", "pick xyz", "point 1", "point 1,2,3,4", "point 1,nan", "point 1,inf",
-        "drag 1,", "button maybe", "cancel now", "jump 1,2"}) {
+        "drag 1,", "button maybe", "cancel now", "jump 1,2", "text", "text  "}) {
     EXPECT_FALSE(headless::parseScriptAnswer(bad)) << bad;
   }
   headless::InputScript script;

@@ -170,6 +170,50 @@ TEST_F(ModuleTest, AModuleThatThrowsWhileInitialisingIsNotKept) {
   EXPECT_EQ(host().modules().loadModule(module("current")).status, Status::Normal);
 }
 
+TEST_F(ModuleTest, AModuleThatFailsAfterAddingCommandsAndMenuItemsLeavesNoneOfThem) {
+  // A popup of the host's with an item of its own, which the module adds to.
+  PopupMenus& popups = host().menus().menuGroups().item(0).value->menus();
+  PopupMenu* host_popup = popups.add("Korvane软件").value;
+  ASSERT_NE(host_popup, nullptr);
+  ASSERT_EQ(host_popup->addMenuItem(0, "&Own", "own\n"), Status::Normal);
+  const int barCount = host().menus().menuBar().count();
+  const std::size_t commandCount = host().commands().commands().size();
+
+  mode("throw-late");
+  ModuleResult r = host().modules().loadModule(module("current"));
+  EXPECT_EQ(r.status, Status::Error);
+  EXPECT_NE(take().find("failed on module message 1: licence expired"), std::string::npos);
+  EXPECT_TRUE(host().modules().modules().empty());
+  // Its commands went with it (running one would call into the unloaded library) ...
+  EXPECT_FALSE(host().commands().hasCommand("ktest"));
+  EXPECT_FALSE(host().commands().hasCommand("ktestthrow"));
+  EXPECT_EQ(host().typeCommand("ktest"), Status::NotFound);
+  EXPECT_EQ(host().commands().commands().size(), commandCount);
+  // ... and so did its menu items; the host's own item stays.
+  EXPECT_EQ(testing::labelsOf(*host_popup), (Lines{"&Own"}));
+  EXPECT_EQ(host().menus().menuBar().count(), barCount);
+
+  // Loaded again without the fault, it adds everything anew.
+  mode("");
+  take();
+  EXPECT_EQ(host().modules().loadModule(module("current")).status, Status::Normal);
+  EXPECT_EQ(host().typeCommand("ktest"), Status::Normal);
+  EXPECT_EQ(testing::labelsOf(*host_popup),
+            (Lines{"&Own", "-", "&KKestra切剖面", "-", "访问主页"}));
+}
+
+TEST_F(ModuleTest, AModuleOfItsOwnPopupThatFailsLeavesNoPopupOnTheMenuBar) {
+  const int barCount = host().menus().menuBar().count();
+  mode("throw-late");
+  EXPECT_EQ(host().modules().loadModule(module("current")).status, Status::Error);
+  EXPECT_EQ(host().menus().menuBar().count(), barCount);
+  Result<PopupMenu*> popup = host().menus().menuGroups().item(0).value->menus().item("Korvane软件");
+  if (popup.ok()) {
+    EXPECT_EQ(popup.value->count(), 0);
+    EXPECT_FALSE(popup.value->onMenuBar());
+  }
+}
+
 TEST_F(ModuleTest, ALockedModuleStaysAndARefusingOneToo) {
   mode("locked");
   ModuleId id = load("current");

@@ -28,19 +28,38 @@ Status HeadlessEditor::setInputOptions(int flags) {
   return Status::Normal;
 }
 
+Status HeadlessEditor::setKeywords(int flags, std::string_view keywords) {
+  auto list = KeywordList::parse(keywords);
+  if (flags < 0 || !list) return Status::InvalidInput;
+  flags_ = flags;
+  keywords_ = std::move(*list);
+  return Status::Normal;
+}
+
 std::optional<ScriptAnswer> HeadlessEditor::nextAnswer(std::string_view prompt) {
   commandLine_.print(prompt);
-  int flags = flags_;
+  activeFlags_ = flags_;
+  const KeywordList keywords = std::move(keywords_);
   flags_ = 0;  // options hold for one request only
+  keywords_ = {};
+  keyword_.clear();
   while (true) {
     auto answer = script_.next();
-    if (answer && answer->kind == Kind::Nothing && (flags & kInputNoNull) != 0) {
+    if (answer && answer->kind == Kind::Nothing && (activeFlags_ & kInputNoNull) != 0) {
       commandLine_.print("\nAn input is required.\n");
       commandLine_.print(prompt);
       continue;
     }
+    if (answer && answer->kind == Kind::Text) {
+      if (auto k = keywords.match(answer->text)) keyword_ = *k;
+    }
     return answer;
   }
+}
+
+std::optional<ScriptAnswer> HeadlessEditor::typedPoint(const ScriptAnswer& answer) {
+  if (answer.kind != Kind::Text) return std::nullopt;
+  return parseScriptAnswer("point " + answer.text);
 }
 
 void HeadlessEditor::mismatch(const ScriptAnswer& answer, std::string_view request) {
@@ -61,6 +80,8 @@ PickResult HeadlessEditor::pickEntity(std::string_view prompt) {
   if (db == nullptr) return {Status::Error, {}, {}};
   auto answer = nextAnswer(prompt);
   if (!answer || answer->kind == Kind::Cancel) return {Status::Cancel, {}, {}};
+  if (!keyword_.empty()) return {Status::Keyword, {}, {}};
+  if (auto p = typedPoint(*answer)) answer = ScriptAnswer::pickAt(p->point);
   switch (answer->kind) {
     case Kind::Nothing:
       return {Status::None, {}, {}};
@@ -96,6 +117,8 @@ PickResult HeadlessEditor::pickEntity(std::string_view prompt) {
 PointResult HeadlessEditor::getPoint(std::string_view prompt, std::optional<geom::Point3d>) {
   auto answer = nextAnswer(prompt);
   if (!answer || answer->kind == Kind::Cancel) return {Status::Cancel, {}};
+  if (!keyword_.empty()) return {Status::Keyword, {}};
+  if (auto p = typedPoint(*answer)) answer = p;
   switch (answer->kind) {
     case Kind::Nothing:
       return {Status::None, {}};
@@ -110,15 +133,46 @@ PointResult HeadlessEditor::getPoint(std::string_view prompt, std::optional<geom
 
 RealResult HeadlessEditor::getReal(std::string_view prompt) {
   auto answer = nextAnswer(prompt);
-  if (!answer || answer->kind == Kind::Cancel) return {Status::Cancel, 0};
-  switch (answer->kind) {
-    case Kind::Nothing:
-      return {Status::None, 0};
-    case Kind::Number:
-      return {Status::Normal, answer->point.x};
-    default:
+  while (true) {
+    if (!answer || answer->kind == Kind::Cancel) return {Status::Cancel, 0};
+    if (!keyword_.empty()) return {Status::Keyword, 0};
+    if (answer->kind == Kind::Text) {
+      if (auto n = parseScriptAnswer("number " + answer->text)) answer = n;
+    }
+    if (answer->kind == Kind::Nothing) return {Status::None, 0};
+    if (answer->kind != Kind::Number) {
       mismatch(*answer, "a number");
       return {Status::Error, 0};
+    }
+    const double v = answer->point.x;
+    const char* refused = nullptr;
+    if (v == 0 && (activeFlags_ & kInputNoZero) != 0) refused = "\nValue must be nonzero.\n";
+    if (v < 0 && (activeFlags_ & kInputNoNegative) != 0) refused = "\nValue must be positive.\n";
+    if (refused == nullptr) return {Status::Normal, v};
+    // Asked again, under the same options.
+    commandLine_.print(refused);
+    commandLine_.print(prompt);
+    answer = script_.next();
+    while (answer && answer->kind == Kind::Nothing && (activeFlags_ & kInputNoNull) != 0) {
+      commandLine_.print("\nAn input is required.\n");
+      commandLine_.print(prompt);
+      answer = script_.next();
+    }
+  }
+}
+
+StringResult HeadlessEditor::getString(std::string_view prompt) {
+  auto answer = nextAnswer(prompt);
+  if (!answer || answer->kind == Kind::Cancel) return {Status::Cancel, {}};
+  if (!keyword_.empty()) return {Status::Keyword, keyword_};
+  switch (answer->kind) {
+    case Kind::Nothing:
+      return {Status::None, {}};
+    case Kind::Text:
+      return {Status::Normal, answer->text};
+    default:
+      mismatch(*answer, "a text");
+      return {Status::Error, {}};
   }
 }
 
@@ -150,6 +204,8 @@ DragResult HeadlessEditor::dragSelectionSet(const SelectionSet& set, std::string
   if (!answer || answer->kind == Kind::Cancel || answer->kind == Kind::DragCancel) {
     return {Status::Cancel, {}, {}};
   }
+  if (!keyword_.empty()) return {Status::Keyword, {}, {}};
+  if (auto p = typedPoint(*answer)) answer = p;
   switch (answer->kind) {
     case Kind::Nothing:
       return {Status::None, {}, {}};

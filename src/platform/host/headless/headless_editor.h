@@ -7,6 +7,7 @@
 #include "platform/host/editor.h"
 #include "platform/host/headless/headless_display.h"
 #include "platform/host/headless/input_script.h"
+#include "platform/host/keywords.h"
 #include "platform/host/system_variables.h"
 
 namespace cad {
@@ -23,8 +24,14 @@ class HeadlessEditor final : public Editor {
   PickResult pickEntity(std::string_view prompt) override;
   PointResult getPoint(std::string_view prompt, std::optional<geom::Point3d> basePoint) override;
   RealResult getReal(std::string_view prompt) override;
+  StringResult getString(std::string_view prompt) override;
   Status setInputOptions(int flags) override;
-  void resetInputOptions() override { flags_ = 0; }
+  Status setKeywords(int flags, std::string_view keywords) override;
+  void resetInputOptions() override {
+    flags_ = 0;
+    keywords_ = {};
+  }
+  std::string keyword() const override { return keyword_; }
   Status selectCrossingPolygon(std::span<const geom::Point2d> corners, SelectionSet& out) override;
   Status selectWindow(geom::Point2d corner1, geom::Point2d corner2, SelectionSet& out) override;
   Status transformSelectionSet(const SelectionSet& set, const geom::Matrix3d& transform) override;
@@ -39,8 +46,11 @@ class HeadlessEditor final : public Editor {
  private:
   cad::Database* database() const;
   // The next answer; nullopt when the script is exhausted (taken as Escape). Enter is
-  // asked again while the options forbid it.
+  // asked again while the options forbid it. A typed line that is one of the request's
+  // keywords comes back as Text and sets keyword_; every other answer clears it.
   std::optional<ScriptAnswer> nextAnswer(std::string_view prompt);
+  // A typed line read as the point it spells ("x,y" or "x,y,z").
+  static std::optional<ScriptAnswer> typedPoint(const ScriptAnswer& answer);
   void mismatch(const ScriptAnswer& answer, std::string_view request);
 
   InputScript& script_;
@@ -49,6 +59,9 @@ class HeadlessEditor final : public Editor {
   const HeadlessDisplay& display_;
   const SystemVariables& variables_;
   int flags_ = 0;
+  KeywordList keywords_;
+  int activeFlags_ = 0;  // of the request being answered
+  std::string keyword_;
 };
 
 }  // namespace host::headless

@@ -93,6 +93,8 @@ std::string describe(const ScriptAnswer& a) {
       std::snprintf(buf, sizeof buf, "number %.17g", a.point.x);
       return buf;
     }
+    case K::Text:
+      return "text " + a.text;
     case K::Button: {
       static constexpr const char* names[] = {"ok", "cancel", "yes", "no", "retry"};
       return std::string("button ") + names[static_cast<int>(a.button)];
@@ -120,6 +122,8 @@ std::optional<ScriptAnswer> parseScriptAnswer(std::string_view text) {
     if (auto p = point(rest)) return ScriptAnswer::dragTo(*p);
   } else if (word == "NUMBER") {
     if (auto v = number(rest)) return ScriptAnswer::number(*v);
+  } else if (word == "TEXT") {
+    if (!rest.empty()) return ScriptAnswer::typed(std::string(rest));
   } else if (word == "BUTTON") {
     if (auto b = button(rest)) return ScriptAnswer::press(*b);
   }

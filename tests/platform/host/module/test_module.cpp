@@ -3,7 +3,8 @@
 // order of events from the transcript. The host system variable "KTESTMODE" changes its
 // behaviour: "fail" (initialisation fails), "locked" (never unlocks itself), "single" (not
 // MDI-aware), "refuse-unload" (answers the unload message with an error), "throw-init"
-// (initialisation throws). Its command "ktestthrow" always throws: a std::exception, or an
+// (initialisation throws), "throw-late" (initialisation throws after adding its commands
+// and menu items). Its command "ktestthrow" always throws: a std::exception, or an
 // int in the mode "throw-other".
 //
 // KTEST_EDITION: 0 current edition, 1 legacy edition, 2 legacy edition of an interface
@@ -107,6 +108,7 @@ int initialise() {
   host::testing::addPopupMenuItem(g_host->menus(), "Korvane软件", "访问主页",
                                   "_browser https://example.org/ ", &trace);
   say("menu " + trace);
+  if (mode() == "throw-late") throw std::runtime_error("licence expired");
   g_host->commandLine().print("\n命令:请输入命令ktest启动测试模块\n ");
   return host::kModuleReplyOk;
 }
