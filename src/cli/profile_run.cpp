@@ -65,9 +65,9 @@ ProfileOutcome DrawAndPicture(Session& session, ruvo::CDocData& doc, const Profi
   view.window = window;
   render::SvgOptions svg;
   svg.window = window;
-  const render::Picture picture = render::RenderModelSpace(db, view);
+  const render::Picture picture = render::renderModelSpace(db, view);
   std::string why;
-  const auto document = render::WriteSvg(picture, svg, why);
+  const auto document = render::writeSvg(picture, svg, why);
   if (!document) {
     out.error = req.svg + ": " + why;
   } else if (!win::writeFileAtomically(req.svg, *document)) {

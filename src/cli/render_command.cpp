@@ -41,14 +41,14 @@ int Execute(const RenderArgs& a) {
   const auto db = dxf::readDrawing(a.drawing, read);
   if (!db) return Refused(kCommand, a.drawing + ": " + read.message);
   render::RenderReport report;
-  const render::Picture picture = render::RenderModelSpace(*db, options, &report);
+  const render::Picture picture = render::renderModelSpace(*db, options, &report);
   const bool pdf = a.out.size() > 4 && cad::foldName(a.out.substr(a.out.size() - 4)) == ".PDF";
   if (pdf) {
     if (const int status = WriteRenderPdf(*db, picture, options.window, a.out); status != 0)
       return status;
   } else {
     std::string why;
-    const auto document = render::WriteSvg(picture, svg, why);
+    const auto document = render::writeSvg(picture, svg, why);
     if (!document) return Refused(kCommand, a.out + ": " + why);
     if (!win::writeFileAtomically(a.out, *document, &why)) {
       return Refused(kCommand, a.out + ": " + why);

@@ -13,12 +13,12 @@ int WriteRenderPdf(const cad::Database& db, const render::Picture& picture,
   std::vector<render::PdfPage> pages;
   const char* what = "the window";
   if (window) {
-    pages.push_back(render::PageForWindow(*window));
+    pages.push_back(render::pageForWindow(*window));
   } else {
-    pages = render::FramePages(db);
+    pages = render::framePages(db);
     what = "paper frames";
     if (pages.empty()) {
-      pages.push_back(render::PageForWindow(picture.extents()));
+      pages.push_back(render::pageForWindow(picture.extents()));
       what = "the extents";
     }
   }
@@ -34,7 +34,7 @@ int WriteRenderPdf(const cad::Database& db, const render::Picture& picture,
   }
   render::PdfOptions options;
   options.title = std::filesystem::path(out).stem().string();
-  const std::string bytes = render::WritePdf(picture, pages, options);
+  const std::string bytes = render::writePdf(picture, pages, options);
   if (bytes.empty() || !win::writeFileAtomically(out, bytes)) {
     std::fprintf(stderr, "ruvo render: cannot write %s\n", out.c_str());
     return 1;

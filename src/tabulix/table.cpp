@@ -26,7 +26,7 @@ bool isVertexNote(const std::string& note) {
   return note == "起点" || note == "终点" || note == "拐点";
 }
 
-double azimuth(const TabulixPoint& from, const TabulixPoint& to) {
+double Azimuth(const TabulixPoint& from, const TabulixPoint& to) {
   const double dx = to.ptPos.x - from.ptPos.x;
   const double dy = to.ptPos.y - from.ptPos.y;
   if (std::fabs(dy) < 1e-5) return dx > 0 ? 90 : 270;
@@ -34,12 +34,12 @@ double azimuth(const TabulixPoint& from, const TabulixPoint& to) {
   return (dx > 0 ? 90 : 270) - std::atan(dy / dx) * 180 / 3.1415926;
 }
 
-double distanceFromStart(const TabulixPoint& p, const TableView& view,
+double DistanceFromStart(const TabulixPoint& p, const TableView& view,
                          const std::vector<TabulixPoint>& points) {
   return view.reverse ? points.back().dDist - p.dDist : p.dDist;
 }
 
-bool skipped(const TabulixPoint& p, int mode) {
+bool Skipped(const TabulixPoint& p, int mode) {
   if (p.nType == PT_HIDDEN || p.bDelete == 1) return true;
   if (mode == 0 && p.nType == PT_KNEE) return true;
   if (mode == 2 && (p.nType == PT_CROSS || p.nType == PT_ADDED)) return true;
@@ -73,13 +73,13 @@ void ComputeAzimuths(std::vector<TabulixPoint>& points) {
   for (std::size_t k = 0; k < points.size(); ++k) {
     if (points[k].nType != PT_KNEE || points[k].bDelete != 0 || k == 0) continue;
     if (k == points.size() - 1) break;  // the last point is the end vertex in any case
-    points[previous].dAzimuth = azimuth(points[previous], points[k]);
-    points[k].dBackAzimuth = azimuth(points[k], points[previous]);
+    points[previous].dAzimuth = Azimuth(points[previous], points[k]);
+    points[k].dBackAzimuth = Azimuth(points[k], points[previous]);
     previous = k;
   }
   TabulixPoint& last = points.back();
-  points[previous].dAzimuth = azimuth(points[previous], last);
-  last.dBackAzimuth = azimuth(last, points[previous]);
+  points[previous].dAzimuth = Azimuth(points[previous], last);
+  last.dBackAzimuth = Azimuth(last, points[previous]);
   last.dAzimuth = last.dBackAzimuth;
   points.front().dBackAzimuth = points.front().dAzimuth;
 }
@@ -112,7 +112,7 @@ std::string CellText(const Table& sofar, int row, const TabulixPoint& p, int col
   if (field == "坐标X") return fixed(p.ptPos.x, d);
   if (field == "坐标Y") return fixed(p.ptPos.y, d);
   if (field == "高程Z") return fixed(p.dHigh, d3);
-  if (field == "与起点距离") return fixed(distanceFromStart(p, view, points), d3);
+  if (field == "与起点距离") return fixed(DistanceFromStart(p, view, points), d3);
   if (field == "与前点距离") {
     if (row == 0) return fixed(0.0, d3);
     // Subtracting the shown values above, not the exact ones, makes the column add up to
@@ -124,7 +124,7 @@ std::string CellText(const Table& sofar, int row, const TabulixPoint& p, int col
       shownAbove += ruvo::LeadingReal(
           sofar.rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(column)]);
     }
-    const double shownStart = ruvo::LeadingReal(fixed(distanceFromStart(p, view, points), d3));
+    const double shownStart = ruvo::LeadingReal(fixed(DistanceFromStart(p, view, points), d3));
     return fixed(shownStart - shownAbove, d3);
   }
   if (field == "注释") return isVertexNote(p.strNote) ? std::string() : p.strNote;
@@ -148,7 +148,7 @@ Table FillTable(const std::vector<TabulixPoint>& points, const TableView& view) 
   for (int j = 0; j < n; ++j) table.headers.push_back(view.titles[static_cast<std::size_t>(j)]);
   for (std::size_t i = 0; i < points.size(); ++i) {
     const TabulixPoint& p = points[view.reverse ? points.size() - 1 - i : i];
-    if (skipped(p, view.displayMode)) continue;
+    if (Skipped(p, view.displayMode)) continue;
     const int r = static_cast<int>(table.rows.size());
     table.rows.emplace_back();
     table.rows.back().push_back(std::to_string(r + 1));

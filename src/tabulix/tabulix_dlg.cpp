@@ -34,7 +34,7 @@ const char* const kHelpText =
     "    输入的代码只能是一位或两位的字母，使用时不区分大小写。\n"
     "    代码限定10组。";
 
-QPushButton* button(const char* text, QWidget* parent) {
+QPushButton* Button(const char* text, QWidget* parent) {
   auto* b = new QPushButton(QString::fromUtf8(text), parent);
   b->setAutoDefault(false);  // Enter belongs to no button in this window
   return b;
@@ -94,17 +94,17 @@ void CTabulixDlg::buildWindow() {
   help->addAction(QString::fromUtf8("关于 Tabulix(&A)..."), this, &CTabulixDlg::ShowAbout);
 
   auto* tools = new QGroupBox(QString::fromUtf8("数据导出工具"), this);
-  auto* open = button("打开数据文件", tools);
+  auto* open = Button("打开数据文件", tools);
   open->setObjectName(QStringLiteral("open"));
   renumber_box_ = new QCheckBox(QString::fromUtf8("重新编号"), tools);
   reverse_box_ = new QCheckBox(QString::fromUtf8("反向列表"), tools);
   decimals_ = new QSpinBox(tools);
-  auto* exportButton = button("数据导出", tools);
+  auto* exportButton = Button("数据导出", tools);
   exportButton->setObjectName(QStringLiteral("export"));
   columnCount_ = new QSpinBox(tools);
   displayMode_ = new QComboBox(tools);
   layers_ = new controls::CCheckComboBox(tools);
-  auto* filter = button("图层筛选", tools);
+  auto* filter = Button("图层筛选", tools);
   filter->setObjectName(QStringLiteral("filter"));
   // Out-of-range numbers may be typed; they are clamped, as the box always was.
   for (QSpinBox* box : {decimals_, columnCount_}) {
@@ -142,7 +142,7 @@ void CTabulixDlg::buildWindow() {
   codesLayout->addWidget(helpText);
   codeList_ = new controls::CListCtrlEdit(this);
   codeList_->setObjectName(QStringLiteral("codes"));
-  auto* apply = button("应 用", this);
+  auto* apply = Button("应 用", this);
   apply->setObjectName(QStringLiteral("apply"));
   auto* right = new QVBoxLayout;
   right->addWidget(codes);

@@ -61,10 +61,10 @@ class Commands {
     if (doc == nullptr) return print("\nNo drawing is open.\n");
     const auto name = fileName("PDF file to write: ", true, QStringLiteral("PDF (*.pdf)"));
     if (!name) return;
-    const render::Picture picture = render::RenderModelSpace(doc->database());
-    std::vector<render::PdfPage> pages = render::FramePages(doc->database());
-    if (pages.empty()) pages.push_back(render::PageForWindow(picture.extents()));
-    const std::string bytes = render::WritePdf(picture, pages);
+    const render::Picture picture = render::renderModelSpace(doc->database());
+    std::vector<render::PdfPage> pages = render::framePages(doc->database());
+    if (pages.empty()) pages.push_back(render::pageForWindow(picture.extents()));
+    const std::string bytes = render::writePdf(picture, pages);
     std::string why;
     if (bytes.empty() || !win::writeFileAtomically(name->toStdString(), bytes, &why)) {
       return print("\n" + name->toStdString() + ": cannot be written " + why + "\n");

@@ -158,7 +158,7 @@ DrawingView::Cached& DrawingView::cachedOf(const cad::Entity& e) {
     c.extent = db_.extentsOf(e.id()).xy();
     const geom::Extents2d& box = c.extent;
     const double size = box.empty() ? 1.0 : std::max(box.max.x - box.min.x, box.max.y - box.min.y);
-    c.picture = render::RenderEntity(db_, e, std::max(size, 1e-9) / 2000);
+    c.picture = render::renderEntity(db_, e, std::max(size, 1e-9) / 2000);
     c.coarse = CoarsePicture{};
     c.vertices = 0;
     for (const render::Primitive& item : c.picture.items) {
@@ -283,7 +283,7 @@ void DrawingView::paintOverlays(QPainter& p) {
     }
   }
   for (const OverlayVector& v : vectors_) {
-    QPen pen(screenColour(render::AciColour(v.colour), white_));
+    QPen pen(screenColour(render::aciColour(v.colour), white_));
     if (v.highlight) pen.setStyle(Qt::DashLine);
     p.setPen(pen);
     p.drawLine(view_.toScreen(v.from.xy()), view_.toScreen(v.to.xy()));

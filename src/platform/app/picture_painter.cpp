@@ -208,7 +208,7 @@ void paintLabel(QPainter& painter, const render::Label& label, const ViewTransfo
   if (capPixels < kSmallestTextPixels || label.text.empty()) return;
   // The text style's face, falling back to an installed CJK face (shared with the other
   // Qt back end, so that the screen and the PDF choose alike).
-  QFont font = render::LabelFont(label);
+  QFont font = render::labelFont(label);
   if (!style.fontFamily.isEmpty()) font.setFamily(style.fontFamily);
   font.setHintingPreference(QFont::PreferDefaultHinting);
   // Capital letters take about seven tenths of the em.

@@ -7,7 +7,7 @@ namespace render {
 
 namespace {
 
-Rgb FromHsv(double hueDegrees, double saturation, double value) {
+Rgb fromHsv(double hueDegrees, double saturation, double value) {
   const double c = value * saturation;
   const double hp = std::fmod(hueDegrees, 360.0) / 60.0;
   const double x = c * (1 - std::fabs(std::fmod(hp, 2.0) - 1));
@@ -32,7 +32,7 @@ Rgb FromHsv(double hueDegrees, double saturation, double value) {
 
 }  // namespace
 
-Rgb AciColour(int index) {
+Rgb aciColour(int index) {
   static constexpr std::array<Rgb, 10> kBasic = {{{0, 0, 0},
                                                   {255, 0, 0},
                                                   {255, 255, 0},
@@ -56,7 +56,7 @@ Rgb AciColour(int index) {
   static constexpr std::array<double, 5> kValue = {1.0, 0.8, 0.6, 0.5, 0.3};
   const double value = kValue[static_cast<std::size_t>(shade / 2)];
   const double saturation = shade % 2 == 0 ? 1.0 : 0.5;
-  return FromHsv(hue * 15.0, saturation, value);
+  return fromHsv(hue * 15.0, saturation, value);
 }
 
 }  // namespace render

@@ -6,6 +6,6 @@
 
 namespace render {
 
-Rgb AciColour(int index);
+Rgb aciColour(int index);
 
 }  // namespace render

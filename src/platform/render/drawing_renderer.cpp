@@ -87,10 +87,10 @@ class Renderer {
 void Renderer::Curve(const cad::Entity& e, const geom::Curve& c, const Context& ctx, double width) {
   const geom::Curve world = ctx.depth == 0 ? c : geom::transformed(c, ctx.m);
   Path path;
-  path.points = Tessellate(world, tolerance_);
+  path.points = tessellate(world, tolerance_);
   if (path.points.empty()) return;
   path.width = width * ctx.scale;
-  path.colour = AciColour(Colour(e, ctx));
+  path.colour = aciColour(Colour(e, ctx));
   path.dashes = Dashes(e, ctx);
   out_.items.push_back(std::move(path));
 }
@@ -118,7 +118,7 @@ void Renderer::Polyline(const cad::LwPolyline& p, const Context& ctx) {
   }
 }
 
-HAlign HorizontalOf(int mode) {
+HAlign horizontalOf(int mode) {
   switch (mode) {
     case cad::Text::kCentre:
     case cad::Text::kMiddle:
@@ -130,7 +130,7 @@ HAlign HorizontalOf(int mode) {
   }
 }
 
-VAlign VerticalOf(int horizontal, int vertical) {
+VAlign verticalOf(int horizontal, int vertical) {
   if (horizontal == cad::Text::kMiddle) return VAlign::Middle;
   switch (vertical) {
     case cad::Text::kBottom:
@@ -164,13 +164,13 @@ void Renderer::Text(const cad::Text& t, const Context& ctx) {
   }
   Label label;
   label.anchor = anchor.xy();
-  label.text = ResolveTextCodes(t.value());
+  label.text = resolveTextCodes(t.value());
   label.height = height;
   label.rotation = rotation;
   label.widthFactor = t.widthFactor() > 0 ? t.widthFactor() : 1.0;
-  label.h = aligned ? HAlign::Left : HorizontalOf(hm);
-  label.v = aligned ? VAlign::Baseline : VerticalOf(hm, vm);
-  label.colour = AciColour(Colour(t, ctx));
+  label.h = aligned ? HAlign::Left : horizontalOf(hm);
+  label.v = aligned ? VAlign::Baseline : verticalOf(hm, vm);
+  label.colour = aciColour(Colour(t, ctx));
   if (const auto style = db_.openForRead<cad::TextStyle>(db_.textStyles().getIdAt(t.style()))) {
     label.typeface = style->typeface();
     label.bold = style->isBold();
@@ -186,7 +186,7 @@ void Renderer::Text(const cad::Text& t, const Context& ctx) {
   out_.items.push_back(std::move(label));
 }
 
-geom::Matrix3d BlockMatrix(const cad::BlockReference& r, geom::Point3d base) {
+geom::Matrix3d blockMatrix(const cad::BlockReference& r, geom::Point3d base) {
   // Scale, then rotate about the insertion point, then the reference's plane.
   geom::Matrix3d m;
   const geom::Vector3d s = r.scale();
@@ -222,7 +222,7 @@ void Renderer::Insert(const cad::BlockReference& r, const Context& ctx) {
   const auto block = db_.openForRead<cad::BlockRecord>(db_.blocks().getIdAt(r.blockName()));
   if (!block) return;
   Context inner;
-  inner.m = ctx.m * BlockMatrix(r, block->basePoint());
+  inner.m = ctx.m * blockMatrix(r, block->basePoint());
   inner.scale = std::sqrt(std::fabs(inner.m.planDeterminant()));
   inner.colour = Colour(r, ctx);
   inner.layer = EffectiveLayer(r, ctx);
@@ -261,7 +261,7 @@ void Renderer::Entity(const cad::Entity& e, const Context& ctx) {
   }
 }
 
-bool OnListedLayer(const std::string& layer, const std::vector<std::string>& layers) {
+bool onListedLayer(const std::string& layer, const std::vector<std::string>& layers) {
   const std::string folded = cad::foldName(layer);
   return std::any_of(layers.begin(), layers.end(),
                      [&](const std::string& l) { return cad::foldName(l) == folded; });
@@ -269,7 +269,7 @@ bool OnListedLayer(const std::string& layer, const std::vector<std::string>& lay
 
 }  // namespace
 
-Picture RenderEntity(const cad::Database& db, const cad::Entity& e, double tolerance,
+Picture renderEntity(const cad::Database& db, const cad::Entity& e, double tolerance,
                      RenderReport* report) {
   Picture picture;
   Renderer renderer(db, tolerance > 0 ? tolerance : 1e-9, picture, report);
@@ -277,13 +277,13 @@ Picture RenderEntity(const cad::Database& db, const cad::Entity& e, double toler
   return picture;
 }
 
-Picture RenderModelSpace(const cad::Database& db, const RenderOptions& options,
+Picture renderModelSpace(const cad::Database& db, const RenderOptions& options,
                          RenderReport* report) {
   std::vector<const cad::Entity*> chosen;
   geom::Extents2d drawn;
   db.forEachEntity(db.modelSpaceId(), [&](const cad::Entity& e) {
     if (!options.layers.empty()) {
-      if (!OnListedLayer(e.layer(), options.layers)) return true;
+      if (!onListedLayer(e.layer(), options.layers)) return true;
     } else {
       const auto layer = db.openForRead<cad::Layer>(db.layers().getIdAt(e.layer()));
       if (layer && (layer->isOff() || layer->isFrozen())) return true;

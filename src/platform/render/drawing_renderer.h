@@ -30,10 +30,10 @@ struct RenderReport {
 
 // One entity as it is drawn where it stands (block references through their blocks),
 // curves to within `tolerance`; the entity's own layer switches are not looked at.
-Picture RenderEntity(const cad::Database& db, const cad::Entity& e, double tolerance,
+Picture renderEntity(const cad::Database& db, const cad::Entity& e, double tolerance,
                      RenderReport* report = nullptr);
 
-Picture RenderModelSpace(const cad::Database& db, const RenderOptions& options = {},
+Picture renderModelSpace(const cad::Database& db, const RenderOptions& options = {},
                          RenderReport* report = nullptr);
 
 }  // namespace render

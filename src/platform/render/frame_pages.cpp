@@ -15,7 +15,7 @@ constexpr double kMarginMm = 10;
 
 }  // namespace
 
-std::optional<geom::Vector2d> FrameSheetSize(std::string_view blockName) {
+std::optional<geom::Vector2d> frameSheetSize(std::string_view blockName) {
   const std::string name = cad::foldName(blockName);
   if (name.size() < 4) return std::nullopt;
   const std::string_view tail = std::string_view(name).substr(name.size() - 4);
@@ -33,12 +33,12 @@ std::optional<geom::Vector2d> FrameSheetSize(std::string_view blockName) {
                              : geom::Vector2d{shortSide, longSide};
 }
 
-std::vector<PdfPage> FramePages(const cad::Database& db) {
+std::vector<PdfPage> framePages(const cad::Database& db) {
   std::vector<PdfPage> pages;
   db.forEachEntity(db.modelSpaceId(), [&](const cad::Entity& e) {
     const auto* r = cad::objectCast<cad::BlockReference>(&e);
     if (!r) return true;
-    const auto size = FrameSheetSize(r->blockName());
+    const auto size = frameSheetSize(r->blockName());
     if (!size) return true;
     const double a = r->rotationDegrees() * std::numbers::pi / 180;
     const double c = std::cos(a), s = std::sin(a);
@@ -60,7 +60,7 @@ std::vector<PdfPage> FramePages(const cad::Database& db) {
   return pages;
 }
 
-PdfPage PageForWindow(const geom::Extents2d& window) {
+PdfPage pageForWindow(const geom::Extents2d& window) {
   PdfPage page;
   const double w = std::max(window.max.x - window.min.x, 1.0);
   const double h = std::max(window.max.y - window.min.y, 1.0);

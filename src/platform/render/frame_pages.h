@@ -21,15 +21,15 @@ struct PdfPage {
 };
 
 // Width and height (mm) of the sheet a frame block's name gives; nullopt for other names.
-std::optional<geom::Vector2d> FrameSheetSize(std::string_view blockName);
+std::optional<geom::Vector2d> frameSheetSize(std::string_view blockName);
 
 // A page for every frame reference of model space, in drawing order: the sheet it covers
 // (scaled and turned with the reference), at its paper size.
-std::vector<PdfPage> FramePages(const cad::Database& db);
+std::vector<PdfPage> framePages(const cad::Database& db);
 
 // The sheet for a window that is not a paper frame: the window at one drawing unit to the
 // millimetre when it fits an A0 sheet, else shrunk onto an A3 sheet of its shape; a margin
 // of 10 mm around it either way.
-PdfPage PageForWindow(const geom::Extents2d& window);
+PdfPage pageForWindow(const geom::Extents2d& window);
 
 }  // namespace render

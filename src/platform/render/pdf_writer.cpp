@@ -13,14 +13,14 @@ namespace {
 
 constexpr int kResolution = 1200;  // device units per inch: fine enough for 0.02 mm
 
-QPageSize SizeOf(const PdfPage& page) {
+QPageSize sizeOf(const PdfPage& page) {
   return QPageSize(QSizeF(page.widthMm, page.heightMm), QPageSize::Millimeter, QString(),
                    QPageSize::ExactMatch);
 }
 
 }  // namespace
 
-std::string WritePdf(const Picture& picture, const std::vector<PdfPage>& pages,
+std::string writePdf(const Picture& picture, const std::vector<PdfPage>& pages,
                      const PdfOptions& options) {
   if (pages.empty()) return {};
   QByteArray bytes;
@@ -32,23 +32,23 @@ std::string WritePdf(const Picture& picture, const std::vector<PdfPage>& pages,
     writer.setCreator(QStringLiteral("Kestra"));
     if (!options.title.empty()) writer.setTitle(QString::fromStdString(options.title));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-    writer.setPageSize(SizeOf(pages.front()));
+    writer.setPageSize(sizeOf(pages.front()));
     QPainter painter;
     if (!painter.begin(&writer)) return {};
-    PaintOptions paint;
+    PaintOptions paintOptions;
     const double perMm = kResolution / 25.4;
-    paint.hairline = options.hairlineMm * perMm;
+    paintOptions.hairline = options.hairlineMm * perMm;
     for (std::size_t i = 0; i < pages.size(); ++i) {
       const PdfPage& page = pages[i];
       if (i > 0) {
-        writer.setPageSize(SizeOf(page));
+        writer.setPageSize(sizeOf(page));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
         if (!writer.newPage()) return {};
       }
       const QRectF device(0, 0, page.widthMm * perMm, page.heightMm * perMm);
       painter.save();
       painter.setClipRect(device);
-      Paint(painter, picture, FitWindow(page.window, device), paint);
+      paint(painter, picture, fitWindow(page.window, device), paintOptions);
       painter.restore();
     }
     if (!painter.end()) return {};

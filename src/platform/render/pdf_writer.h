@@ -16,7 +16,7 @@ struct PdfOptions {
 };
 
 // The PDF document's bytes; empty when there is no page or Qt could not write it.
-std::string WritePdf(const Picture& picture, const std::vector<PdfPage>& pages,
+std::string writePdf(const Picture& picture, const std::vector<PdfPage>& pages,
                      const PdfOptions& options = {});
 
 }  // namespace render

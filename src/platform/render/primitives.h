@@ -33,7 +33,7 @@ enum class HAlign { Left, Centre, Right };
 enum class VAlign { Baseline, Bottom, Middle, Top };
 
 // Where a label's baseline lies above its anchor, in capital heights.
-constexpr double BaselineAbove(VAlign v) {
+constexpr double baselineAbove(VAlign v) {
   switch (v) {
     case VAlign::Baseline:
       return 0;

@@ -21,10 +21,10 @@ constexpr double kReferenceEm = 100.0;
 // Ems per capital height, as the SVG back end and the label box estimate use.
 constexpr double kEmPerHeight = SvgOptions{}.fontScale;
 
-double Scale(const QTransform& t) { return std::sqrt(std::fabs(t.determinant())); }
+double scale(const QTransform& t) { return std::sqrt(std::fabs(t.determinant())); }
 
 // The device rectangle the painter can reach, in world coordinates; empty when unknown.
-QRectF VisibleWorld(const QPainter& painter, const QTransform& worldToDevice) {
+QRectF visibleWorld(const QPainter& painter, const QTransform& worldToDevice) {
   const QPaintDevice* device = painter.device();
   if (!device) return {};
   bool invertible = false;
@@ -33,12 +33,12 @@ QRectF VisibleWorld(const QPainter& painter, const QTransform& worldToDevice) {
   return toWorld.mapRect(QRectF(0, 0, device->width(), device->height()));
 }
 
-void PaintPath(QPainter& painter, const Path& p, const QTransform& t, const PaintOptions& o) {
+void paintPath(QPainter& painter, const Path& p, const QTransform& t, const PaintOptions& o) {
   if (p.points.empty()) return;
   QPolygonF poly;
   poly.reserve(static_cast<qsizetype>(p.points.size()));
   for (const auto& pt : p.points) poly.append(t.map(QPointF(pt.x, pt.y)));
-  const QColor colour = DeviceColour(p.colour, o.darkBackground);
+  const QColor colour = deviceColour(p.colour, o.darkBackground);
   if (p.filled && p.points.size() > 2) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(colour);
@@ -46,7 +46,7 @@ void PaintPath(QPainter& painter, const Path& p, const QTransform& t, const Pain
     painter.setBrush(Qt::NoBrush);
     return;
   }
-  const double k = Scale(t);
+  const double k = scale(t);
   const double width = p.width > 0 ? p.width * k : o.hairline;
   QPen pen(colour);
   pen.setWidthF(width);
@@ -77,18 +77,18 @@ void PaintPath(QPainter& painter, const Path& p, const QTransform& t, const Pain
     painter.drawPolyline(poly);
 }
 
-void PaintLabel(QPainter& painter, const Label& l, const QTransform& t, const PaintOptions& o) {
+void paintLabel(QPainter& painter, const Label& l, const QTransform& t, const PaintOptions& o) {
   if (l.text.empty() || !(l.height > 0)) return;
-  const double k = Scale(t);
+  const double k = scale(t);
   const double capHeight = l.height * k;
   if (capHeight < o.minimumTextHeight) return;
   const QString text = QString::fromUtf8(l.text.data(), static_cast<qsizetype>(l.text.size()));
-  QFont font = LabelFont(l);
+  QFont font = labelFont(l);
   const QFontMetricsF metrics(font);
   const double s = capHeight * kEmPerHeight / kReferenceEm;
   const double shift = l.h == HAlign::Left ? 0 : l.h == HAlign::Centre ? 0.5 : 1.0;
   const double x = -shift * metrics.horizontalAdvance(text);
-  const double y = -BaselineAbove(l.v) * capHeight / s;  // reference units, y down
+  const double y = -baselineAbove(l.v) * capHeight / s;  // reference units, y down
   // The world's counter-clockwise angle becomes clockwise on a y-down device; a mirrored
   // transform (rare) keeps the text readable by turning the other way.
   const QPointF a = t.map(QPointF(l.anchor.x, l.anchor.y));
@@ -100,12 +100,12 @@ void PaintLabel(QPainter& painter, const Label& l, const QTransform& t, const Pa
   painter.rotate(angle);
   painter.scale(s * (l.widthFactor > 0 ? l.widthFactor : 1.0), s);
   painter.setFont(font);
-  painter.setPen(DeviceColour(l.colour, o.darkBackground));
+  painter.setPen(deviceColour(l.colour, o.darkBackground));
   painter.drawText(QPointF(x, y), text);
   painter.restore();
 }
 
-bool Outside(const Primitive& item, const QRectF& visible) {
+bool outside(const Primitive& item, const QRectF& visible) {
   if (visible.isEmpty()) return false;
   geom::Extents2d box;
   if (const auto* p = std::get_if<Path>(&item)) {
@@ -113,7 +113,7 @@ bool Outside(const Primitive& item, const QRectF& visible) {
     const double w = p->width / 2;
     box.min.x -= w, box.min.y -= w, box.max.x += w, box.max.y += w;
   } else {
-    for (const auto& c : LabelBox(std::get<Label>(item))) box.add(c);
+    for (const auto& c : labelBox(std::get<Label>(item))) box.add(c);
   }
   if (box.empty()) return true;
   return box.max.x < visible.left() || box.min.x > visible.right() || box.max.y < visible.top() ||
@@ -122,7 +122,7 @@ bool Outside(const Primitive& item, const QRectF& visible) {
 
 }  // namespace
 
-QTransform FitWindow(const geom::Extents2d& window, const QRectF& device) {
+QTransform fitWindow(const geom::Extents2d& window, const QRectF& device) {
   geom::Extents2d w = window;
   if (w.empty()) w = geom::Extents2d::of({0, 0}, {1, 1});
   const double ww = std::max(w.max.x - w.min.x, 1e-9), wh = std::max(w.max.y - w.min.y, 1e-9);
@@ -132,13 +132,13 @@ QTransform FitWindow(const geom::Extents2d& window, const QRectF& device) {
   return QTransform(k, 0, 0, -k, c.x() - k * cx, c.y() + k * cy);
 }
 
-QColor DeviceColour(Rgb c, bool darkBackground) {
+QColor deviceColour(Rgb c, bool darkBackground) {
   if (darkBackground && c == Rgb{0, 0, 0}) return QColor(255, 255, 255);
   if (!darkBackground && c == Rgb{255, 255, 255}) return QColor(0, 0, 0);
   return QColor(c.r, c.g, c.b);
 }
 
-QFont LabelFont(const Label& l) {
+QFont labelFont(const Label& l) {
   QStringList families;
   if (!l.typeface.empty())
     families << QString::fromUtf8(l.typeface.data(), static_cast<qsizetype>(l.typeface.size()));
@@ -158,23 +158,23 @@ QFont LabelFont(const Label& l) {
   return font;
 }
 
-void Paint(QPainter& painter, const Primitive& item, const QTransform& worldToDevice,
+void paint(QPainter& painter, const Primitive& item, const QTransform& worldToDevice,
            const PaintOptions& options) {
   if (const auto* p = std::get_if<Path>(&item))
-    PaintPath(painter, *p, worldToDevice, options);
+    paintPath(painter, *p, worldToDevice, options);
   else
-    PaintLabel(painter, std::get<Label>(item), worldToDevice, options);
+    paintLabel(painter, std::get<Label>(item), worldToDevice, options);
 }
 
-void Paint(QPainter& painter, const Picture& picture, const QTransform& worldToDevice,
+void paint(QPainter& painter, const Picture& picture, const QTransform& worldToDevice,
            const PaintOptions& options) {
-  const QRectF visible = VisibleWorld(painter, worldToDevice);
+  const QRectF visible = visibleWorld(painter, worldToDevice);
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setRenderHint(QPainter::TextAntialiasing, true);
   for (const Primitive& item : picture.items) {
-    if (Outside(item, visible)) continue;
-    Paint(painter, item, worldToDevice, options);
+    if (outside(item, visible)) continue;
+    paint(painter, item, worldToDevice, options);
   }
   painter.restore();
 }

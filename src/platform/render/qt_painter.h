@@ -25,19 +25,19 @@ struct PaintOptions {
 
 // World (y up) onto device (y down): the window fills the device rectangle as far as its
 // shape allows, centred, at one scale for both axes.
-QTransform FitWindow(const geom::Extents2d& window, const QRectF& device);
+QTransform fitWindow(const geom::Extents2d& window, const QRectF& device);
 
 // The colour a primitive paints with on the background chosen.
-QColor DeviceColour(Rgb colour, bool darkBackground);
+QColor deviceColour(Rgb colour, bool darkBackground);
 
 // The label's typeface, then the installed CJK faces for the characters it lacks.
-QFont LabelFont(const Label& label);
+QFont labelFont(const Label& label);
 
 // Paints the primitives in order over whatever the device holds (fill the background
 // first). Primitives wholly outside the painter's device are skipped.
-void Paint(QPainter& painter, const Picture& picture, const QTransform& worldToDevice,
+void paint(QPainter& painter, const Picture& picture, const QTransform& worldToDevice,
            const PaintOptions& options = {});
-void Paint(QPainter& painter, const Primitive& item, const QTransform& worldToDevice,
+void paint(QPainter& painter, const Primitive& item, const QTransform& worldToDevice,
            const PaintOptions& options = {});
 
 }  // namespace render

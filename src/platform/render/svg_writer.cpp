@@ -15,7 +15,7 @@ namespace {
 
 // Width of a text in ems of the CJK typefaces the drawings use: a wide (CJK) character is
 // one em, every other character half an em, as in the Song and Hei faces of GB2312.
-double TextWidthInEms(const std::string& text) {
+double textWidthInEms(const std::string& text) {
   double width = 0;
   for (std::size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
@@ -67,7 +67,7 @@ struct Out {
   }
 };
 
-std::string Hex(Rgb c) {
+std::string hex(Rgb c) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string s = "#";
   for (std::uint8_t v : {c.r, c.g, c.b}) {
@@ -79,7 +79,7 @@ std::string Hex(Rgb c) {
 
 // XML 1.0 admits neither the C0 controls nor U+FFFE/U+FFFF; invalid UTF-8 would make the
 // whole document unreadable. Such characters become U+FFFD.
-std::string Escape(const std::string& text) {
+std::string escape(const std::string& text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
@@ -128,7 +128,7 @@ struct PagePoint {
 // The part of segment a-b inside the guard box around the page (Cohen-Sutherland: an end
 // outside is moved onto the border it lies beyond, which it then takes exactly); false when
 // none of it is inside.
-bool ClipToGuard(PagePoint& a, PagePoint& b, const Page& page) {
+bool clipToGuard(PagePoint& a, PagePoint& b, const Page& page) {
   const long double x0 = -kGuard, y0 = -kGuard, x1 = page.width + kGuard, y1 = page.height + kGuard;
   const auto code = [&](const PagePoint& p) {
     return (p.x < x0 ? 1 : 0) | (p.x > x1 ? 2 : 0) | (p.y < y0 ? 4 : 0) | (p.y > y1 ? 8 : 0);
@@ -153,12 +153,12 @@ bool ClipToGuard(PagePoint& a, PagePoint& b, const Page& page) {
   return code(a) == 0 && code(b) == 0;
 }
 
-bool InsideGuard(const PagePoint& p, const Page& page) {
+bool insideGuard(const PagePoint& p, const Page& page) {
   return p.x >= -kGuard && p.y >= -kGuard && p.x <= page.width + kGuard &&
          p.y <= page.height + kGuard;
 }
 
-void WritePiece(const std::vector<PagePoint>& pts, bool closed, const Path& p, const Page& page,
+void writePiece(const std::vector<PagePoint>& pts, bool closed, const Path& p, const Page& page,
                 Out& out) {
   out << (closed ? "<polygon points=\"" : "<polyline points=\"");
   for (std::size_t i = 0; i < pts.size(); ++i) {
@@ -166,7 +166,7 @@ void WritePiece(const std::vector<PagePoint>& pts, bool closed, const Path& p, c
     out << static_cast<double>(pts[i].x) << "," << static_cast<double>(pts[i].y);
   }
   const double width = std::max(p.width * page.k, 1.0);
-  out << "\" fill=\"none\" stroke=\"" << Hex(p.colour) << "\" stroke-width=\"" << width << "\"";
+  out << "\" fill=\"none\" stroke=\"" << hex(p.colour) << "\" stroke-width=\"" << width << "\"";
   if (p.width > 0) out << " stroke-linecap=\"butt\"";
   if (!p.dashes.empty()) {
     out << " stroke-dasharray=\"";
@@ -180,7 +180,7 @@ void WritePiece(const std::vector<PagePoint>& pts, bool closed, const Path& p, c
 }
 
 // A path that leaves the guard box is cut there into the pieces that lie inside it.
-void WritePath(const Path& p, const Page& page, Out& out) {
+void writePath(const Path& p, const Page& page, Out& out) {
   if (p.points.empty()) return;
   geom::Extents2d box;
   for (const auto& pt : p.points) box.add(pt);
@@ -194,54 +194,54 @@ void WritePath(const Path& p, const Page& page, Out& out) {
       return;
     }
     pts.push_back({page.x(pt.x), page.y(pt.y)});
-    inside = inside && InsideGuard(pts.back(), page);
+    inside = inside && insideGuard(pts.back(), page);
   }
   if (inside) {
-    WritePiece(pts, p.closed, p, page, out);
+    writePiece(pts, p.closed, p, page, out);
     return;
   }
   if (p.closed && pts.size() > 2) pts.push_back(pts.front());
   std::vector<PagePoint> piece;
   for (std::size_t i = 0; i + 1 < pts.size(); ++i) {
     PagePoint a = pts[i], b = pts[i + 1];
-    if (!ClipToGuard(a, b, page)) continue;
+    if (!clipToGuard(a, b, page)) continue;
     const bool joins = !piece.empty() && piece.back().x == a.x && piece.back().y == a.y;
     if (!joins) {
-      if (piece.size() > 1) WritePiece(piece, false, p, page, out);
+      if (piece.size() > 1) writePiece(piece, false, p, page, out);
       piece.assign({a});
     }
     piece.push_back(b);
   }
-  if (piece.size() > 1) WritePiece(piece, false, p, page, out);
+  if (piece.size() > 1) writePiece(piece, false, p, page, out);
 }
 
-void WriteLabel(const Label& l, const Page& page, double fontScale, Out& out) {
+void writeLabel(const Label& l, const Page& page, double fontScale, Out& out) {
   if (l.text.empty()) return;
   geom::Extents2d box;
-  for (const auto& c : LabelBox(l)) box.add(c);
+  for (const auto& c : labelBox(l)) box.add(c);
   if (!box.intersects(page.window)) return;
   // The texts are anchored here, from the typeface's widths, rather than with text-anchor:
   // some viewers shift anchored text by its unscaled width when a width factor scales it.
   const double px = l.height * page.k, em = px * fontScale;
   const double shift = l.h == HAlign::Left ? 0 : l.h == HAlign::Centre ? 0.5 : 1.0;
-  const double x = -shift * TextWidthInEms(l.text) * em;
+  const double x = -shift * textWidthInEms(l.text) * em;
   out << "<text transform=\"translate(" << static_cast<double>(page.x(l.anchor.x)) << " "
       << static_cast<double>(page.y(l.anchor.y)) << ")";
   if (l.rotation != 0) out << " rotate(" << -l.rotation * 180 / std::numbers::pi << ")";
   if (l.widthFactor != 1 && l.widthFactor > 0) out << " scale(" << l.widthFactor << " 1)";
   out << "\"";
   if (x != 0) out << " x=\"" << x << "\"";
-  out << " y=\"" << -BaselineAbove(l.v) * px << "\" font-size=\"" << em << "\" fill=\""
-      << Hex(l.colour) << "\">" << Escape(l.text) << "</text>\n";
+  out << " y=\"" << -baselineAbove(l.v) * px << "\" font-size=\"" << em << "\" fill=\""
+      << hex(l.colour) << "\">" << escape(l.text) << "</text>\n";
 }
 
 }  // namespace
 
-std::array<geom::Point2d, 4> LabelBox(const Label& l) {
+std::array<geom::Point2d, 4> labelBox(const Label& l) {
   const double w =
-      TextWidthInEms(l.text) * kEmPerHeight * l.height * (l.widthFactor > 0 ? l.widthFactor : 1);
+      textWidthInEms(l.text) * kEmPerHeight * l.height * (l.widthFactor > 0 ? l.widthFactor : 1);
   const double x0 = l.h == HAlign::Left ? 0 : l.h == HAlign::Centre ? -w / 2 : -w;
-  const double base = BaselineAbove(l.v) * l.height;
+  const double base = baselineAbove(l.v) * l.height;
   const double y0 = base - 0.3 * l.height, y1 = base + l.height;
   const double c = std::cos(l.rotation), s = std::sin(l.rotation);
   const auto at = [&](double x, double y) {
@@ -256,13 +256,13 @@ geom::Extents2d Picture::extents() const {
     if (const auto* p = std::get_if<Path>(&item)) {
       for (const auto& pt : p->points) e.add(pt);
     } else if (const auto* l = std::get_if<Label>(&item); l && !l->text.empty()) {
-      for (const auto& c : LabelBox(*l)) e.add(c);
+      for (const auto& c : labelBox(*l)) e.add(c);
     }
   }
   return e;
 }
 
-std::optional<std::string> WriteSvg(const Picture& picture, const SvgOptions& options,
+std::optional<std::string> writeSvg(const Picture& picture, const SvgOptions& options,
                                     std::string& error) {
   Page page;
   page.window = options.window.value_or(picture.extents());
@@ -289,9 +289,9 @@ std::optional<std::string> WriteSvg(const Picture& picture, const SvgOptions& op
   out << "<g stroke-linejoin=\"round\" font-family=\"" << kCjkFontFamilies << "\">\n";
   for (const Primitive& item : picture.items) {
     if (const auto* p = std::get_if<Path>(&item)) {
-      WritePath(*p, page, out);
+      writePath(*p, page, out);
     } else {
-      WriteLabel(std::get<Label>(item), page, options.fontScale, out);
+      writeLabel(std::get<Label>(item), page, options.fontScale, out);
     }
     if (!out.error.empty()) break;
   }

@@ -27,10 +27,10 @@ struct SvgOptions {
 // The document; nullopt, with the reason in `error`, when a coordinate or size of what the
 // window shows cannot be written as an SVG number. Paths running far off the page are cut
 // at a margin around it, so a stray distant point does not spoil the picture.
-std::optional<std::string> WriteSvg(const Picture& picture, const SvgOptions& options,
+std::optional<std::string> writeSvg(const Picture& picture, const SvgOptions& options,
                                     std::string& error);
 
 // The corners of a label's box in world coordinates (an estimate: no font metrics).
-std::array<geom::Point2d, 4> LabelBox(const Label& label);
+std::array<geom::Point2d, 4> labelBox(const Label& label);
 
 }  // namespace render

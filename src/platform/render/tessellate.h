@@ -10,9 +10,9 @@ namespace render {
 // The curve's points in world XY, from start to end; a closed curve repeats its first
 // point at the end. `tolerance` is the largest distance allowed between the curve and the
 // chords (world units, > 0).
-std::vector<geom::Point2d> Tessellate(const geom::Curve& curve, double tolerance);
+std::vector<geom::Point2d> tessellate(const geom::Curve& curve, double tolerance);
 
 // The number of chords that keeps an arc of the given radius and sweep within tolerance.
-int ArcSteps(double radius, double sweep, double tolerance);
+int arcSteps(double radius, double sweep, double tolerance);
 
 }  // namespace render

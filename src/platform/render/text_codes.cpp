@@ -6,7 +6,7 @@ namespace render {
 
 namespace {
 
-void AppendUtf8(std::string& out, unsigned cp) {
+void appendUtf8(std::string& out, unsigned cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
   } else if (cp < 0x800) {
@@ -21,7 +21,7 @@ void AppendUtf8(std::string& out, unsigned cp) {
 
 }  // namespace
 
-std::string ResolveTextCodes(std::string_view text) {
+std::string resolveTextCodes(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
@@ -47,7 +47,7 @@ std::string ResolveTextCodes(std::string_view text) {
            ++n, ++j) {
         code = code * 10 + static_cast<unsigned>(text[j] - '0');
       }
-      if (code != 0) AppendUtf8(out, code);
+      if (code != 0) appendUtf8(out, code);
       i = j;
       continue;
     } else {

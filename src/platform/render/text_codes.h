@@ -8,6 +8,6 @@
 
 namespace render {
 
-std::string ResolveTextCodes(std::string_view text);
+std::string resolveTextCodes(std::string_view text);
 
 }  // namespace render

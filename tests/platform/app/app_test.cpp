@@ -270,7 +270,7 @@ class AppTest : public QObject {
     db.forEachEntity(db.modelSpaceId(), [&](const cad::Entity& e) {
       const geom::Extents2d box = db.extentsOf(e.id()).xy();
       const double size = std::max(box.width(), box.height());
-      app::paintPicture(painter, render::RenderEntity(db, e, size / 2000), view.view(), style);
+      app::paintPicture(painter, render::renderEntity(db, e, size / 2000), view.view(), style);
       return true;
     });
     painter.end();

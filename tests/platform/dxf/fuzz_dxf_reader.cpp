@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     svg.window = geom::Extents2d::of({cx - hx, cy - hy}, {cx + hx, cy + hy});
     svg.size = 200;
     std::string why;
-    const auto document = render::WriteSvg(render::RenderModelSpace(*db), svg, why);
+    const auto document = render::writeSvg(render::renderModelSpace(*db), svg, why);
     if (!document && why.empty()) __builtin_trap();  // a refusal always says why
   }
   dxf::ReadReport r12Report;

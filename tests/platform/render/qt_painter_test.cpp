@@ -35,7 +35,7 @@ class QtPainter : public ::testing::Test {
     QPainter painter(&image);
     PaintOptions options;
     options.darkBackground = dark;
-    Paint(painter, picture, FitWindow(geom::Extents2d::of({0, 0}, {20, 10}), image.rect()),
+    paint(painter, picture, fitWindow(geom::Extents2d::of({0, 0}, {20, 10}), image.rect()),
           options);
     return image;
   }
@@ -110,7 +110,7 @@ TEST_F(QtPainter, TextsTakeTheirHeightAlignmentAndACjkFace) {
   EXPECT_GT(left, 50);
   EXPECT_GT(right, 50);
   // the CJK characters come from an installed CJK face
-  const QFontInfo info(LabelFont(l));
+  const QFontInfo info(labelFont(l));
   EXPECT_TRUE(info.family().contains("WenQuanYi") || info.family().contains("CJK"))
       << info.family().toStdString();
 
@@ -120,13 +120,13 @@ TEST_F(QtPainter, TextsTakeTheirHeightAlignmentAndACjkFace) {
   QPainter painter(&blank);
   PaintOptions o;
   o.minimumTextHeight = 30;
-  Paint(painter, pic, FitWindow(geom::Extents2d::of({0, 0}, {20, 10}), blank.rect()), o);
+  paint(painter, pic, fitWindow(geom::Extents2d::of({0, 0}, {20, 10}), blank.rect()), o);
   painter.end();
   EXPECT_EQ(Count(blank, blank.rect(), Dark), 0);
 }
 
 TEST_F(QtPainter, FitWindowKeepsOneScaleAndCentres) {
-  const QTransform t = FitWindow(geom::Extents2d::of({0, 0}, {10, 10}), QRectF(0, 0, 200, 100));
+  const QTransform t = fitWindow(geom::Extents2d::of({0, 0}, {10, 10}), QRectF(0, 0, 200, 100));
   EXPECT_EQ(t.map(QPointF(0, 0)), QPointF(50, 100));
   EXPECT_EQ(t.map(QPointF(10, 10)), QPointF(150, 0));
 }
@@ -150,7 +150,7 @@ TEST_F(QtPainter, PdfPagesTakeTheirSheetSizesAndEmbedTheFace) {
       {geom::Extents2d::of({0, 0}, {420, 297}), 420, 297},
       {geom::Extents2d::of({0, 0}, {594, 841}), 594, 841},
   };
-  const std::string pdf = WritePdf(pic, pages);
+  const std::string pdf = writePdf(pic, pages);
   ASSERT_TRUE(pdf.starts_with("%PDF-"));
   std::vector<std::pair<double, double>> boxes;
   for (std::size_t at = pdf.find("/MediaBox"); at != std::string::npos;
@@ -170,15 +170,15 @@ TEST_F(QtPainter, PdfPagesTakeTheirSheetSizesAndEmbedTheFace) {
   EXPECT_NE(pdf.find("WenQuanYi"), std::string::npos);
   EXPECT_NE(pdf.find("/ToUnicode"), std::string::npos);
 
-  EXPECT_TRUE(WritePdf(pic, {}).empty());
+  EXPECT_TRUE(writePdf(pic, {}).empty());
 }
 
 TEST(PdfPageForWindow, TrueScaleWhenItFitsElseShrunkOntoA3) {
-  const PdfPage small = PageForWindow(geom::Extents2d::of({100, 100}, {300, 200}));
+  const PdfPage small = pageForWindow(geom::Extents2d::of({100, 100}, {300, 200}));
   EXPECT_DOUBLE_EQ(small.widthMm, 220);
   EXPECT_DOUBLE_EQ(small.heightMm, 120);
   EXPECT_DOUBLE_EQ(small.window.min.x, 90);
-  const PdfPage big = PageForWindow(geom::Extents2d::of({0, 0}, {1000, 5000}));
+  const PdfPage big = pageForWindow(geom::Extents2d::of({0, 0}, {1000, 5000}));
   EXPECT_DOUBLE_EQ(big.widthMm, 297);
   EXPECT_DOUBLE_EQ(big.heightMm, 420);
 }
@@ -188,12 +188,12 @@ TEST(PdfPageForWindow, TrueScaleWhenItFitsElseShrunkOntoA3) {
 namespace {
 
 TEST(FramePages, SheetsByTheFrameBlocksNamesScaledAndTurned) {
-  EXPECT_EQ(render::FrameSheetSize("RUVOA3LS"), (geom::Vector2d{420, 297}));
-  EXPECT_EQ(render::FrameSheetSize("ruvoa1pt"), (geom::Vector2d{594, 841}));
-  EXPECT_EQ(render::FrameSheetSize("A0LS"), (geom::Vector2d{1189, 841}));
-  EXPECT_EQ(render::FrameSheetSize("A4PT"), (geom::Vector2d{210, 297}));
-  EXPECT_FALSE(render::FrameSheetSize("RUVOA5LS"));
-  EXPECT_FALSE(render::FrameSheetSize("FRAME"));
+  EXPECT_EQ(render::frameSheetSize("RUVOA3LS"), (geom::Vector2d{420, 297}));
+  EXPECT_EQ(render::frameSheetSize("ruvoa1pt"), (geom::Vector2d{594, 841}));
+  EXPECT_EQ(render::frameSheetSize("A0LS"), (geom::Vector2d{1189, 841}));
+  EXPECT_EQ(render::frameSheetSize("A4PT"), (geom::Vector2d{210, 297}));
+  EXPECT_FALSE(render::frameSheetSize("RUVOA5LS"));
+  EXPECT_FALSE(render::frameSheetSize("FRAME"));
   cad::Database db;
   db.appendToModelSpace(
       std::make_unique<cad::BlockReference>("RUVOA3LS", geom::Point3d{100, 50, 0}));
@@ -202,7 +202,7 @@ TEST(FramePages, SheetsByTheFrameBlocksNamesScaledAndTurned) {
   turned->setScale({2, 2, 1});
   db.appendToModelSpace(std::move(turned));
   db.appendToModelSpace(std::make_unique<cad::BlockReference>("OTHER", geom::Point3d{0, 0, 0}));
-  const auto pages = render::FramePages(db);
+  const auto pages = render::framePages(db);
   ASSERT_EQ(pages.size(), 2u);
   EXPECT_EQ(pages[0].window.min, (geom::Point2d{100, 50}));
   EXPECT_EQ(pages[0].window.max, (geom::Point2d{520, 347}));

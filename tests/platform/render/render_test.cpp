@@ -15,20 +15,20 @@ namespace {
 using namespace render;
 
 TEST(RenderBasics, TextCodesAndColours) {
-  EXPECT_EQ(ResolveTextCodes("90.0%%d"), "90.0°");
-  EXPECT_EQ(ResolveTextCodes("%%p0.5 %%c12 100%%% %%uA%%u"), "±0.5 ⌀12 100% A");
-  EXPECT_EQ(ResolveTextCodes("%%065%%"), "A%%");
-  EXPECT_EQ(ResolveTextCodes("50%"), "50%");
-  EXPECT_EQ(AciColour(1), (Rgb{255, 0, 0}));
-  EXPECT_EQ(AciColour(7), (Rgb{0, 0, 0}));  // black on the white page
-  EXPECT_EQ(AciColour(10), (Rgb{255, 0, 0}));
-  EXPECT_EQ(AciColour(250), (Rgb{51, 51, 51}));
-  EXPECT_EQ(AciColour(256), (Rgb{0, 0, 0}));
+  EXPECT_EQ(resolveTextCodes("90.0%%d"), "90.0°");
+  EXPECT_EQ(resolveTextCodes("%%p0.5 %%c12 100%%% %%uA%%u"), "±0.5 ⌀12 100% A");
+  EXPECT_EQ(resolveTextCodes("%%065%%"), "A%%");
+  EXPECT_EQ(resolveTextCodes("50%"), "50%");
+  EXPECT_EQ(aciColour(1), (Rgb{255, 0, 0}));
+  EXPECT_EQ(aciColour(7), (Rgb{0, 0, 0}));  // black on the white page
+  EXPECT_EQ(aciColour(10), (Rgb{255, 0, 0}));
+  EXPECT_EQ(aciColour(250), (Rgb{51, 51, 51}));
+  EXPECT_EQ(aciColour(256), (Rgb{0, 0, 0}));
 }
 
 TEST(RenderBasics, TessellationStaysWithinTolerance) {
   const geom::Curve circle = geom::Circle{{5, 5, 0}, 10, 1};
-  const auto pts = Tessellate(circle, 0.01);
+  const auto pts = tessellate(circle, 0.01);
   ASSERT_GT(pts.size(), 20u);
   EXPECT_NEAR(geom::distance(pts.front(), pts.back()), 0, 1e-9);
   for (std::size_t i = 0; i + 1 < pts.size(); ++i) {
@@ -38,7 +38,7 @@ TEST(RenderBasics, TessellationStaysWithinTolerance) {
   // a polyline with one half-circle bulge keeps its straight vertices exactly
   geom::Polyline2d pl;
   pl.vertices = {{{0, 0}, 0}, {{10, 0}, 1}, {{20, 0}, 0}};
-  const auto line = Tessellate(pl, 0.001);
+  const auto line = tessellate(pl, 0.001);
   EXPECT_EQ(line.front(), (geom::Point2d{0, 0}));
   EXPECT_EQ(line[1], (geom::Point2d{10, 0}));
   EXPECT_EQ(line.back(), (geom::Point2d{20, 0}));
@@ -94,7 +94,7 @@ TEST(DrawingRenderer, NestedBlocksWidthsTextsAndLayers) {
   db.appendToModelSpace(std::move(off));
 
   RenderReport report;
-  const Picture all = RenderModelSpace(db, {}, &report);
+  const Picture all = renderModelSpace(db, {}, &report);
   ASSERT_EQ(all.items.size(), 3u);
   EXPECT_EQ(report.entities, 3u);
   const Path& line = Item<Path>(all, 0);
@@ -113,10 +113,10 @@ TEST(DrawingRenderer, NestedBlocksWidthsTextsAndLayers) {
 
   RenderOptions onlyRed;
   onlyRed.layers = {"red"};
-  EXPECT_EQ(RenderModelSpace(db, onlyRed).items.size(), 1u);
+  EXPECT_EQ(renderModelSpace(db, onlyRed).items.size(), 1u);
   RenderOptions window;
   window.window = geom::Extents2d::of({-5, -5}, {5, 12});
-  EXPECT_EQ(RenderModelSpace(db, window).items.size(), 1u);  // the wide polyline only
+  EXPECT_EQ(renderModelSpace(db, window).items.size(), 1u);  // the wide polyline only
 }
 
 TEST(SvgWriter, FlipsYAnchorsTextsAndEscapes) {
@@ -133,7 +133,7 @@ TEST(SvgWriter, FlipsYAnchorsTextsAndEscapes) {
   o.size = 220;
   o.margin = 10;
   std::string error;
-  const std::string svg = WriteSvg(p, o, error).value_or("");
+  const std::string svg = writeSvg(p, o, error).value_or("");
   EXPECT_NE(svg.find("width=\"220\" height=\"120\""), std::string::npos);
   EXPECT_NE(svg.find("points=\"10,110 210,10\""), std::string::npos);  // y grows downwards
   EXPECT_NE(svg.find("stroke=\"#0000ff\""), std::string::npos);
@@ -157,7 +157,7 @@ TEST(SvgWriter, HugeCoordinatesAreClippedOrRefused) {
   o.size = 120;
   o.margin = 10;
   std::string error;
-  const auto svg = WriteSvg(p, o, error);
+  const auto svg = writeSvg(p, o, error);
   ASSERT_TRUE(svg) << error;
   EXPECT_NE(svg->find("points=\"10,110 1000120,110\""), std::string::npos) << *svg;
   EXPECT_NE(svg->find("points=\"-1000000,60 1000120,60\""), std::string::npos) << *svg;
@@ -166,7 +166,7 @@ TEST(SvgWriter, HugeCoordinatesAreClippedOrRefused) {
   // Without a window the extents are unbounded.
   Picture wide;
   wide.items.push_back(Path{{{-1e308, 0}, {1e308, 0}}, false, 0, {0, 0, 0}, {}});
-  EXPECT_FALSE(WriteSvg(wide, SvgOptions{}, error));
+  EXPECT_FALSE(writeSvg(wide, SvgOptions{}, error));
   EXPECT_NE(error.find("too large"), std::string::npos);
 
   Picture tall;
@@ -175,7 +175,7 @@ TEST(SvgWriter, HugeCoordinatesAreClippedOrRefused) {
   huge.height = 1e100;
   tall.items.push_back(huge);
   error.clear();
-  EXPECT_FALSE(WriteSvg(tall, o, error));
+  EXPECT_FALSE(writeSvg(tall, o, error));
   EXPECT_FALSE(error.empty());
 }
 
@@ -191,7 +191,7 @@ TEST(SvgWriter, TextsStayValidXml) {
   SvgOptions o;
   o.window = geom::Extents2d::of({0, 0}, {1, 1});
   std::string error;
-  const auto svg = WriteSvg(p, o, error);
+  const auto svg = writeSvg(p, o, error);
   ASSERT_TRUE(svg) << error;
   EXPECT_NE(svg->find(">a\xEF\xBF\xBD"
                       "b\xEF\xBF\xBD"
