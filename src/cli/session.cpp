@@ -86,13 +86,13 @@ std::unique_ptr<Session> Session::Open(const std::string& drawing, std::string& 
                                        std::ostream* echo) {
   std::unique_ptr<Session> session(new Session(echo));
   auto opened = session->host_->documents().openDocument(drawing);
-  if (!opened.ok() || opened.value == nullptr) {
+  if (!opened.ok() || opened.value() == nullptr) {
     const std::string& why = session->fileError_;
     error = "cannot read the drawing " + drawing + " (" +
-            (why.empty() ? std::string(host::statusName(opened.status)) : why) + ")";
+            (why.empty() ? std::string(host::statusName(opened.status())) : why) + ")";
     return nullptr;
   }
-  session->document_ = opened.value;
+  session->document_ = opened.value();
   return session;
 }
 

@@ -352,7 +352,7 @@ void MainWindow::runMacro(const std::string& macro) {
 }
 
 void MainWindow::addHostMenus() {
-  host::MenuGroup* group = host_->menuModel().addGroup("KESTRA").value;
+  host::MenuGroup* group = host_->menuModel().addGroup("KESTRA").value();
   struct Item {
     const char* label;
     const char* macro;
@@ -380,7 +380,7 @@ void MainWindow::addHostMenus() {
       {"&Draw", {{"&Line", "_LINE\n"}}},
       {"&Tools", {{"&Load Application...", "_APPLOAD\n"}}}};
   for (const auto& [name, items] : popups) {
-    host::PopupMenu* popup = group->menus().add(name).value;
+    host::PopupMenu* popup = group->menus().add(name).value();
     for (const Item& item : items) {
       if (item.label == nullptr) {
         popup->addSeparator(popup->count());
@@ -398,17 +398,17 @@ void MainWindow::rebuildMenus() {
   host::MenuBar& model = host_->menuModel().menuBar();
   for (int i = 0; i < model.count(); ++i) {
     auto popup = model.item(i);
-    if (!popup.ok() || popup.value == nullptr) continue;
-    QMenu* menu = bar->addMenu(QString::fromStdString(popup.value->name()));
-    for (int j = 0; j < popup.value->count(); ++j) {
-      auto item = popup.value->item(j);
+    if (!popup.ok() || popup.value() == nullptr) continue;
+    QMenu* menu = bar->addMenu(QString::fromStdString(popup.value()->name()));
+    for (int j = 0; j < popup.value()->count(); ++j) {
+      auto item = popup.value()->item(j);
       if (!item.ok()) continue;
-      if (item.value.kind == host::MenuItemKind::Separator) {
+      if (item.value().kind == host::MenuItemKind::Separator) {
         menu->addSeparator();
         continue;
       }
-      const std::string macro = item.value.macro;
-      QAction* action = menu->addAction(QString::fromStdString(item.value.label));
+      const std::string macro = item.value().macro;
+      QAction* action = menu->addAction(QString::fromStdString(item.value().label));
       connect(action, &QAction::triggered, this,
               [this, macro] { barrier(host_->commandLine(), [&] { runMacro(macro); }); });
     }

@@ -23,10 +23,10 @@ bool MainWindow::openDrawing(const QString& fileName) {
           [&] { opened = host_->documents().openDocument(fileName.toStdString()); });
   if (opened.ok()) return true;
   QString why = QString::fromStdString(lastFileError_);
-  if (opened.status == host::Status::Refused) {
+  if (opened.status() == host::Status::Refused) {
     why = QStringLiteral("a loaded application works with one drawing at a time");
   } else if (why.isEmpty()) {
-    why = QString::fromLatin1(host::statusName(opened.status));
+    why = QString::fromLatin1(host::statusName(opened.status()));
   }
   const QString text = QStringLiteral("Cannot open %1: %2").arg(fileName, why);
   commandLine_->print(QStringLiteral("\n") + text + QStringLiteral("\n"));

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/cad/result.h"
+
 namespace cad {
 
 enum class Status : int {
@@ -30,26 +32,7 @@ std::string_view toString(Status s);
 
 namespace cad {
 
-// A value or the status that explains why there is none (C++20 has no std::expected).
 template <class T>
-class Result {
- public:
-  Result(T value) : value_(std::move(value)), status_(Status::Ok) {}  // NOLINT: implicit
-  Result(Status status) : status_(status) {}                          // NOLINT: implicit
-
-  bool ok() const { return status_ == Status::Ok; }
-  explicit operator bool() const { return ok(); }
-  Status status() const { return status_; }
-  T& value() { return value_; }
-  const T& value() const { return value_; }
-  T* operator->() { return &value_; }
-  const T* operator->() const { return &value_; }
-  T& operator*() { return value_; }
-  const T& operator*() const { return value_; }
-
- private:
-  T value_{};
-  Status status_;
-};
+using Result = BasicResult<T, Status, Status::Ok, Status::InvalidInput>;
 
 }  // namespace cad

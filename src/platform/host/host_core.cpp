@@ -57,7 +57,7 @@ bool isVisible(const cad::Database& db, cad::ObjectId id) {
 double pickAperture(const SystemVariables& variables, double pixelSize) {
   int pickbox = 3;
   auto v = variables.getVariable("PICKBOX");
-  if (v.ok() && std::holds_alternative<int>(v.value)) pickbox = std::get<int>(v.value);
+  if (v.ok() && std::holds_alternative<int>(v.value())) pickbox = std::get<int>(v.value());
   return std::max(pickbox, 1) * pixelSize;
 }
 

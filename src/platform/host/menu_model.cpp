@@ -156,7 +156,7 @@ Result<std::string> MenuModel::macroOf(std::string_view popupName, std::string_v
     for (const auto& p : g->popups().all()) {
       if (!sameMenuName(p->name(), popupName)) continue;
       for (int i = 0; i < p->count(); ++i) {
-        MenuItem it = p->item(i).value;
+        MenuItem it = p->item(i).value();
         if (it.kind == MenuItemKind::Command && sameMenuName(it.label, label)) {
           return Result<std::string>(it.macro);
         }

@@ -49,10 +49,10 @@ class HostFootprint {
     for (int g = 0; g < groups.count(); ++g) {
       Result<MenuGroup*> group = groups.item(g);
       if (!group.ok()) continue;
-      PopupMenus& popups = group.value->menus();
+      PopupMenus& popups = group.value()->menus();
       for (int p = 0; p < popups.count(); ++p) {
         Result<PopupMenu*> popup = popups.item(p);
-        if (popup.ok()) popups_.push_back(snapshot(*popup.value));
+        if (popup.ok()) popups_.push_back(snapshot(*popup.value()));
       }
     }
   }
@@ -72,10 +72,10 @@ class HostFootprint {
     for (int g = 0; g < groups.count(); ++g) {
       Result<MenuGroup*> group = groups.item(g);
       if (!group.ok()) continue;
-      PopupMenus& popups = group.value->menus();
+      PopupMenus& popups = group.value()->menus();
       for (int p = 0; p < popups.count(); ++p) {
         Result<PopupMenu*> popup = popups.item(p);
-        if (popup.ok()) restore(*popup.value);
+        if (popup.ok()) restore(*popup.value());
       }
     }
   }
@@ -91,7 +91,7 @@ class HostFootprint {
     Popup out{&popup, {}, popup.onMenuBar()};
     for (int i = 0; i < popup.count(); ++i) {
       Result<MenuItem> item = popup.item(i);
-      if (item.ok()) out.items.push_back(item.value);
+      if (item.ok()) out.items.push_back(item.value());
     }
     return out;
   }

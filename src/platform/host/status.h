@@ -8,6 +8,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/cad/result.h"
+
 namespace host {
 
 enum class Status : int {
@@ -63,17 +65,9 @@ constexpr std::string_view statusName(Status s) {
   return "unknown";
 }
 
-// A value together with the status of the call that produced it. The value is only
-// meaningful when the status is Normal.
+// A value together with the status of the call that produced it, in the database's shape:
+// ok(), status(), value().
 template <class T>
-struct Result {
-  Status status = Status::Error;
-  T value{};
-
-  Result() = default;
-  Result(Status s) : status(s) {}  // NOLINT: a failure converts implicitly
-  Result(T v) : status(Status::Normal), value(std::move(v)) {}  // NOLINT
-  bool ok() const { return status == Status::Normal; }
-};
+using Result = cad::BasicResult<T, Status, Status::Normal, Status::Error>;
 
 }  // namespace host

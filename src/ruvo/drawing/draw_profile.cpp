@@ -53,7 +53,7 @@ DrawProfileResult DrawProfile(host::Host& host, CDocData& doc, bool withFrame,
   // The host's linetype file: where the host finds it, else the one beside the module.
   const auto lin = host.services().findFile("acadiso.lin");
   const std::string linFile =
-      lin.ok() ? lin.value : win::moduleFolder(&kLineLayer).value_or(".") + "/acadiso.lin";
+      lin.ok() ? lin.value() : win::moduleFolder(&kLineLayer).value_or(".") + "/acadiso.lin";
 
   const ProfileLayout layout = LayoutProfile(doc);
   const ProfileGeometry& g = layout.geometry;

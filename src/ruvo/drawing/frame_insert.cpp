@@ -37,14 +37,14 @@ cad::ObjectId InsertFrame(host::Host& host, const CPreviewPaper& paper, double W
   host::Document* doc = host.documents().curDocument();
   if (doc == nullptr) return {};
   auto side = host.services().readDrawingFile(FrameFile(folder.empty() ? ModuleFolder() : folder));
-  if (!side.ok() || !side.value) {
+  if (!side.ok() || !side.value()) {
     host.commandLine().print("命令:读取图框文件失败\n");
     return {};
   }
   const std::string name = paper.GetFrameBlockName();
-  const cad::ObjectId block = side.value->blocks().getIdAt(name);
+  const cad::ObjectId block = side.value()->blocks().getIdAt(name);
   if (block.isNull()) return {};
-  auto written = side.value->wblock(block);
+  auto written = side.value()->wblock(block);
   if (!written.ok() || !written.value()) return {};
   cad::Database& db = doc->database();
   if (!db.insert(name, *written.value()).ok()) return {};

@@ -13,16 +13,16 @@ namespace {
 std::optional<double> RealVariable(host::Host& host, std::string_view name) {
   auto v = host.variables().getVariable(name);
   if (!v.ok()) return std::nullopt;
-  if (auto* d = std::get_if<double>(&v.value)) return *d;
-  if (auto* i = std::get_if<int>(&v.value)) return *i;
+  if (auto* d = std::get_if<double>(&v.value())) return *d;
+  if (auto* i = std::get_if<int>(&v.value())) return *i;
   return std::nullopt;
 }
 
 std::optional<geom::Point2d> PointVariable(host::Host& host, std::string_view name) {
   auto v = host.variables().getVariable(name);
   if (!v.ok()) return std::nullopt;
-  if (auto* p = std::get_if<geom::Point2d>(&v.value)) return *p;
-  if (auto* p = std::get_if<geom::Point3d>(&v.value)) return p->xy();
+  if (auto* p = std::get_if<geom::Point2d>(&v.value())) return *p;
+  if (auto* p = std::get_if<geom::Point3d>(&v.value())) return p->xy();
   return std::nullopt;
 }
 
@@ -55,7 +55,7 @@ host::ViewRecord SaveView(host::Host& host) {
 
 bool IsWorldUcs(host::Host& host) {
   auto v = host.variables().getVariable("WORLDUCS");
-  return v.ok() && std::holds_alternative<int>(v.value) && std::get<int>(v.value) == 1;
+  return v.ok() && std::holds_alternative<int>(v.value()) && std::get<int>(v.value()) == 1;
 }
 
 std::optional<geom::Point3d> DragIntoPlace(host::Host& host, cad::Database& db,

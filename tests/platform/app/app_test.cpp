@@ -140,9 +140,9 @@ class AppTest : public QObject {
     // VIEWCTR, VIEWSIZE and SCREENSIZE follow the real view.
     auto centre = f.window.host().variables().getVariable("VIEWCTR");
     QVERIFY(centre.ok());
-    QCOMPARE(std::get<geom::Point3d>(centre.value).x, 50.0);
+    QCOMPARE(std::get<geom::Point3d>(centre.value()).x, 50.0);
     auto size = f.window.host().variables().getVariable("SCREENSIZE");
-    QCOMPARE(std::get<geom::Point2d>(size.value).x, double(f.view().width()));
+    QCOMPARE(std::get<geom::Point2d>(size.value()).x, double(f.view().width()));
     // Only what lies in the window is drawn.
     f.view().setView({1000, 1000}, 10, 10);
     f.view().regen();
@@ -453,7 +453,7 @@ class AppTest : public QObject {
     host::HostServices& services = window.host().services();
     auto found = services.findFile("support.lin");
     QVERIFY(found.ok());
-    QCOMPARE(QString::fromStdString(found.value), QFileInfo(lin).absoluteFilePath());
+    QCOMPARE(QString::fromStdString(found.value()), QFileInfo(lin).absoluteFilePath());
     QVERIFY(!services.findFile("nothing-of-the-kind.lin").ok());
     // The application's own folder comes first (the tests' program lies in it).
     const QString self = QFileInfo(QCoreApplication::applicationFilePath()).fileName();

@@ -167,17 +167,17 @@ TEST_F(DocumentsTest, LocksNestAreReleasedOnEveryPathAndBlockClosing) {
 TEST_F(DocumentsTest, OpenSaveAndCloseGoThroughTheFileFunctions) {
   DocumentManager& docs = host().documents();
   Result<Document*> bad = docs.openDocument("drawing.txt");
-  EXPECT_EQ(bad.status, Status::FileError);
+  EXPECT_EQ(bad.status(), Status::FileError);
   EXPECT_EQ(docs.documentCount(), 0u);
 
   Result<Document*> opened = docs.openDocument("site/plan.dxf");
   ASSERT_TRUE(opened.ok());
-  Document& plan = *opened.value;
+  Document& plan = *opened.value();
   EXPECT_EQ(plan.title(), "plan.dxf");
   EXPECT_TRUE(std::filesystem::path(plan.fileName()).is_absolute());
   // Opening it again shows the open drawing instead of a second copy.
   Document& other = newDocument();
-  EXPECT_EQ(docs.openDocument("site/../site/plan.dxf").value, &plan);
+  EXPECT_EQ(docs.openDocument("site/../site/plan.dxf").value(), &plan);
   EXPECT_EQ(docs.curDocument(), &plan);
   EXPECT_EQ(docs.documentCount(), 2u);
 
@@ -202,7 +202,7 @@ TEST(DocumentsWithoutFiles, ANewDrawingNeedsNoFileFunctions) {
   headless::HeadlessOptions o;
   o.output = &out;
   headless::HeadlessHost host(std::move(o));
-  EXPECT_NE(host.documents().openDocument("no such folder/x.dxf").status, Status::Normal);
+  EXPECT_NE(host.documents().openDocument("no such folder/x.dxf").status(), Status::Normal);
   ASSERT_TRUE(host.documents().newDocument().ok());
   EXPECT_TRUE(host.documents().curDocument()->database().layers().has("0"));
 }

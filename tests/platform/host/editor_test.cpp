@@ -219,7 +219,7 @@ TEST_F(EditorTest, CrossingPolygonAndWindowSelection) {
   geom::Point2d corners[] = {{12, 0.5}, {5, 0.5}, {5, -0.5}, {12, -0.5}};
   ASSERT_EQ(editor().selectCrossingPolygon(corners, set), Status::Normal);
   EXPECT_EQ(set.length(), 1u);
-  EXPECT_EQ(set.name(0).value, line);
+  EXPECT_EQ(set.name(0).value(), line);
   geom::Point2d empty[] = {{50, 50}, {40, 50}, {40, 40}, {50, 40}};
   EXPECT_EQ(editor().selectCrossingPolygon(empty, set), Status::None);
   EXPECT_TRUE(set.empty());
@@ -232,7 +232,7 @@ TEST_F(EditorTest, CrossingPolygonAndWindowSelection) {
   EXPECT_EQ(set.length(), 2u);
   ASSERT_EQ(editor().selectWindow({11, 3}, {-1, 0.5}, set), Status::Normal);
   EXPECT_EQ(set.length(), 1u);
-  EXPECT_EQ(set.name(0).value, other);
+  EXPECT_EQ(set.name(0).value(), other);
 }
 
 TEST(SelectionSet, MembersStayUniqueAndInOrder) {
@@ -245,8 +245,8 @@ TEST(SelectionSet, MembersStayUniqueAndInOrder) {
   EXPECT_EQ(set.length(), 2u);
   EXPECT_EQ(set.remove(c), Status::NotFound);
   EXPECT_EQ(set.remove(a), Status::Normal);
-  EXPECT_EQ(set.name(0).value, b);
-  EXPECT_EQ(set.name(1).status, Status::InvalidInput);
+  EXPECT_EQ(set.name(0).value(), b);
+  EXPECT_EQ(set.name(1).status(), Status::InvalidInput);
   set.free();
   EXPECT_EQ(set.length(), 0u);
 }

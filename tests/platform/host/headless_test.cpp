@@ -57,26 +57,27 @@ TEST_F(HeadlessTest, ViewIsFittedToTheScreenAndReadThroughVariables) {
   SystemVariables& vars = host().variables();
   // 1280 x 800 pixels: a wide record keeps its width, a tall one its height.
   ASSERT_EQ(display.setCurrentView({{10, 20}, 5, 160}), Status::Normal);
-  EXPECT_DOUBLE_EQ(std::get<double>(vars.getVariable("VIEWSIZE").value), 100.0);
-  EXPECT_EQ(std::get<geom::Point3d>(vars.getVariable("viewctr").value), (geom::Point3d{10, 20, 0}));
+  EXPECT_DOUBLE_EQ(std::get<double>(vars.getVariable("VIEWSIZE").value()), 100.0);
+  EXPECT_EQ(std::get<geom::Point3d>(vars.getVariable("viewctr").value()),
+            (geom::Point3d{10, 20, 0}));
   ASSERT_EQ(display.setCurrentView({{0, 0}, 40, 0}), Status::Normal);
   ViewRecord v = display.currentView();
   EXPECT_DOUBLE_EQ(v.height, 40.0);
   EXPECT_DOUBLE_EQ(v.width, 64.0);
-  EXPECT_EQ(std::get<geom::Point2d>(vars.getVariable("SCREENSIZE").value),
+  EXPECT_EQ(std::get<geom::Point2d>(vars.getVariable("SCREENSIZE").value()),
             (geom::Point2d{1280, 800}));
   // A zero or broken record leaves the view alone.
   EXPECT_EQ(display.setCurrentView({{5, 5}, 0, 0}), Status::InvalidInput);
   EXPECT_EQ(display.setCurrentView({{std::nan(""), 5}, 1, 1}), Status::InvalidInput);
   EXPECT_EQ(display.currentView().center, (geom::Point2d{0, 0}));
 
-  EXPECT_EQ(std::get<int>(vars.getVariable("WORLDUCS").value), 1);
+  EXPECT_EQ(std::get<int>(vars.getVariable("WORLDUCS").value()), 1);
   EXPECT_EQ(vars.setVariable("WORLDUCS", 0), Status::Rejected);
   EXPECT_EQ(vars.setVariable("VIEWSIZE", 3.0), Status::Rejected);
   host().headlessVariables().define("WORLDUCS", 0, true);
-  EXPECT_EQ(std::get<int>(vars.getVariable("WORLDUCS").value), 0);
-  EXPECT_EQ(std::get<std::string>(vars.getVariable("CPROFILE").value), "Default");
-  EXPECT_EQ(vars.getVariable("NOSUCHVAR").status, Status::NotFound);
+  EXPECT_EQ(std::get<int>(vars.getVariable("WORLDUCS").value()), 0);
+  EXPECT_EQ(std::get<std::string>(vars.getVariable("CPROFILE").value()), "Default");
+  EXPECT_EQ(vars.getVariable("NOSUCHVAR").status(), Status::NotFound);
   EXPECT_EQ(vars.setVariable("PICKBOX", std::string("big")), Status::InvalidInput);
   EXPECT_EQ(vars.setVariable("pickbox", 5), Status::Normal);
 }
@@ -102,7 +103,7 @@ TEST_F(HeadlessTest, ServicesReportTheUserFolderRegistryRootAndProfile) {
   EXPECT_TRUE(std::filesystem::is_directory(folder));
   EXPECT_EQ(s.registryProductRootKey(), "Software\\Kestra\\Host\\R1");
   EXPECT_EQ(s.currentProfileName(), "Default");
-  EXPECT_EQ(s.moduleFileName(ModuleId{42}).status, Status::NotFound);
+  EXPECT_EQ(s.moduleFileName(ModuleId{42}).status(), Status::NotFound);
 }
 
 TEST_F(HeadlessTest, SupportFilesAndSideDrawings) {
@@ -120,19 +121,19 @@ TEST_F(HeadlessTest, SupportFilesAndSideDrawings) {
   o.supportFolders = {support.string()};
   headless::HeadlessHost h(std::move(o));
   HostServices& s = h.services();
-  EXPECT_EQ(s.findFile("acadiso.lin").value, (support / "acadiso.lin").string());
+  EXPECT_EQ(s.findFile("acadiso.lin").value(), (support / "acadiso.lin").string());
   // The current drawing's folder comes first.
   h.documents().openDocument((site / "plan.dxf").string());
-  EXPECT_EQ(s.findFile("acadiso.lin").value, (site / "acadiso.lin").string());
-  EXPECT_EQ(s.findFile("missing.lin").status, Status::NotFound);
-  EXPECT_EQ(s.findFile((support / "acadiso.lin").string()).status, Status::Normal);
-  EXPECT_EQ(s.findFile("").status, Status::InvalidInput);
+  EXPECT_EQ(s.findFile("acadiso.lin").value(), (site / "acadiso.lin").string());
+  EXPECT_EQ(s.findFile("missing.lin").status(), Status::NotFound);
+  EXPECT_EQ(s.findFile((support / "acadiso.lin").string()).status(), Status::Normal);
+  EXPECT_EQ(s.findFile("").status(), Status::InvalidInput);
 
   auto side = s.readDrawingFile("TK.dxf");
   ASSERT_TRUE(side.ok());
-  EXPECT_TRUE(side.value->layers().has("0"));
+  EXPECT_TRUE(side.value()->layers().has("0"));
   EXPECT_EQ(h.documents().documentCount(), 1u);  // a side drawing is no document
-  EXPECT_EQ(s.readDrawingFile("TK.dwg").status, Status::FileError);
+  EXPECT_EQ(s.readDrawingFile("TK.dwg").status(), Status::FileError);
 }
 
 TEST(HeadlessFolders, PerUserFolderFollowsXdgDataHome) {
@@ -157,7 +158,7 @@ TEST_F(HeadlessTest, TypedCommandsAndMenuItemsRunThroughTheCommandStack) {
   EXPECT_EQ(host().typeCommand("HELLO"), Status::Normal);
   EXPECT_EQ(host().typeCommand("nothing"), Status::NotFound);
   EXPECT_NE(take().find("Unknown command \"nothing\""), std::string::npos);
-  PopupMenu* file = host().menus().menuGroups().item(0).value->menus().item("File").value;
+  PopupMenu* file = host().menus().menuGroups().item(0).value()->menus().item("File").value();
   file->addMenuItem(1, "&Hello", "^C^C_hello ");
   EXPECT_EQ(host().chooseMenuItem("file", "hello"), Status::Normal);
   EXPECT_EQ(host().chooseMenuItem("file", "no such item"), Status::NotFound);

@@ -58,7 +58,7 @@ class HostTest : public ::testing::Test {
     out_->str({});
     return s;
   }
-  Document& newDocument() { return *host().documents().newDocument().value; }
+  Document& newDocument() { return *host().documents().newDocument().value(); }
 
   MemoryFiles files_;
   std::unique_ptr<std::ostringstream> out_;

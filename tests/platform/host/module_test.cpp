@@ -44,7 +44,7 @@ TEST_F(ModuleTest, MessagesReactorsAndDataFollowTheDocumentsLifetime) {
   EXPECT_TRUE(info->unlocked);
   EXPECT_TRUE(info->mdiAware);
   EXPECT_EQ(info->edition, ModuleEdition::Current);
-  EXPECT_EQ(host().services().moduleFileName(id).value, module("current"));
+  EXPECT_EQ(host().services().moduleFileName(id).value(), module("current"));
 
   Document& first = newDocument();
   EXPECT_EQ(moduleLines(take()), (Lines{"created Drawing1.dxf count 1 record 1 records 1",
@@ -78,12 +78,13 @@ TEST_F(ModuleTest, MessagesReactorsAndDataFollowTheDocumentsLifetime) {
 TEST_F(ModuleTest, StartUpMessageAndMenuAndReloadAddTheItemsAgain) {
   ModuleId id = load("current");
   EXPECT_NE(take().find("\n命令:请输入命令ktest启动测试模块\n "), std::string::npos);
-  PopupMenu* popup = host().menus().menuGroups().item(0).value->menus().item("Korvane软件").value;
+  PopupMenu* popup =
+      host().menus().menuGroups().item(0).value()->menus().item("Korvane软件").value();
   ASSERT_NE(popup, nullptr);
   EXPECT_EQ(testing::labelsOf(*popup), (Lines{"&KKestra切剖面", "-", "访问主页"}));
   // At the right end of the menu bar.
   MenuBar& bar = host().menus().menuBar();
-  EXPECT_EQ(bar.item(bar.count() - 1).value, popup);
+  EXPECT_EQ(bar.item(bar.count() - 1).value(), popup);
   EXPECT_EQ(host().chooseMenuItem("Korvane软件", "&KKestra切剖面"), Status::Normal);
   EXPECT_EQ(moduleLines(take()), (Lines{"command ktest record -1"}));
 
@@ -172,8 +173,8 @@ TEST_F(ModuleTest, AModuleThatThrowsWhileInitialisingIsNotKept) {
 
 TEST_F(ModuleTest, AModuleThatFailsAfterAddingCommandsAndMenuItemsLeavesNoneOfThem) {
   // A popup of the host's with an item of its own, which the module adds to.
-  PopupMenus& popups = host().menus().menuGroups().item(0).value->menus();
-  PopupMenu* host_popup = popups.add("Korvane软件").value;
+  PopupMenus& popups = host().menus().menuGroups().item(0).value()->menus();
+  PopupMenu* host_popup = popups.add("Korvane软件").value();
   ASSERT_NE(host_popup, nullptr);
   ASSERT_EQ(host_popup->addMenuItem(0, "&Own", "own\n"), Status::Normal);
   const int barCount = host().menus().menuBar().count();
@@ -207,10 +208,11 @@ TEST_F(ModuleTest, AModuleOfItsOwnPopupThatFailsLeavesNoPopupOnTheMenuBar) {
   mode("throw-late");
   EXPECT_EQ(host().modules().loadModule(module("current")).status, Status::Error);
   EXPECT_EQ(host().menus().menuBar().count(), barCount);
-  Result<PopupMenu*> popup = host().menus().menuGroups().item(0).value->menus().item("Korvane软件");
+  Result<PopupMenu*> popup =
+      host().menus().menuGroups().item(0).value()->menus().item("Korvane软件");
   if (popup.ok()) {
-    EXPECT_EQ(popup.value->count(), 0);
-    EXPECT_FALSE(popup.value->onMenuBar());
+    EXPECT_EQ(popup.value()->count(), 0);
+    EXPECT_FALSE(popup.value()->onMenuBar());
   }
 }
 
@@ -246,7 +248,7 @@ TEST_F(ModuleTest, AModuleThatIsNotMdiAwareKeepsTheHostToOneDrawing) {
   host().documents().closeDocument(*host().documents().curDocument());
   load("current");
   EXPECT_FALSE(host().modules().allMdiAware());
-  EXPECT_EQ(host().documents().newDocument().status, Status::Refused);
+  EXPECT_EQ(host().documents().newDocument().status(), Status::Refused);
   EXPECT_EQ(host().documents().documentCount(), 1u);
 }
 

@@ -14,13 +14,13 @@ Status addPopupMenuItem(MenuApplication& app, std::string_view popupName, std::s
   MenuGroups& groups = app.menuGroups();
   steps += 'd';
   Result<MenuGroup*> group = groups.item(0);
-  if (!group.ok()) return group.status;
+  if (!group.ok()) return group.status();
   steps += 'e';
-  PopupMenus& popups = group.value->menus();
+  PopupMenus& popups = group.value()->menus();
   steps += 'f';
   Result<PopupMenu*> found = popups.item(popupName);
   if (found.ok()) {
-    PopupMenu& popup = *found.value;
+    PopupMenu& popup = *found.value();
     steps += 'g';
     int n = popup.count();
     steps += 'h';
@@ -30,8 +30,8 @@ Status addPopupMenuItem(MenuApplication& app, std::string_view popupName, std::s
   }
   steps += 'j';
   Result<PopupMenu*> made = popups.add(popupName);
-  if (!made.ok()) return made.status;
-  PopupMenu& popup = *made.value;
+  if (!made.ok()) return made.status();
+  PopupMenu& popup = *made.value();
   steps += 'i';
   if (Status s = popup.addMenuItem(0, label, macro); !ok(s)) return s;
   steps += 'k';
@@ -45,7 +45,7 @@ Status addPopupMenuItem(MenuApplication& app, std::string_view popupName, std::s
 std::vector<std::string> labelsOf(PopupMenu& popup) {
   std::vector<std::string> out;
   for (int i = 0; i < popup.count(); ++i) {
-    MenuItem item = popup.item(i).value;
+    MenuItem item = popup.item(i).value();
     out.push_back(item.kind == MenuItemKind::Separator ? std::string("-") : item.label);
   }
   return out;

@@ -71,7 +71,7 @@ class Session {
     if (!r.ok()) qWarning("%s", r.reason.c_str());
     return r.ok();
   }
-  host::Document* newDrawing() { return host->documents().newDocument().value; }
+  host::Document* newDrawing() { return host->documents().newDocument().value(); }
   host::Status type(const char* command) {
     host::Status s = host->typeCommand(command);
     QCoreApplication::processEvents();
@@ -89,8 +89,8 @@ class Session {
   host::PopupMenu* popup() {
     auto group = host->menus().menuGroups().item(0);
     if (!group.ok()) return nullptr;
-    auto p = group.value->menus().item("Korvane软件");
-    return p.ok() ? p.value : nullptr;
+    auto p = group.value()->menus().item("Korvane软件");
+    return p.ok() ? p.value() : nullptr;
   }
 
   std::ostringstream out;
@@ -104,7 +104,7 @@ class Session {
 std::vector<std::string> labelsOf(host::PopupMenu& popup) {
   std::vector<std::string> out;
   for (int i = 0; i < popup.count(); ++i) {
-    host::MenuItem item = popup.item(i).value;
+    host::MenuItem item = popup.item(i).value();
     out.push_back(item.kind == host::MenuItemKind::Separator ? std::string("-") : item.label);
   }
   return out;
@@ -241,11 +241,11 @@ class ModuleTest : public QObject {
     host::PopupMenu* popup = s.popup();
     QVERIFY(popup != nullptr);
     QVERIFY(popup->onMenuBar());
-    QCOMPARE(s.host->menus().menuBar().item(s.host->menus().menuBar().count() - 1).value, popup);
+    QCOMPARE(s.host->menus().menuBar().item(s.host->menus().menuBar().count() - 1).value(), popup);
     QCOMPARE(labelsOf(*popup), (std::vector<std::string>{"&KKestra切剖面", "-", "访问主页"}));
-    QCOMPARE(popup->item(0).value.macro, std::string("kestrapm\n"));
-    QVERIFY(popup->item(2).value.macro.starts_with("_browser http"));
-    QVERIFY(popup->item(2).value.macro.ends_with(" "));
+    QCOMPARE(popup->item(0).value().macro, std::string("kestrapm\n"));
+    QVERIFY(popup->item(2).value().macro.starts_with("_browser http"));
+    QVERIFY(popup->item(2).value().macro.ends_with(" "));
 
     QVERIFY(s.host->moduleLoader().unloadModule(s.module).ok());
     QVERIFY(!s.host->commands().hasCommand("ruvo"));

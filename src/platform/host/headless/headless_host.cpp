@@ -43,13 +43,13 @@ HeadlessHost::HeadlessHost(HeadlessOptions options)
     });
   }
   // The host's own menu, as a fresh session shows it.
-  MenuGroup* group = menus_.addGroup("KESTRA").value;
+  MenuGroup* group = menus_.addGroup("KESTRA").value();
   const char* popups[][3] = {{"&File", "&Open...", "_OPEN\n"},
                              {"&Edit", "&Undo", "_U\n"},
                              {"&View", "&Redraw", "_REDRAW\n"},
                              {"&Tools", "&Load Application...", "_APPLOAD\n"}};
   for (auto& p : popups) {
-    PopupMenu* popup = group->menus().add(p[0]).value;
+    PopupMenu* popup = group->menus().add(p[0]).value();
     popup->addMenuItem(0, p[1], p[2]);
     popup->insertInMenuBar(menus_.menuBar().count());
   }
@@ -68,8 +68,8 @@ Status HeadlessHost::typeCommand(std::string_view name) {
 
 Status HeadlessHost::chooseMenuItem(std::string_view popupName, std::string_view label) {
   auto macro = menus_.macroOf(popupName, label);
-  if (!macro.ok()) return macro.status;
-  std::string command = macroCommand(macro.value);
+  if (!macro.ok()) return macro.status();
+  std::string command = macroCommand(macro.value());
   if (command.empty()) return Status::InvalidInput;
   return typeCommand(command);
 }

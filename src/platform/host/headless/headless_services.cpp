@@ -49,7 +49,8 @@ std::string HeadlessServices::userDataFolder() {
 
 std::string HeadlessServices::currentProfileName() const {
   auto v = variables_.getVariable("CPROFILE");
-  if (v.ok() && std::holds_alternative<std::string>(v.value)) return std::get<std::string>(v.value);
+  if (v.ok() && std::holds_alternative<std::string>(v.value()))
+    return std::get<std::string>(v.value());
   return {};
 }
 

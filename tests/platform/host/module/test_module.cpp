@@ -45,7 +45,8 @@ void say(const std::string& text) {
 
 std::string mode() {
   auto v = g_host->variables().getVariable("KTESTMODE");
-  if (v.ok() && std::holds_alternative<std::string>(v.value)) return std::get<std::string>(v.value);
+  if (v.ok() && std::holds_alternative<std::string>(v.value()))
+    return std::get<std::string>(v.value());
   return {};
 }
 
