@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "platform/dxf/record_table.h"
+#include "platform/dxf/record_tables.h"
 
 namespace dxf::table {
 namespace {

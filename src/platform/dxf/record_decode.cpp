@@ -5,7 +5,7 @@
 #include "platform/dxf/decode_util.h"
 #include "platform/dxf/file_image.h"
 #include "platform/dxf/record_codec.h"
-#include "platform/dxf/record_table.h"
+#include "platform/dxf/record_tables.h"
 
 namespace dxf {
 using namespace detail;

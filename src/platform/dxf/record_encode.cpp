@@ -6,7 +6,7 @@
 
 #include "platform/cad/database.h"
 #include "platform/dxf/record_codec.h"
-#include "platform/dxf/record_table.h"
+#include "platform/dxf/record_tables.h"
 
 namespace dxf {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/dxf/record_codec.h"
-#include "platform/dxf/record_table.h"
+#include "platform/dxf/record_tables.h"
 
 namespace dxf {
 namespace {

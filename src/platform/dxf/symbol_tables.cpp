@@ -1,7 +1,7 @@
 // The tables of symbol table entries (layers, text styles, linetypes, block records) and
 // of the BLOCK record that opens a block definition.
 
-#include "platform/dxf/record_table.h"
+#include "platform/dxf/record_tables.h"
 
 namespace dxf::table {
 namespace {

@@ -1,8 +1,6 @@
 // The record tables themselves: what the encoder writes is what the table declares, and
 // every field read back from what it wrote gives the same object.
 
-#include "platform/dxf/record_table.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -14,6 +12,7 @@
 #include "platform/cad/database.h"
 #include "platform/dxf/record_codec.h"
 #include "platform/dxf/record_merge.h"
+#include "platform/dxf/record_tables.h"
 
 namespace dxf {
 namespace {
