@@ -40,13 +40,16 @@ struct RecordHead {
 };
 
 class FileImage;
+namespace table {
+struct Gathered;
+}
 
 class Decoder {
  public:
   // `image`, when given, is the file the decoded values lie in: a long text value is then
   // decoded piece by piece, its pages let go behind.
-  explicit Decoder(const TextEncoding& encoding, const FileImage* image = nullptr)
-      : encoding_(encoding), image_(image) {}
+  explicit Decoder(const TextEncoding& encoding, const FileImage* image = nullptr);
+  ~Decoder();
 
   // `tags` is one record, "0 TYPE" first. Unknown types give an OpaqueEntity.
   std::unique_ptr<cad::Entity> entity(const Record& tags, RecordHead& head);
@@ -63,6 +66,8 @@ class Decoder {
              std::string& description);
 
   std::string text(std::string_view raw);
+  // Where the fields of the record being read are gathered.
+  table::Gathered& gathered() { return *gathered_; }
 
  private:
   std::string longText(std::string_view raw);
@@ -70,12 +75,14 @@ class Decoder {
   const TextEncoding& encoding_;
   const FileImage* image_;
   std::string lastRaw_, lastText_;  // layer names repeat; decode each once
+  std::unique_ptr<table::Gathered> gathered_;
 };
 
 struct EncodeContext {
   bool r12 = false;         // no subclass markers, no owners
   bool handles = true;      // the file carries handles
   cad::Handle ownerOf = 0;  // owner handle to write
+  cad::Handle handle = 0;   // the record's own handle (set by the encoders)
 };
 
 // The tags of an object as a fresh writer would produce them, "0 TYPE" excluded.
