@@ -161,6 +161,10 @@ bool PaletteSet::load(const QDomElement* element) {
   if (hasSize) {
     const QSize clamped = QSize(width, height).expandedTo(minimumSize()).boundedTo(maximumSize());
     resize(clamped);
+    // A docked set takes its width from the dock bar, which the main window sizes.
+    auto* window = qobject_cast<QMainWindow*>(parentWidget());
+    if (window != nullptr && !isFloating())
+      window->resizeDocks({this}, {clamped.width()}, Qt::Horizontal);
   }
   if (side == DockSide::Floating && hasPos) move(x, y);
   return true;

@@ -9,7 +9,8 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QToolButton>
+#include <QResizeEvent>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -23,8 +24,8 @@
 #include "platform/win/profile.h"
 #include "ruvo/drawing/number_text.h"
 #include "ruvo/host/host_access.h"
-#include "ruvo/pages/dialog_units.h"
 #include "ruvo/pages/page_context.h"
+#include "ruvo/pages/page_layout.h"
 #include "ruvo/section/doc_data.h"
 #include "ruvo/section/get_data.h"
 #include "ruvo/section/point_list.h"
@@ -47,30 +48,6 @@ std::optional<double> ParseNumber(const QString& text) {
 
 // "%.1f" without trailing zeros and point, as the range boxes show their numbers.
 QString RangeText(double v) { return QString::fromStdString(FormatTrimmed(v, 1)); }
-
-// The up-down control beside a box: +1 for the upper arrow, -1 for the lower one.
-QWidget* MakeSpin(QWidget* parent, const QString& name, std::function<void(int)> stepped) {
-  auto* spin = new QWidget(parent);
-  spin->setObjectName(name);
-  for (int i = 0; i < 2; ++i) {
-    auto* b = new QToolButton(spin);
-    b->setArrowType(i == 0 ? Qt::UpArrow : Qt::DownArrow);
-    b->setObjectName(i == 0 ? QStringLiteral("up") : QStringLiteral("down"));
-    b->setAutoRepeat(true);
-    QObject::connect(b, &QToolButton::clicked, spin, [stepped, i] { stepped(i == 0 ? 1 : -1); });
-  }
-  return spin;
-}
-
-void LayOutSpin(QWidget* spin, const QRect& r) {
-  spin->setGeometry(r);
-  const auto buttons = spin->findChildren<QToolButton*>();
-  const int h = r.height() / 2;
-  for (QToolButton* b : buttons) {
-    b->setGeometry(0, b->objectName() == QStringLiteral("up") ? 0 : h, r.width(),
-                   b->objectName() == QStringLiteral("up") ? h : r.height() - h);
-  }
-}
 
 }  // namespace
 
@@ -121,90 +98,74 @@ CDataDlg::~CDataDlg() = default;
 
 void CDataDlg::BuildControls() {
   const bool legacy = context_.edition() == Edition::Legacy;
-  resize(DluX(189), DluY(293));
-  auto label = [&](const QString& text, int x, int y, int w, int h) {
-    auto* l = new QLabel(text, this);
-    l->setGeometry(DluRect(x, y, w, h));
-  };
-  auto line = [&](int x, int y, int w) {
-    auto* f = new QFrame(this);
-    f->setFrameShape(QFrame::HLine);
-    f->setFrameShadow(QFrame::Sunken);
-    f->setGeometry(DluX(x), DluY(y) - 1, DluX(w), 2);
-  };
-  auto button = [&](const QString& name, const QString& text, int x, int y, int w, int h) {
+  auto button = [&](const QString& name, const QString& text) {
     auto* b = new QPushButton(text, this);
     b->setObjectName(name);
-    b->setGeometry(DluRect(x, y, w, h));
     b->setAutoDefault(false);
+    FitButton(b);
     return b;
   };
-  auto check = [&](const QString& name, const QString& text, int x, int y, int w, int h) {
+  auto check = [&](const QString& name, const QString& text) {
     auto* c = new QCheckBox(text, this);
     c->setObjectName(name);
-    c->setGeometry(DluRect(x, y, w, h + 2));
+    FitCaption(c);
     connect(c, &QCheckBox::clicked, this, [this, c] { OnChecked(c); });
     checks_[name] = c;
     return c;
   };
-  auto edit = [&](const QString& name, int x, int y, int w, int h) {
+  auto edit = [&](const QString& name, int digits) {
     auto* e = new QLineEdit(this);
     e->setObjectName(name);
-    e->setGeometry(DluRect(x, y, w, h));
     e->installEventFilter(this);
+    FitEdit(e, digits);
     edits_[name] = e;
     return e;
   };
+  auto spin = [&](const QString& name, QLineEdit* box) {
+    auto* s = new SpinArrows([this, box](int d) { OnSpin(box, d); }, this);
+    s->setObjectName(name);
+    return s;
+  };
 
-  label(QStringLiteral("第一步：获取数据"), 7, 3, 75, 8);
-  line(83, 7, 95);
-  QPushButton* common = button(
-      QStringLiteral("acquire"),
-      legacy ? QStringLiteral("获取交点(常用)") : QStringLiteral("获取交点数据"), 34, 14, 65, 18);
+  // Step one: getting the points.
+  QPushButton* common = button(QStringLiteral("acquire"), legacy ? QStringLiteral("获取交点(常用)")
+                                                                 : QStringLiteral("获取交点数据"));
   QPushButton* precise =
       button(QStringLiteral("acquirePrecise"),
-             legacy ? QStringLiteral("获取交点(备用)") : QStringLiteral("获取交点(精准)"), 136, 14,
-             37, 18);
+             legacy ? QStringLiteral("获取交点(备用)") : QStringLiteral("获取交点(精准)"));
   precise->setVisible(legacy);
   connect(common, &QPushButton::clicked, this, [this] { Acquire(kModeCommon); });
   connect(precise, &QPushButton::clicked, this, [this] { Acquire(kModePrecise); });
-  check(QStringLiteral("bSetHigh"), QStringLiteral("对象赋高程值"), 111, 18, 59, 11);
-  check(QStringLiteral("FilterHeight"), QStringLiteral("获取交点高程范围"), 5, 35, 80, 12);
-  QLineEdit* low = edit(QStringLiteral("FilterHMin"), 88, 35, 39, 12);
-  LayOutSpin(
-      MakeSpin(this, QStringLiteral("FilterHMinSpin"), [this, low](int d) { OnSpin(low, d); }),
-      DluRect(114, 34, 12, 14));
-  label(QStringLiteral("-"), 131, 36, 8, 10);
-  QLineEdit* high = edit(QStringLiteral("FilterHMax"), 141, 35, 39, 12);
-  LayOutSpin(
-      MakeSpin(this, QStringLiteral("FilterHMaxSpin"), [this, high](int d) { OnSpin(high, d); }),
-      DluRect(168, 33, 12, 15));
-  check(
-      QStringLiteral("AutoAssign"),
-      legacy ? QStringLiteral("自动修改高程小于0的交点") : QStringLiteral("自动修改高程异常的交点"),
-      5, 49, 113, 11);
+  QCheckBox* setHigh = check(QStringLiteral("bSetHigh"), QStringLiteral("对象赋高程值"));
+  QCheckBox* filter = check(QStringLiteral("FilterHeight"), QStringLiteral("获取交点高程范围"));
+  QLineEdit* low = edit(QStringLiteral("FilterHMin"), 4);
+  QLineEdit* high = edit(QStringLiteral("FilterHMax"), 4);
+  QCheckBox* autoAssign =
+      check(QStringLiteral("AutoAssign"), legacy ? QStringLiteral("自动修改高程小于0的交点")
+                                                 : QStringLiteral("自动修改高程异常的交点"));
 
-  label(QStringLiteral("第二步：修改数据"), 7, 62, 75, 9);
-  line(83, 66, 95);
+  // Step two: the list and its filters.
   layers_ = new controls::CCheckComboBox(this);
   layers_->setObjectName(QStringLiteral("layers"));
   layers_->SetSorted(true);
-  layers_->setGeometry(DluX(3), DluY(73), DluX(143), DluY(14));
-  connect(button(QStringLiteral("filter"), QStringLiteral("筛选"), 149, 72, 31, 16),
-          &QPushButton::clicked, this, [this] { FilterLayers(); });
+  layers_->setMinimumWidth(60);
+  layers_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  QPushButton* filterButton = button(QStringLiteral("filter"), QStringLiteral("筛选"));
+  connect(filterButton, &QPushButton::clicked, this, [this] { FilterLayers(); });
 
   list_ = new controls::CListCtrlEx(this);
   list_->setObjectName(QStringLiteral("points"));
-  list_->setGeometry(DluRect(3, 90, 180, 181));
+  list_->resize(kInitialListWidth, list_->height());
+  list_->setMinimumSize(60, 60);
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->installEventFilter(this);
   const QString titles[] = {QStringLiteral("No"), QStringLiteral(" 高程"),
                             QStringLiteral("删"), QStringLiteral("注释"),
                             QStringLiteral("标"), QStringLiteral("图层")};
-  const int widths[] = {25, 50, 25, 50, 25, 50};
   for (int c = 0; c < 6; ++c) {
     const Qt::Alignment align = c == kHigh || c == kLayer ? Qt::AlignLeft : Qt::AlignHCenter;
-    list_->InsertColumn(c, titles[c], align, list_->width() * widths[c] / 240);
+    list_->InsertColumn(c, titles[c], align, list_->width() * kColumnShares[c] / kColumnShareSum);
   }
   list_->SetHeaderHeightFactor(1.0);
   list_->SetRowHeight(20);
@@ -223,21 +184,55 @@ void CDataDlg::BuildControls() {
           [this](int row, int column, const QString& text) { OnEndEdit(row, column, text); });
   connect(list_, &controls::ListCtrl::keyDown, this, [this](int key) { OnListKey(key); });
 
-  check(QStringLiteral("bIncrement"), QStringLiteral("增量"), 3, 275, 26, 12);
-  edit(QStringLiteral("dIncrement"), 31, 275, 33, 12);
-  addPoint_ = button(QStringLiteral("addPoint"), QStringLiteral("加点"), 67, 274, 35, 14);
+  QCheckBox* increment = check(QStringLiteral("bIncrement"), QStringLiteral("增量"));
+  QLineEdit* incrementBox = edit(QStringLiteral("dIncrement"), 4);
+  addPoint_ = button(QStringLiteral("addPoint"), QStringLiteral("加点"));
   connect(addPoint_, &QPushButton::clicked, this, [this] { AddPoint(); });
   displayMode_ = new QComboBox(this);
   displayMode_->setObjectName(QStringLiteral("KneePnt"));
-  displayMode_->setGeometry(DluX(107), DluY(274), DluX(73), DluY(14));
   displayMode_->addItems({QStringLiteral("仅显示交点"), QStringLiteral("显示交点与拐点"),
                           QStringLiteral("仅显示拐点")});
+  FitList(displayMode_);
   connect(displayMode_, &QComboBox::activated, this, [this](int index) {
     if (CDocData* doc = context_.currentDocData()) {
       doc->KneePnt = index;
       FillPointList();
     }
   });
+
+  // The list takes the page's width less 10 pixels and all the height the rows above and
+  // the bottom row leave; the bottom row sits 5 pixels above the lower edge.
+  auto* page = new QVBoxLayout(this);
+  page->setContentsMargins(4, 4, 6, 5);
+  page->setSpacing(kRowSpacing);
+  page->addLayout(Heading(this, QStringLiteral("第一步：获取数据")));
+  // The older edition shows both acquisition buttons; its switch for writing elevations
+  // back then moves down beside the repair switch.
+  page->addLayout(legacy ? Row({{common, 1}, {precise, 1}, {nullptr, 0}})
+                         : Row({{nullptr, 1}, {common, 2}, {nullptr, 1}, {setHigh, 0}}));
+  page->addLayout(Row({{filter, 0},
+                       {low, 1},
+                       {spin(QStringLiteral("FilterHMinSpin"), low), 0},
+                       {new QLabel(QStringLiteral("-"), this), 0},
+                       {high, 1},
+                       {spin(QStringLiteral("FilterHMaxSpin"), high), 0}}));
+  page->addLayout(legacy ? Row({{autoAssign, 0}, {nullptr, 1}, {setHigh, 0}})
+                         : Row({{autoAssign, 0}, {nullptr, 1}}));
+  page->addLayout(Heading(this, QStringLiteral("第二步：修改数据")));
+  page->addLayout(Row({{layers_, 1}, {filterButton, 0}}));
+  page->addWidget(list_, 1);
+  page->addLayout(Row({{increment, 0}, {incrementBox, 1}, {addPoint_, 0}, {displayMode_, 2}}));
+}
+
+void CDataDlg::FitColumns(int oldWidth, int newWidth) {
+  if (oldWidth <= 0 || newWidth <= 0 || oldWidth == newWidth) return;
+  // A column keeps the width its content asked for at the last fill when that is wider
+  // than its share of the list; otherwise it takes its share of the new width.
+  for (int c = 0; c < list_->columnCount() && c < 6; ++c) {
+    const int share = oldWidth * kColumnShares[c] / kColumnShareSum;
+    const int content = list_->columnWidth(c) > share ? list_->columnWidth(c) : 0;
+    list_->setColumnWidth(c, std::max(content, newWidth * kColumnShares[c] / kColumnShareSum));
+  }
 }
 
 void CDataDlg::RefreshFromDocument() {
@@ -526,6 +521,10 @@ void CDataDlg::OnListKey(int key) {
 }
 
 bool CDataDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == list_ && event->type() == QEvent::Resize) {
+    const auto* resize = static_cast<QResizeEvent*>(event);
+    FitColumns(resize->oldSize().width(), resize->size().width());
+  }
   if (event->type() == QEvent::FocusOut) {
     auto* edit = qobject_cast<QLineEdit*>(watched);
     if (edit != nullptr && edits_.count(edit->objectName()) != 0) OnEditLeft(edit);
@@ -536,22 +535,6 @@ bool CDataDlg::eventFilter(QObject* watched, QEvent* event) {
 void CDataDlg::keyPressEvent(QKeyEvent* event) {
   if (ui::swallowDialogKey(event)) return;
   QWidget::keyPressEvent(event);
-}
-
-void CDataDlg::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  if (list_ == nullptr) return;
-  QCheckBox* increment = checks_[QStringLiteral("bIncrement")];
-  const int h = increment->height();
-  const QPoint top = list_->pos();
-  list_->setGeometry(top.x(), top.y(), width() - 10, height() - h - top.y() - 10);
-  const int d = height() - h;
-  for (QWidget* w : {static_cast<QWidget*>(increment),
-                     static_cast<QWidget*>(edits_[QStringLiteral("dIncrement")]),
-                     static_cast<QWidget*>(displayMode_)}) {
-    w->move(w->x(), d - 5);
-  }
-  addPoint_->move(addPoint_->x(), d - 7);
 }
 
 }  // namespace ruvo

@@ -52,7 +52,6 @@ class CDataDlg final : public QWidget {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
   struct Values {
@@ -63,6 +62,8 @@ class CDataDlg final : public QWidget {
   };
 
   void BuildControls();
+  // The columns' shares of the list's width follow the list when it changes size.
+  void FitColumns(int oldWidth, int newWidth);
   void PushToControls();
   bool CommitControls();
   void Acquire(int mode);
@@ -79,6 +80,12 @@ class CDataDlg final : public QWidget {
   int PointIndex(int row) const;
 
   class ListPoints;
+
+  // Each column's share of the list's width, in 240ths.
+  static constexpr int kColumnShares[6] = {25, 50, 25, 50, 25, 50};
+  static constexpr int kColumnShareSum = 240;
+  // The list's width until the page is first laid out.
+  static constexpr int kInitialListWidth = 270;
 
   PageContext& context_;
   Values v_;

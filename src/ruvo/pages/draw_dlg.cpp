@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QImage>
 #include <QKeyEvent>
@@ -14,7 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QToolButton>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -28,8 +29,8 @@
 #include "ruvo/drawing/draw_profile.h"
 #include "ruvo/drawing/preview_layout.h"
 #include "ruvo/drawing/profile_geometry.h"
-#include "ruvo/pages/dialog_units.h"
 #include "ruvo/pages/page_context.h"
+#include "ruvo/pages/page_layout.h"
 #include "ruvo/section/doc_data.h"
 #include "ruvo/settings/settings_store.h"
 
@@ -68,12 +69,25 @@ class QtPreviewPainter final : public PreviewPainter {
   QPainter& p_;
 };
 
+constexpr int kPreviewWidth = 132;
+constexpr int kPreviewHeight = 104;
+
 // The frame preview: painted into an off-screen image of the area's size, cleared to white,
 // then copied to the screen in one piece.
 class PreviewArea final : public QWidget {
  public:
   PreviewArea(std::function<CPreviewPaper*()> paper, QWidget* parent)
-      : QWidget(parent), paper_(std::move(paper)) {}
+      : QWidget(parent), paper_(std::move(paper)) {
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    setMaximumWidth(2 * kPreviewWidth);
+  }
+  // The area keeps the proportions of the page's design, 132 by 104 pixels, at any width.
+  QSize sizeHint() const override { return {kPreviewWidth, kPreviewHeight}; }
+  QSize minimumSizeHint() const override { return {kPreviewWidth / 2, kPreviewHeight / 2}; }
+  bool hasHeightForWidth() const override { return true; }
+  int heightForWidth(int width) const override { return width * kPreviewHeight / kPreviewWidth; }
 
  protected:
   void paintEvent(QPaintEvent*) override {
@@ -89,31 +103,6 @@ class PreviewArea final : public QWidget {
 
  private:
   std::function<CPreviewPaper*()> paper_;
-};
-
-// The up-down control beside an edit: +1 for the upper arrow, -1 for the lower one.
-class SpinArrows final : public QWidget {
- public:
-  SpinArrows(std::function<void(int)> stepped, QWidget* parent) : QWidget(parent) {
-    for (int i = 0; i < 2; ++i) {
-      auto* b = new QToolButton(this);
-      b->setArrowType(i == 0 ? Qt::UpArrow : Qt::DownArrow);
-      b->setObjectName(i == 0 ? QStringLiteral("up") : QStringLiteral("down"));
-      b->setAutoRepeat(true);
-      connect(b, &QToolButton::clicked, this, [stepped, i] { stepped(i == 0 ? 1 : -1); });
-      buttons_[i] = b;
-    }
-  }
-
- protected:
-  void resizeEvent(QResizeEvent*) override {
-    const int h = height() / 2;
-    buttons_[0]->setGeometry(0, 0, width(), h);
-    buttons_[1]->setGeometry(0, h, width(), height() - h);
-  }
-
- private:
-  QToolButton* buttons_[2] = {};
 };
 
 QString NumberText(double v) { return QString::number(v, 'g', 15); }
@@ -146,10 +135,7 @@ CDrawDlg::CDrawDlg(PageContext& context, QWidget* parent) : QWidget(parent), con
   LoadFromDocument();
   // Steps 6 and 7 of the page's initialisation: the spin ranges are the arrows themselves,
   // and the content ends 10 pixels under the last control.
-  contentHeight_ = content_->childrenRect().bottom() + 1 + 10;
-  content_->resize(content_->width(), contentHeight_);
-  pageHeight_ = height();
-  UpdateScrollBar();
+  LayOutContent();
 }
 
 CDrawDlg::~CDrawDlg() = default;
@@ -158,115 +144,149 @@ void CDrawDlg::BuildControls() {
   const bool legacy = context_.edition() == Edition::Legacy;
   content_ = new QWidget(this);
   content_->setObjectName(QStringLiteral("content"));
-  content_->resize(DluX(194), DluY(378));
   scrollBar_ = new QScrollBar(Qt::Vertical, this);
   scrollBar_->setObjectName(QStringLiteral("scrollBar"));
 
-  auto label = [&](const QString& text, int x, int y, int w, int h) {
-    auto* l = new QLabel(text, content_);
-    l->setGeometry(DluRect(x, y, w, h));
-    return l;
-  };
-  auto line = [&](int x, int y, int w) {
-    auto* f = new QFrame(content_);
-    f->setFrameShape(QFrame::HLine);
-    f->setFrameShadow(QFrame::Sunken);
-    f->setGeometry(DluX(x), DluY(y) - 1, DluX(w), 2);
-  };
-  auto group = [&](const QString& text, int x, int y, int w, int h) {
-    auto* g = new QGroupBox(text, content_);
-    g->setGeometry(DluRect(x, y, w, h));
-    g->lower();
-    return g;
-  };
-  auto edit = [&](const QString& name, int x, int y, int w, int h) {
+  auto label = [&](const QString& text) { return new QLabel(text, content_); };
+  auto edit = [&](const QString& name, int digits = 5) {
     auto* e = new QLineEdit(content_);
     e->setObjectName(name);
-    e->setGeometry(DluRect(x, y, w, h));
     e->installEventFilter(this);
+    FitEdit(e, digits);
     edits_[name] = e;
     return e;
   };
-  auto check = [&](const QString& name, const QString& text, int x, int y, int w, int h) {
+  auto check = [&](const QString& name, const QString& text) {
     auto* c = new QCheckBox(text, content_);
     c->setObjectName(name);
-    c->setGeometry(DluRect(x, y, w, h + 2));
+    FitCaption(c);
     connect(c, &QCheckBox::clicked, this, [this, c] { OnChecked(c); });
     checks_[name] = c;
     return c;
   };
-  auto radio = [&](const QString& name, const QString& text, int x, int y, int w, int h) {
+  auto radio = [&](const QString& name, const QString& text) {
     auto* r = new QRadioButton(text, content_);
     r->setObjectName(name);
-    r->setGeometry(DluRect(x, y, w, h + 2));
+    FitCaption(r);
     return r;
   };
-  auto spin = [&](int id, QLineEdit* buddy, int x, int y, int w, int h) {
+  auto spin = [&](int id, QLineEdit* buddy) {
     auto* s = new SpinArrows([this, buddy](int delta) { OnSpin(buddy, delta); }, content_);
     s->setObjectName(id == kSpinRod ? QStringLiteral("RodWidthSpin")
                                     : QStringLiteral("SideDistanceSpin"));
-    s->setGeometry(DluRect(x, y, w, h));
+    return s;
+  };
+  auto button = [&](const QString& name, const QString& text) {
+    auto* b = new QPushButton(text, content_);
+    b->setObjectName(name);
+    b->setAutoDefault(false);
+    FitButton(b);
+    return b;
+  };
+  // A group box whose rows are a grid: captions in their own columns, edit boxes growing.
+  auto group = [&](const QString& text) {
+    auto* g = new QGroupBox(text, content_);
+    auto* grid = new QGridLayout(g);
+    grid->setContentsMargins(4, 2, 4, 4);
+    grid->setHorizontalSpacing(kRowSpacing);
+    grid->setVerticalSpacing(2);
+    return std::pair{g, grid};
   };
 
-  label(QStringLiteral("第三步：图形设置"), 7, 3, 68, 8);
-  line(74, 7, 106);
-  group(QStringLiteral("平面图信息"), 3, 16, 177, 27);
-  label(QStringLiteral("比例尺 1："), 13, 28, 37, 12);
-  edit(QStringLiteral("XYScale"), 54, 26, 44, 12);
-  label(QStringLiteral("高程单位：米"), 106, 28, 68, 12);
+  auto* page = new QVBoxLayout(content_);
+  // The content ends 10 pixels under the last control.
+  page->setContentsMargins(3, 4, 3, 10);
+  page->setSpacing(kRowSpacing);
+  page->addLayout(Heading(content_, QStringLiteral("第三步：图形设置")));
 
-  group(QStringLiteral("剖面图比例尺及刻度"), 3, 45, 177, 103);
-  label(QStringLiteral("X向比例"), 13, 60, 31, 12);
-  edit(QStringLiteral("XScale"), 48, 58, 35, 12);
-  label(QStringLiteral("Y向比例"), 99, 60, 31, 12);
-  edit(QStringLiteral("YScale"), 133, 58, 35, 12);
-  check(QStringLiteral("bXScale"), QStringLiteral("标注X向刻度"), 15, 76, 68, 9);
-  check(QStringLiteral("bXYEqual"), QStringLiteral("X、Y向比例相同"), 101, 76, 72, 8);
-  label(QStringLiteral("X向刻度(m)"), 13, 91, 40, 12);
-  edit(QStringLiteral("txtX"), 56, 89, 22, 12);
-  label(QStringLiteral("Y向刻度(m)"), 101, 91, 43, 12);
-  edit(QStringLiteral("txtY"), 146, 89, 22, 12);
-  label(QStringLiteral("两侧标尺的宽度(0.1-3.0)"), 13, 106, 96, 11);
-  QLineEdit* rod = edit(QStringLiteral("RodWidth"), 136, 104, 32, 12);
-  spin(kSpinRod, rod, 125, 103, 10, 15);
-  label(QStringLiteral("剖面线与两侧标尺的距离(0-10)"), 13, 120, 120, 11);
-  QLineEdit* side = edit(QStringLiteral("SideDistance"), 136, 119, 32, 12);
-  spin(kSpinSide, side, 125, 118, 9, 15);
-  label(QStringLiteral("高程值标注"), 13, 134, 48, 9);
-  interval_[0] = radio(QStringLiteral("Interval0"), QStringLiteral("间隔标注"), 67, 135, 52, 9);
-  interval_[1] = radio(QStringLiteral("Interval1"), QStringLiteral("连续标注"), 124, 135, 50, 10);
+  {
+    auto [g, grid] = group(QStringLiteral("平面图信息"));
+    grid->addWidget(label(QStringLiteral("比例尺 1：")), 0, 0);
+    grid->addWidget(edit(QStringLiteral("XYScale"), 7), 0, 1);
+    grid->addWidget(label(QStringLiteral("高程单位：米")), 0, 2);
+    page->addWidget(g);
+  }
+  {
+    auto [g, grid] = group(QStringLiteral("剖面图比例尺及刻度"));
+    grid->addWidget(label(QStringLiteral("X向比例")), 0, 0);
+    grid->addWidget(edit(QStringLiteral("XScale"), 4), 0, 1);
+    grid->addWidget(label(QStringLiteral("Y向比例")), 0, 2);
+    grid->addWidget(edit(QStringLiteral("YScale"), 4), 0, 3);
+    grid->addWidget(check(QStringLiteral("bXScale"), QStringLiteral("标注X向刻度")), 1, 0, 1, 2);
+    grid->addWidget(check(QStringLiteral("bXYEqual"), QStringLiteral("X、Y向比例相同")), 1, 2, 1,
+                    2);
+    grid->addWidget(label(QStringLiteral("X向刻度(m)")), 2, 0);
+    grid->addWidget(edit(QStringLiteral("txtX"), 3), 2, 1);
+    grid->addWidget(label(QStringLiteral("Y向刻度(m)")), 2, 2);
+    grid->addWidget(edit(QStringLiteral("txtY"), 3), 2, 3);
+    QLineEdit* rod = edit(QStringLiteral("RodWidth"), 3);
+    grid->addWidget(label(QStringLiteral("两侧标尺的宽度(0.1-3.0)")), 3, 0, 1, 3);
+    grid->addLayout(Row({{spin(kSpinRod, rod), 0}, {rod, 1}}), 3, 3);
+    QLineEdit* side = edit(QStringLiteral("SideDistance"), 3);
+    grid->addWidget(label(QStringLiteral("剖面线与两侧标尺的距离(0-10)")), 4, 0, 1, 3);
+    grid->addLayout(Row({{spin(kSpinSide, side), 0}, {side, 1}}), 4, 3);
+    interval_[0] = radio(QStringLiteral("Interval0"), QStringLiteral("间隔标注"));
+    interval_[1] = radio(QStringLiteral("Interval1"), QStringLiteral("连续标注"));
+    grid->addWidget(label(QStringLiteral("高程值标注")), 5, 0);
+    grid->addLayout(Row({{interval_[0], 0}, {interval_[1], 0}, {nullptr, 1}}), 5, 1, 1, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    page->addWidget(g);
+  }
+  {
+    auto [g, grid] = group(QStringLiteral("剖面图高程范围"));
+    rangeDiff_ = label(QStringLiteral("高差0m"));
+    rangeDiff_->setObjectName(QStringLiteral("rangeDiff"));
+    rangeTop_ = label(QStringLiteral("最高点"));
+    rangeTop_->setObjectName(QStringLiteral("rangeTop"));
+    rangeBottom_ = label(QStringLiteral("最低点"));
+    rangeBottom_->setObjectName(QStringLiteral("rangeBottom"));
+    grid->addWidget(rangeDiff_, 0, 0);
+    grid->addWidget(check(QStringLiteral("bUserRange"), QStringLiteral("设置成图高程范围")), 0, 1,
+                    1, 2);
+    grid->addWidget(rangeTop_, 1, 0);
+    grid->addWidget(label(QStringLiteral("最高点(m)")), 1, 1);
+    grid->addWidget(edit(QStringLiteral("dUserTop")), 1, 2);
+    grid->addWidget(rangeBottom_, 2, 0);
+    grid->addWidget(label(QStringLiteral("最低点(m)")), 2, 1);
+    grid->addWidget(edit(QStringLiteral("dUserBottom")), 2, 2);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(2, 1);
+    page->addWidget(g);
+  }
+  QLineEdit* title = nullptr;
+  {
+    auto [g, grid] = group(QStringLiteral("剖面图选项"));
+    grid->addWidget(label(QStringLiteral("剖面图标题：")), 0, 0);
+    title = edit(QStringLiteral("strPmName"));
+    grid->addWidget(title, 0, 1);
+    lineType_[0] = radio(QStringLiteral("bLineType0"), QStringLiteral("折线"));
+    lineType_[1] = radio(QStringLiteral("bLineType1"), QStringLiteral("曲线"));
+    grid->addWidget(label(QStringLiteral("剖面线性质：")), 1, 0);
+    grid->addLayout(Row({{lineType_[0], 0},
+                         {lineType_[1], 0},
+                         {check(QStringLiteral("bReverse"), QStringLiteral("反向")), 0},
+                         {nullptr, 1}}),
+                    1, 1);
+    grid->addWidget(label(QStringLiteral("坐标底标识：")), 2, 0);
+    grid->addLayout(Row({{check(QStringLiteral("bDistAndHigh"), QStringLiteral("间距及标高")), 0},
+                         {nullptr, 1}}),
+                    2, 1);
+    grid->addLayout(
+        Row({{check(QStringLiteral("bKneePosition"), QStringLiteral("拐点处坐标")), 0},
+             {check(QStringLiteral("bRemarkPosition"), QStringLiteral("标记处坐标")), 0},
+             {nullptr, 1}}),
+        3, 1);
+    grid->addWidget(label(QStringLiteral("选方位样式：")), 4, 0);
+    grid->addLayout(Row({{check(QStringLiteral("bDirection1"), QStringLiteral("样式1")), 0},
+                         {check(QStringLiteral("bDirection2"), QStringLiteral("样式2")), 0},
+                         {nullptr, 1}}),
+                    4, 1);
+    grid->setColumnStretch(1, 1);
+    page->addWidget(g);
+  }
 
-  group(QStringLiteral("剖面图高程范围"), 3, 149, 177, 57);
-  rangeDiff_ = label(QStringLiteral("高差0m"), 13, 162, 77, 10);
-  rangeDiff_->setObjectName(QStringLiteral("rangeDiff"));
-  check(QStringLiteral("bUserRange"), QStringLiteral("设置成图高程范围"), 94, 160, 79, 11);
-  rangeTop_ = label(QStringLiteral("最高点"), 13, 177, 77, 9);
-  rangeTop_->setObjectName(QStringLiteral("rangeTop"));
-  label(QStringLiteral("最高点(m)"), 93, 177, 38, 12);
-  edit(QStringLiteral("dUserTop"), 132, 175, 35, 12);
-  rangeBottom_ = label(QStringLiteral("最低点"), 13, 192, 77, 10);
-  rangeBottom_->setObjectName(QStringLiteral("rangeBottom"));
-  label(QStringLiteral("最低点(m)"), 93, 192, 38, 12);
-  edit(QStringLiteral("dUserBottom"), 132, 190, 35, 12);
-
-  group(QStringLiteral("剖面图选项"), 3, 207, 177, 85);
-  label(QStringLiteral("剖面图标题："), 13, 221, 45, 12);
-  QLineEdit* title = edit(QStringLiteral("strPmName"), 63, 219, 110, 12);
-  label(QStringLiteral("剖面线性质："), 13, 237, 45, 11);
-  lineType_[0] = radio(QStringLiteral("bLineType0"), QStringLiteral("折线"), 66, 236, 28, 11);
-  lineType_[1] = radio(QStringLiteral("bLineType1"), QStringLiteral("曲线"), 103, 236, 28, 11);
-  check(QStringLiteral("bReverse"), QStringLiteral("反向"), 142, 237, 29, 9);
-  label(QStringLiteral("坐标底标识："), 13, 252, 45, 11);
-  check(QStringLiteral("bDistAndHigh"), QStringLiteral("间距及标高"), 66, 252, 54, 9);
-  check(QStringLiteral("bKneePosition"), QStringLiteral("拐点处坐标"), 66, 264, 55, 11);
-  check(QStringLiteral("bRemarkPosition"), QStringLiteral("标记处坐标"), 125, 264, 49, 11);
-  label(QStringLiteral("选方位样式："), 13, 277, 45, 11);
-  check(QStringLiteral("bDirection1"), QStringLiteral("样式1"), 66, 277, 34, 9);
-  check(QStringLiteral("bDirection2"), QStringLiteral("样式2"), 103, 277, 36, 9);
-
-  label(QStringLiteral("第四步：生成图形"), 6, 296, 68, 8);
-  line(74, 299, 106);
-  label(QStringLiteral("选择图框类型:"), 96, 307, 71, 10);
+  page->addLayout(Heading(content_, QStringLiteral("第四步：生成图形")));
   preview_ = new PreviewArea(
       [this]() -> CPreviewPaper* {
         CDocData* doc = context_.currentDocData();
@@ -274,45 +294,60 @@ void CDrawDlg::BuildControls() {
       },
       content_);
   preview_->setObjectName(QStringLiteral("preview"));
-  preview_->setGeometry(DluRect(4, 309, 88, 64));
+  preview_->resize(kPreviewWidth, kPreviewHeight);
   frameList_ = new QComboBox(content_);
   frameList_->setObjectName(QStringLiteral("frameList"));
-  frameList_->setGeometry(DluX(95), DluY(318), DluX(84), DluY(14));
   frameList_->setMaxVisibleItems(10);
-
-  auto button = [&](const QString& name, const QString& text, int x, int y, int w, int h) {
-    auto* b = new QPushButton(text, content_);
-    b->setObjectName(name);
-    b->setGeometry(DluRect(x, y, w, h));
-    b->setAutoDefault(false);
-    return b;
-  };
-  QPushButton* previewButton = legacy ? button(QStringLiteral("previewButton"),
-                                               QStringLiteral("图形位置预览"), 95, 332, 84, 16)
-                                      : button(QStringLiteral("previewButton"),
-                                               QStringLiteral("图形\n位置\n预览"), 95, 331, 31, 43);
+  auto* side = new QVBoxLayout;
+  side->setSpacing(kRowSpacing);
+  side->addWidget(label(QStringLiteral("选择图框类型:")));
+  side->addWidget(frameList_);
+  QPushButton* previewButton =
+      button(QStringLiteral("previewButton"),
+             legacy ? QStringLiteral("图形位置预览") : QStringLiteral("图形\n位置\n预览"));
   connect(previewButton, &QPushButton::clicked, this, [this] { OnPreview(); });
   if (legacy) {
-    QPushButton* draw =
-        button(QStringLiteral("drawWithoutFrame"), QStringLiteral("生成剖面图"), 95, 352, 84, 21);
+    QPushButton* draw = button(QStringLiteral("drawWithoutFrame"), QStringLiteral("生成剖面图"));
     connect(draw, &QPushButton::clicked, this, [this] { OnGenerate(false); });
+    side->addWidget(previewButton);
+    side->addWidget(draw);
   } else {
-    QPushButton* withFrame =
-        button(QStringLiteral("drawWithFrame"), QStringLiteral("成图带图框"), 127, 331, 53, 18);
+    QPushButton* withFrame = button(QStringLiteral("drawWithFrame"), QStringLiteral("成图带图框"));
     QPushButton* withoutFrame =
-        button(QStringLiteral("drawWithoutFrame"), QStringLiteral("成图无图框"), 127, 350, 53, 24);
+        button(QStringLiteral("drawWithoutFrame"), QStringLiteral("成图无图框"));
     connect(withFrame, &QPushButton::clicked, this, [this] { OnGenerate(true); });
     connect(withoutFrame, &QPushButton::clicked, this, [this] { OnGenerate(false); });
+    previewButton->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    auto* draws = new QVBoxLayout;
+    draws->setSpacing(kRowSpacing);
+    draws->addWidget(withFrame);
+    draws->addWidget(withoutFrame);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(kRowSpacing);
+    buttons->addWidget(previewButton);
+    buttons->addLayout(draws, 1);
+    side->addLayout(buttons);
+  }
+  side->addStretch(1);
+  auto* fourth = new QHBoxLayout;
+  fourth->setSpacing(kRowSpacing);
+  fourth->addWidget(preview_, 1, Qt::AlignTop);
+  fourth->addLayout(side);
+  page->addLayout(fourth);
+
+  if (!legacy) {
     // The auto-load registration has no other place in the user interface.
-    group(QStringLiteral("其它设置"), 3, 378, 177, 30);
-    QPushButton* enable =
-        button(QStringLiteral("enableAutoLoad"), QStringLiteral("启用自动加载"), 13, 390, 75, 14);
+    auto [g, grid] = group(QStringLiteral("其它设置"));
+    QPushButton* enable = button(QStringLiteral("enableAutoLoad"), QStringLiteral("启用自动加载"));
     QPushButton* disable =
-        button(QStringLiteral("disableAutoLoad"), QStringLiteral("取消自动加载"), 96, 390, 75, 14);
+        button(QStringLiteral("disableAutoLoad"), QStringLiteral("取消自动加载"));
     connect(enable, &QPushButton::clicked, this, [this] { OnAutoLoad(true); });
     connect(disable, &QPushButton::clicked, this, [this] { OnAutoLoad(false); });
-    content_->resize(DluX(194), DluY(410));
+    grid->addWidget(enable, 0, 0);
+    grid->addWidget(disable, 0, 1);
+    page->addWidget(g);
   }
+  page->addStretch(1);
 
   for (int i = 0; i < 2; ++i) {
     connect(interval_[i], &QRadioButton::clicked, this, [this, i] {
@@ -398,6 +433,7 @@ void CDrawDlg::LoadFromDocument() {
   for (int kind = 0; kind < 10; ++kind) {
     frameList_->addItem(QString::fromStdString(FrameCaption(kind)));
   }
+  FitList(frameList_);
   frameList_->setCurrentIndex(2);
   preview_->update();
   PushToControls();
@@ -697,7 +733,30 @@ void CDrawDlg::wheelEvent(QWheelEvent* event) {
 
 void CDrawDlg::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  LayOutContent();
+}
+
+int CDrawDlg::ContentHeightFor(int width) const {
+  QLayout* layout = content_->layout();
+  const int least = layout->totalMinimumSize().height();
+  if (!layout->hasHeightForWidth()) return std::max(least, layout->totalSizeHint().height());
+  return std::max(least, layout->totalHeightForWidth(width));
+}
+
+void CDrawDlg::LayOutContent() {
+  // The content takes the page's width, less the scroll bar's when it does not fit the
+  // page's height, but never less than its rows need; its height follows from the width
+  // (the preview keeps its proportions).
+  const int least = content_->layout()->totalMinimumSize().width();
+  int w = std::max(width(), least);
+  int h = ContentHeightFor(w);
+  if (h > height()) {
+    w = std::max(width() - scrollBar_->sizeHint().width(), least);
+    h = ContentHeightFor(w);
+  }
+  contentHeight_ = h;
   pageHeight_ = height();
+  content_->setGeometry(0, -scrollPos_, w, h);
   UpdateScrollBar();
 }
 

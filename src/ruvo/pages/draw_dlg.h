@@ -84,6 +84,9 @@ class CDrawDlg final : public QWidget {
   int MaxScroll() const;
   void ScrollTo(int position);
   void UpdateScrollBar();
+  // Sizes the content to the page: its width, and the height the rows need at that width.
+  void LayOutContent();
+  int ContentHeightFor(int width) const;
 
   PageContext& context_;
   Values v_;

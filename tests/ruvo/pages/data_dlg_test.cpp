@@ -371,13 +371,18 @@ void DataPageTest::boundControlsSpinsAndKeys() {
   QVERIFY(dialog.isVisible());
 
   // the list takes the room the page gets, the bottom row follows the lower edge
-  inside->resize(400, 600);
-  auto* list = Child<List>(*inside, "points");
-  QCOMPARE(list->width(), 390);
-  auto* add = Child<QPushButton>(*inside, "addPoint");
-  const int h = Child<QCheckBox>(*inside, "bIncrement")->height();
-  QCOMPARE(add->y(), 600 - h - 7);
-  QCOMPARE(list->y() + list->height(), 600 - h - 10);
+  for (const int height : {600, 450}) {
+    inside->resize(400, height);
+    QCoreApplication::sendPostedEvents();
+    auto* list = Child<List>(*inside, "points");
+    QCOMPARE(list->width(), 390);
+    auto* add = Child<QPushButton>(*inside, "addPoint");
+    auto* increment = Child<QCheckBox>(*inside, "bIncrement");
+    QCOMPARE(add->geometry().bottom() + 1, height - 5);
+    QVERIFY(increment->geometry().bottom() < height - 5);
+    QVERIFY(list->geometry().bottom() < std::min(add->y(), increment->y()));
+    QVERIFY(list->geometry().bottom() >= add->y() - 6);
+  }
 }
 
 void DataPageTest::legacyEdition() {

@@ -5,6 +5,7 @@
 
 #include "data_dlg_test.h"
 #include "draw_dlg_test.h"
+#include "page_layout_test.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -14,5 +15,7 @@ int main(int argc, char** argv) {
   failed += QTest::qExec(&draw, argc, argv);
   DataPageTest data;
   failed += QTest::qExec(&data, argc, argv);
+  PageLayoutTest layout;
+  failed += QTest::qExec(&layout, argc, argv);
   return failed == 0 ? 0 : 1;
 }
