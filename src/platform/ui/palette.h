@@ -17,6 +17,12 @@ class KESTRA_UI_EXPORT Palette : public QWidget {
   // palette is shown).
   virtual void activated() {}
 
+  // Asked when the pointer leaves the palette set while the keyboard focus is inside it:
+  // false (the default) gives the focus back to the drawing view, so that typing goes to
+  // the command line again; true keeps it, for palettes whose boxes the user types into
+  // while looking at the drawing.
+  virtual bool keepsFocus() const { return false; }
+
  signals:
   void becameActive();
 };

@@ -1,5 +1,6 @@
 #include "platform/ui/palette_set.h"
 
+#include <QApplication>
 #include <QDomElement>
 #include <QMainWindow>
 #include <QStackedWidget>
@@ -99,6 +100,15 @@ void PaletteSet::showEvent(QShowEvent* event) {
     p->activated();
     emit p->becameActive();
   }
+}
+
+void PaletteSet::leaveEvent(QEvent* event) {
+  QDockWidget::leaveEvent(event);
+  const QWidget* focus = QApplication::focusWidget();
+  if (focus == nullptr || !isAncestorOf(focus)) return;
+  const Palette* p = activePalette();
+  if (p != nullptr && p->keepsFocus()) return;
+  if (MainFrame* frame = mainFrame()) frame->focusDrawingView();
 }
 
 void PaletteSet::dock(DockSide side) {

@@ -55,6 +55,7 @@ class KESTRA_UI_EXPORT PaletteSet : public QDockWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   void tabChanged(int index);

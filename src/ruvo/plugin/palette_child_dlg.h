@@ -49,6 +49,10 @@ class CMyPaletteChildDlg final : public QWidget {
   CDrawDlg& drawPage() { return m_drawDlg; }
   QWidget* control(int id) const;
 
+  // The host's keep-focus query: the pages are typed into while the user looks at the
+  // drawing, so the keyboard focus stays when the pointer leaves the palette.
+  bool KeepFocus() const { return true; }
+
   // Reloads both pages from the current document's record.
   void RefreshPages();
 

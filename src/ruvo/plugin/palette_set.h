@@ -26,6 +26,7 @@ class CMyPalette final : public ui::Palette {
   ~CMyPalette() override;
 
   CMyPaletteChildDlg& childDlg() { return m_childDlg; }
+  bool keepsFocus() const override { return m_childDlg.KeepFocus(); }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -593,6 +593,33 @@ class AppTest : public QObject {
     QVERIFY(!set->load(nullptr));
   }
 
+  // When the pointer leaves a palette set that holds the keyboard focus, the focus goes
+  // back to the drawing view unless the palette keeps it.
+  void paletteSetGivesTheFocusBackUnlessThePaletteKeepsIt() {
+    struct Keeping final : ui::Palette {
+      bool keepsFocus() const override { return true; }
+    };
+    MainWindow window{testOptions()};
+    window.show();
+    window.host().documents().newDocument();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (const bool keeps : {false, true}) {
+      auto* set = new ui::PaletteSet(QStringLiteral("Sections"), &window);
+      ui::Palette* palette = keeps ? new Keeping : new ui::Palette;
+      auto* box = new QLineEdit(palette);
+      set->addPalette(QStringLiteral("Data"), palette);
+      set->dock(ui::DockSide::Left);
+      set->show();
+      window.activateWindow();
+      box->setFocus();
+      QTRY_VERIFY(box->hasFocus());
+      QEvent leave(QEvent::Leave);
+      QApplication::sendEvent(set, &leave);
+      QCOMPARE(box->hasFocus(), keeps);
+      delete set;
+    }
+  }
+
   void exceptionFromPluginCodeBecomesAMessage() {
     Fixture f;
     f.window.host().commands().addCommand("T", "THROWS", "THROWS", 0,

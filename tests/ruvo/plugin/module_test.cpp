@@ -360,6 +360,7 @@ class ModuleTest : public QObject {
     QCOMPARE(set->size(), smallest);
 
     auto* palette = s.window.findChild<ui::Palette*>(QStringLiteral("CMyPalette"));
+    QVERIFY(palette->keepsFocus());  // its boxes are typed into while the drawing is looked at
     QWidget* dlg = s.child("CMyPaletteChildDlg");
     const int w = palette->width(), h = palette->height();
     QCOMPARE(dlg->geometry(), QRect(0, 0, w, h));
