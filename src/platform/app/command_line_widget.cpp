@@ -80,6 +80,14 @@ void CommandLineWidget::submit() {
 }
 
 bool CommandLineWidget::eventFilter(QObject* watched, QEvent* event) {
+  // Undo, redo and save act on the drawing, not on the text of the input line.
+  if (watched == input_ && event->type() == QEvent::ShortcutOverride) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    for (const auto k : {QKeySequence::Undo, QKeySequence::Redo, QKeySequence::Save}) {
+      if (key->matches(k)) return true;
+    }
+    if (key->key() == Qt::Key_Y && key->modifiers() == Qt::ControlModifier) return true;
+  }
   if (watched == input_ && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Escape) {

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QStatusBar>
 #include <exception>
 #include <filesystem>
@@ -144,7 +145,30 @@ MainWindow::MainWindow(AppOptions options)
   registerHostCommands(*this);
   addHostMenus();
   rebuildMenus();
+  addShortcuts();
   updateTitle();
+}
+
+// The keys every CAD user presses without looking: they run the same macros as the menu
+// items, wherever the keyboard focus is in the window (the command line included).
+void MainWindow::addShortcuts() {
+  // Ctrl+Y redoes on every desktop, whether or not its standard redo key is another.
+  QList<QKeySequence> redo = QKeySequence::keyBindings(QKeySequence::Redo);
+  if (!redo.contains(QKeySequence(Qt::CTRL | Qt::Key_Y))) redo.append(Qt::CTRL | Qt::Key_Y);
+  const std::pair<QList<QKeySequence>, const char*> keys[] = {
+      {QKeySequence::keyBindings(QKeySequence::Undo), "_U\n"},
+      {redo, "_REDO\n"},
+      {QKeySequence::keyBindings(QKeySequence::Save), "_QSAVE\n"},
+      {QKeySequence::keyBindings(QKeySequence::Open), "_OPEN\n"},
+      {QKeySequence::keyBindings(QKeySequence::New), "_NEW\n"},
+  };
+  for (const auto& [sequences, macro] : keys) {
+    auto* shortcut = new QShortcut(this);
+    shortcut->setKeys(sequences);
+    const std::string m = macro;
+    connect(shortcut, &QShortcut::activated, this,
+            [this, m] { barrier(host_->commandLine(), [&] { runMacro(m); }); });
+  }
 }
 
 MainWindow::~MainWindow() {

@@ -99,6 +99,7 @@ class MainWindow final : public QMainWindow, public ui::MainFrame, private host:
   host::Status runCommand(const std::string& name);
   // Runs a menu macro: its first word as a command, the rest as answers to its prompts.
   void runMacro(const std::string& macro);
+  void addShortcuts();
   bool commandRunning() const;
   // True while the application waits for a line (at the prompt or inside a command).
   bool readyForInput() const;

@@ -620,6 +620,22 @@ class AppTest : public QObject {
     }
   }
 
+  // Ctrl+Z and Ctrl+Y undo and redo the drawing even while the command line has the focus
+  // (the line's own text undo would otherwise take them).
+  void undoKeysActOnTheDrawingFromTheCommandLine() {
+    Fixture f;
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+    f.window.host().qtEditor().queueInput({"0,0", "1,1", ""});
+    QCOMPARE(f.window.runCommand("LINE"), Status::Normal);
+    QCOMPARE(modelEntities(f.db()), std::size_t(2));
+    QLineEdit* input = f.window.commandLine().input();
+    input->setFocus();
+    QTest::keyClick(input, Qt::Key_Z, Qt::ControlModifier);
+    QTRY_COMPARE(modelEntities(f.db()), std::size_t(1));
+    QTest::keyClick(input, Qt::Key_Y, Qt::ControlModifier);
+    QTRY_COMPARE(modelEntities(f.db()), std::size_t(2));
+  }
+
   void exceptionFromPluginCodeBecomesAMessage() {
     Fixture f;
     f.window.host().commands().addCommand("T", "THROWS", "THROWS", 0,
