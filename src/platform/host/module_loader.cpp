@@ -45,16 +45,7 @@ std::string lastDlError() {
 class HostFootprint {
  public:
   explicit HostFootprint(Host& host) : host_(host), commands_(host.commands().commands()) {
-    MenuGroups& groups = host.menus().menuGroups();
-    for (int g = 0; g < groups.count(); ++g) {
-      Result<MenuGroup*> group = groups.item(g);
-      if (!group.ok()) continue;
-      PopupMenus& popups = group.value()->menus();
-      for (int p = 0; p < popups.count(); ++p) {
-        Result<PopupMenu*> popup = popups.item(p);
-        if (popup.ok()) popups_.push_back(snapshot(*popup.value()));
-      }
-    }
+    forEachPopup([&](PopupMenu& popup) { popups_.push_back(snapshot(popup)); });
   }
 
   // Takes away what was added since, and puts back the items of the popups that were there.
@@ -68,6 +59,12 @@ class HostFootprint {
           });
       if (!before) stack.removeCommand(now.group, now.globalName);
     }
+    forEachPopup([&](PopupMenu& popup) { restore(popup); });
+  }
+
+ private:
+  template <class F>
+  void forEachPopup(const F& f) {
     MenuGroups& groups = host_.menus().menuGroups();
     for (int g = 0; g < groups.count(); ++g) {
       Result<MenuGroup*> group = groups.item(g);
@@ -75,12 +72,11 @@ class HostFootprint {
       PopupMenus& popups = group.value()->menus();
       for (int p = 0; p < popups.count(); ++p) {
         Result<PopupMenu*> popup = popups.item(p);
-        if (popup.ok()) restore(*popup.value());
+        if (popup.ok()) f(*popup.value());
       }
     }
   }
 
- private:
   struct Popup {
     PopupMenu* popup;
     std::vector<MenuItem> items;
