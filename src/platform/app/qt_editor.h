@@ -46,6 +46,7 @@ class QtEditor final : public host::Editor {
   void resetInputOptions() override { flags_ = 0; }
   host::Status selectCrossingPolygon(std::span<const geom::Point2d> corners,
                                      host::SelectionSet& out) override;
+  std::unique_ptr<host::CrossingBatch> crossingBatch() override;
   host::Status selectWindow(geom::Point2d corner1, geom::Point2d corner2,
                             host::SelectionSet& out) override;
   host::Status transformSelectionSet(const host::SelectionSet& set,

@@ -5,9 +5,11 @@
 #include <limits>
 #include <memory>
 
+#include "platform/cad/crossing.h"
 #include "platform/cad/database.h"
 #include "platform/cad/entity.h"
 #include "platform/geom/plan_distance.h"
+#include "platform/geom/tolerance.h"
 #include "platform/host/command_line.h"
 #include "platform/host/command_stack.h"
 #include "platform/host/module_loader.h"
@@ -116,6 +118,74 @@ Status selectInPolygon(const cad::Database& db, std::span<const geom::Point2d> p
   });
   out.assignDistinct(std::move(ids));
   return out.empty() ? Status::None : Status::Normal;
+}
+
+CrossingBatch::CrossingBatch(const cad::Database& db) : db_(db) {}
+CrossingBatch::~CrossingBatch() = default;
+
+void CrossingBatch::prepare(std::span<const geom::Extents2d> curveBoxes) {
+  // Room for the reach of a cut with the usual tolerance, and more than the rounding of
+  // the cut's own frame.
+  std::vector<geom::Extents2d> boxes;
+  boxes.reserve(curveBoxes.size());
+  for (const geom::Extents2d& b : curveBoxes) {
+    const double size =
+        std::max({std::fabs(b.min.x), std::fabs(b.min.y), std::fabs(b.max.x), std::fabs(b.max.y)});
+    const double margin = 4 * geom::Tolerance{}.distance + 4e-9 * (1.0 + size);
+    boxes.push_back(
+        {b.min - geom::Vector2d{margin, margin}, b.max + geom::Vector2d{margin, margin}});
+  }
+  near_ = std::make_unique<cad::NearSegments>(db_, boxes);
+}
+
+Status CrossingBatch::reset(std::span<const geom::Point2d> polygon, const geom::Cutter& cut,
+                            std::size_t box) {
+  candidates_.clear();
+  if (polygon.size() < 3) return Status::InvalidInput;
+  for (geom::Point2d p : polygon) {
+    if (!finite(p)) return Status::InvalidInput;
+  }
+  polygon_ = std::make_unique<cad::detail::SelectionPolygon>(polygon);
+  if (near_ && near_->near(box, cut, curves_)) {
+    for (const cad::NearSegments::Curve& c : curves_) candidates_.push_back({c.id, c.ranges});
+    return candidates_.empty() ? Status::None : Status::Normal;
+  }
+  // Not prepared for: the entities with a part near the polygon's box and one the cut may
+  // meet (a run within its reach that it is not clear of), cut whole.
+  static constexpr geom::SegmentRange kWhole{0, std::numeric_limits<int>::max()};
+  const geom::Extents2d polygonBox = polygon_->box();
+  const geom::Extents2d reach = cad::Database::cutReach(cut);
+  geom::Extents2d query = polygonBox;
+  query.add(reach);
+  parts_.clear();
+  db_.queryBox(query, parts_);
+  std::sort(parts_.begin(), parts_.end(),
+            [](const cad::IndexEntry& a, const cad::IndexEntry& b) { return a.id < b.id; });
+  for (std::size_t i = 0; i < parts_.size();) {
+    bool nearPolygon = false, nearCut = false;
+    std::size_t j = i;
+    for (; j < parts_.size() && parts_[j].id == parts_[i].id; ++j) {
+      const geom::Extents2d& b = parts_[j].box;
+      nearPolygon = nearPolygon || b.intersects(polygonBox);
+      nearCut = nearCut || (b.intersects(reach) && !cut.clearOf(b));
+    }
+    if (nearPolygon && nearCut) candidates_.push_back({parts_[i].id, {&kWhole, 1}});
+    i = j;
+  }
+  return candidates_.empty() ? Status::None : Status::Normal;
+}
+
+bool CrossingBatch::takes(const Candidate& c) {
+  auto entity = db_.openForRead<cad::Entity>(c.id);
+  if (!entity || !polygon_) return false;
+  const std::string& layer = entity->layer();
+  auto known =
+      std::find_if(layers_.begin(), layers_.end(), [&](const auto& l) { return l.first == layer; });
+  if (known == layers_.end()) {
+    layers_.emplace_back(layer, isVisible(db_, c.id));
+    known = layers_.end() - 1;
+  }
+  return known->second && db_.crossingSelects(*entity, *polygon_);
 }
 
 Status transformSelection(cad::Database& db, const SelectionSet& set,

@@ -26,6 +26,7 @@ class HeadlessEditor final : public Editor {
   Status setInputOptions(int flags) override;
   void resetInputOptions() override { flags_ = 0; }
   Status selectCrossingPolygon(std::span<const geom::Point2d> corners, SelectionSet& out) override;
+  std::unique_ptr<CrossingBatch> crossingBatch() override;
   Status selectWindow(geom::Point2d corner1, geom::Point2d corner2, SelectionSet& out) override;
   Status transformSelectionSet(const SelectionSet& set, const geom::Matrix3d& transform) override;
   DragResult dragSelectionSet(const SelectionSet& set, std::string_view prompt,
