@@ -179,8 +179,10 @@ class Database {
   geom::Intersections intersectWith(const Entity& e, const geom::Cutter& other,
                                     std::span<const geom::SegmentRange> ranges) const;
   // Whether selectCrossing by the polygon takes the entity (of model space, open for
-  // reading), asked of it alone.
-  bool crossingSelects(const Entity& e, const detail::SelectionPolygon& poly) const;
+  // reading), asked of it alone. The part holding segment `likely` (of a polyline), where
+  // the caller has seen the entity inside the polygon, is looked at first.
+  bool crossingSelects(const Entity& e, const detail::SelectionPolygon& poly,
+                       int likely = -1) const;
   // Entities that lie entirely inside the polygon.
   std::vector<ObjectId> selectWindow(std::span<const geom::Point2d> polygon) const;
   // The exact tests alone, without the index (for a single entity, e.g. a pick).

@@ -304,14 +304,26 @@ bool Database::entitySelected(const Entity& e, const detail::SelectionPolygon& p
   return window;
 }
 
-bool Database::crossingSelects(const Entity& e, const detail::SelectionPolygon& poly) const {
+bool Database::crossingSelects(const Entity& e, const detail::SelectionPolygon& poly,
+                               int likely) const {
   if (!index_) buildIndex();
-  std::vector<int> parts;
+  thread_local std::vector<int> parts;
+  parts.clear();
   index_->partsTouching(e.id(), poly.box(), parts);
   if (parts.empty()) return false;
   const std::optional<PlanPolyline> polyline = PlanPolyline::of(e);
+  const PlanPolyline* p = polyline ? &*polyline : nullptr;
+  // One selected part is enough, whichever it is.
+  if (p != nullptr && likely >= 0 && likely < p->segments()) {
+    const int first = p->segments() > kRun ? likely / kRun : 0;
+    const auto at = std::find(parts.begin(), parts.end(), first);
+    if (at != parts.end()) {
+      if (partSelected(e, p, first, poly, false)) return true;
+      parts.erase(at);
+    }
+  }
   for (int part : parts) {
-    if (partSelected(e, polyline ? &*polyline : nullptr, part, poly, false)) return true;
+    if (partSelected(e, p, part, poly, false)) return true;
   }
   return false;
 }

@@ -11,12 +11,14 @@
 #include "platform/cad/near_segments.h"
 #include "platform/cad/object_id.h"
 #include "platform/cad/spatial_index.h"
+#include "platform/geom/curves.h"
 #include "platform/geom/intersect.h"
 #include "platform/geom/vec.h"
 #include "platform/host/status.h"
 
 namespace cad {
 class Database;
+class Entity;
 namespace detail {
 class SelectionPolygon;
 }
@@ -44,20 +46,26 @@ class CrossingBatch {
   CrossingBatch(const CrossingBatch&) = delete;
   CrossingBatch& operator=(const CrossingBatch&) = delete;
 
-  // The plan boxes of the curves to be cut, in order: the entities near them are gathered
-  // once, segment by segment, for all of them.
-  void prepare(std::span<const geom::Extents2d> curveBoxes);
-  // The next polygon and the curve cut along it, curveBoxes[box] of prepare (a cut that
-  // was not prepared for is looked up in the index). InvalidInput as selectInPolygon, None when no
-  // entity is near both, else Normal.
-  Status reset(std::span<const geom::Point2d> polygon, const geom::Cutter& cut,
-               std::size_t box = static_cast<std::size_t>(-1));
+  // The curves to be cut (straight or arc segments), in order: the entities near them are
+  // gathered once for all of them, segment by segment.
+  void prepare(std::span<const geom::BulgeArc> curves);
+  std::size_t prepared() const { return cuts_.size(); }
+  // The next polygon, cut along curves[curve] of prepare: cut() is that curve prepared.
+  // InvalidInput as selectInPolygon, None when no entity is near both, else Normal.
+  Status reset(std::span<const geom::Point2d> polygon, std::size_t curve);
+  // The same for a curve that was not prepared for: the index is asked.
+  Status reset(std::span<const geom::Point2d> polygon, const geom::Cutter& cut);
+  const geom::Cutter& cut(std::size_t curve) const { return cuts_[curve]; }
   std::span<const Candidate> candidates() const { return candidates_; }
-  // Visible and crossing the polygon of the last reset.
-  bool takes(const Candidate& c);
+  // Visible and crossing the polygon of the last reset. `e` is the candidate's entity,
+  // open for reading; `hitSegment` a segment of it (a polyline's) the cut met, or -1.
+  bool takes(const Candidate& c, const cad::Entity& e, int hitSegment = -1);
 
  private:
+  Status setPolygon(std::span<const geom::Point2d> polygon);
+
   const cad::Database& db_;
+  std::vector<geom::Cutter> cuts_;
   std::unique_ptr<cad::NearSegments> near_;
   std::unique_ptr<cad::detail::SelectionPolygon> polygon_;
   std::vector<cad::NearSegments::Curve> curves_;

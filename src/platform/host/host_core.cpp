@@ -123,33 +123,35 @@ Status selectInPolygon(const cad::Database& db, std::span<const geom::Point2d> p
 CrossingBatch::CrossingBatch(const cad::Database& db) : db_(db) {}
 CrossingBatch::~CrossingBatch() = default;
 
-void CrossingBatch::prepare(std::span<const geom::Extents2d> curveBoxes) {
-  // Room for the reach of a cut with the usual tolerance, and more than the rounding of
-  // the cut's own frame.
-  std::vector<geom::Extents2d> boxes;
-  boxes.reserve(curveBoxes.size());
-  for (const geom::Extents2d& b : curveBoxes) {
-    const double size =
-        std::max({std::fabs(b.min.x), std::fabs(b.min.y), std::fabs(b.max.x), std::fabs(b.max.y)});
-    const double margin = 4 * geom::Tolerance{}.distance + 4e-9 * (1.0 + size);
-    boxes.push_back(
-        {b.min - geom::Vector2d{margin, margin}, b.max + geom::Vector2d{margin, margin}});
-  }
-  near_ = std::make_unique<cad::NearSegments>(db_, boxes);
+void CrossingBatch::prepare(std::span<const geom::BulgeArc> curves) {
+  near_.reset();
+  cuts_.clear();
+  cuts_.reserve(curves.size());
+  for (const geom::BulgeArc& c : curves) cuts_.emplace_back(c);
+  near_ = std::make_unique<cad::NearSegments>(db_, cuts_);
 }
 
-Status CrossingBatch::reset(std::span<const geom::Point2d> polygon, const geom::Cutter& cut,
-                            std::size_t box) {
+Status CrossingBatch::setPolygon(std::span<const geom::Point2d> polygon) {
   candidates_.clear();
+  polygon_.reset();
   if (polygon.size() < 3) return Status::InvalidInput;
   for (geom::Point2d p : polygon) {
     if (!finite(p)) return Status::InvalidInput;
   }
   polygon_ = std::make_unique<cad::detail::SelectionPolygon>(polygon);
-  if (near_ && near_->near(box, cut, curves_)) {
-    for (const cad::NearSegments::Curve& c : curves_) candidates_.push_back({c.id, c.ranges});
-    return candidates_.empty() ? Status::None : Status::Normal;
-  }
+  return Status::Normal;
+}
+
+Status CrossingBatch::reset(std::span<const geom::Point2d> polygon, std::size_t curve) {
+  if (const Status s = setPolygon(polygon); s != Status::Normal) return s;
+  if (!near_ || curve >= cuts_.size()) return Status::InvalidInput;
+  near_->near(curve, curves_);
+  for (const cad::NearSegments::Curve& c : curves_) candidates_.push_back({c.id, c.ranges});
+  return candidates_.empty() ? Status::None : Status::Normal;
+}
+
+Status CrossingBatch::reset(std::span<const geom::Point2d> polygon, const geom::Cutter& cut) {
+  if (const Status s = setPolygon(polygon); s != Status::Normal) return s;
   // Not prepared for: the entities with a part near the polygon's box and one the cut may
   // meet (a run within its reach that it is not clear of), cut whole.
   static constexpr geom::SegmentRange kWhole{0, std::numeric_limits<int>::max()};
@@ -175,17 +177,16 @@ Status CrossingBatch::reset(std::span<const geom::Point2d> polygon, const geom::
   return candidates_.empty() ? Status::None : Status::Normal;
 }
 
-bool CrossingBatch::takes(const Candidate& c) {
-  auto entity = db_.openForRead<cad::Entity>(c.id);
-  if (!entity || !polygon_) return false;
-  const std::string& layer = entity->layer();
+bool CrossingBatch::takes(const Candidate& c, const cad::Entity& e, int hitSegment) {
+  if (!polygon_ || e.id() != c.id) return false;
+  const std::string& layer = e.layer();
   auto known =
       std::find_if(layers_.begin(), layers_.end(), [&](const auto& l) { return l.first == layer; });
   if (known == layers_.end()) {
     layers_.emplace_back(layer, isVisible(db_, c.id));
     known = layers_.end() - 1;
   }
-  return known->second && db_.crossingSelects(*entity, *polygon_);
+  return known->second && db_.crossingSelects(e, *polygon_, hitSegment);
 }
 
 Status transformSelection(cad::Database& db, const SelectionSet& set,

@@ -119,14 +119,12 @@ CBatchCut::CBatchCut(host::Host& host, const std::vector<std::vector<CPntList>>&
   db_ = &document->database();
   selection_ = host_.editor().crossingBatch();
   if (selection_ == nullptr) return;
-  std::vector<geom::Extents2d> boxes;
   for (const std::vector<CPntList>& line : lines) {
     for (std::size_t i = 0; i + 1 < line.size(); ++i) {
-      boxes.push_back(
-          geom::bulgeExtents(line[i].ptPos.xy(), line[i + 1].ptPos.xy(), line[i + 1].dBulge));
+      planned_.push_back({line[i].ptPos.xy(), line[i + 1].ptPos.xy(), line[i + 1].dBulge, 0.0});
     }
   }
-  if (!boxes.empty()) selection_->prepare(boxes);
+  if (!planned_.empty()) selection_->prepare(planned_);
 }
 
 CBatchCut::~CBatchCut() = default;
@@ -154,8 +152,16 @@ void CBatchCut::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double star
   const geom::Extents2d box = geom::bulgeExtents(p0.xy(), p1.xy(), bulge);
   const auto corners = SelectionCorners(box, PlanDistance(p0, p1));
   const geom::BulgeArc segment{p0.xy(), p1.xy(), bulge, 0.0};
-  const geom::Cutter cutter(segment);
-  if (selection_->reset(corners, cutter, segmentsCut_++) != host::Status::Normal) return;
+  // the segment planned for, or one cut as it comes
+  const std::size_t turn = segmentsCut_++;
+  const bool planned = turn < planned_.size() && planned_[turn].start == segment.start &&
+                       planned_[turn].end == segment.end && planned_[turn].bulge == segment.bulge;
+  std::optional<geom::Cutter> own;
+  if (!planned) own.emplace(segment);
+  const geom::Cutter& cutter = planned ? selection_->cut(turn) : *own;
+  const host::Status found =
+      planned ? selection_->reset(corners, turn) : selection_->reset(corners, cutter);
+  if (found != host::Status::Normal) return;
   for (const host::CrossingBatch::Candidate& c : selection_->candidates()) {
     if (c.id == sectionLine) continue;
     auto object = db_->openForRead<cad::Entity>(c.id);
@@ -164,7 +170,11 @@ void CBatchCut::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double star
     const std::optional<double> high = curve ? ObjectElevation(*curve) : std::nullopt;
     if (!high) continue;
     const geom::Intersections hits = db_->intersectWith(*curve, cutter, c.ranges);
-    if (hits.points.empty() || !selection_->takes(c)) continue;
+    if (hits.points.empty()) continue;
+    // a segment the cut met (a polyline's parameter counts its segments)
+    const double at = hits.points.front().paramB;
+    const int metSegment = at >= 0 && at < 2e9 ? static_cast<int>(at) : -1;
+    if (!selection_->takes(c, *object, metSegment)) continue;
     AppendHits(doc, hits, c.id, curve->layer(), *high, segment, startDist, p0);
   }
 }

@@ -102,6 +102,7 @@ class CBatchCut {
   host::Host& host_;
   const cad::Database* db_ = nullptr;
   std::unique_ptr<host::CrossingBatch> selection_;  // null: the host has none
+  std::vector<geom::BulgeArc> planned_;             // the segments of the lines to come
   std::size_t segmentsCut_ = 0;                     // the planned segment next in turn
 };
 
