@@ -363,8 +363,8 @@ int main(int argc, char** argv) {
   std::printf("stations: %zu crossings (after thinning), %.3f s (processor time %.3f s)\n",
               ourPoints, ours.wall, ours.cpu);
   std::printf(
-      "one by one as picked lines: %zu crossings, %.3f s (processor time %.3f s), the batch "
-      "%.2fx faster\n",
+      "one by one as picked lines: %zu crossings, %.3f s (processor time %.3f s), %.2fx the "
+      "batch's time\n",
       onePoints, oneByOne.wall, oneByOne.cpu, ours.cpu > 0 ? oneByOne.cpu / ours.cpu : 0.0);
   for (const Strategy& st : strategies) {
     std::printf("GEOS %-9s %zu crossings, %.3f s (processor time %.3f s), ratio %.2fx\n",
