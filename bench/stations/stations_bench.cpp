@@ -6,7 +6,8 @@
 //   prepared  the cross-section prepared, only a candidate it meets intersected (segment
 //             against segment): the fastest way GEOS has for these crossings.
 // (A tree of whole contour line strings, intersected whole, takes tens of seconds here.)
-// The ratio compares processor times against the faster strategy; each side runs
+// The same cross-sections cut one by one as picked lines show what the batch saves. The
+// ratio compares processor times against the faster strategy; each side runs
 // `--repeat` times and its fastest run counts.
 //
 // usage: bench_stations [DRAWING.dxf | DRAWING.dxf.xz] [--line HANDLE] [--count N]
@@ -295,6 +296,28 @@ int main(int argc, char** argv) {
     std::printf("stations: %.3f s (processor time %.3f s)\n", ours.wall, ours.cpu);
     return 0;
   }
+  // The same cross-sections cut one by one as picked lines (what the stations' batch saves).
+  std::size_t onePoints = 0;
+  const Timing oneByOne = Fastest(repeats, [&] {
+    onePoints = 0;
+    ruvo::CGetData engine(session->host());
+    for (const ruvo::Station& s : stations) {
+      ruvo::CDocData doc = settings;
+      ruvo::CPntList v0, v1;
+      v0.ptPos = s.left;
+      v1.nIndex = 1;
+      v1.ptPos = s.right;
+      v1.dDist = ruvo::PlanDistance(s.left, s.right);
+      doc.vertexList = {v0, v1};
+      engine.CutSection(doc, cad::ObjectId(), ruvo::kModeCommon);
+      ruvo::FinishPointList(doc);
+      if (doc.pointList.size() >= 2) {
+        ruvo::RepairHeights(doc, ruvo::Edition::Current);
+        ruvo::MarkStraightKnees(doc);
+      }
+      for (const auto& p : doc.pointList) onePoints += p.nType == ruvo::PT_CROSS;
+    }
+  });
   std::size_t ourPoints = 0;
   for (const auto& s : sections)
     for (const auto& p : s.data.pointList) ourPoints += p.nType == ruvo::PT_CROSS;
@@ -339,6 +362,10 @@ int main(int argc, char** argv) {
       alignment.length() * options.unitMetres, segmentTree.size(), repeats);
   std::printf("stations: %zu crossings (after thinning), %.3f s (processor time %.3f s)\n",
               ourPoints, ours.wall, ours.cpu);
+  std::printf(
+      "one by one as picked lines: %zu crossings, %.3f s (processor time %.3f s), %.2fx the "
+      "batch's time\n",
+      onePoints, oneByOne.wall, oneByOne.cpu, ours.cpu > 0 ? oneByOne.cpu / ours.cpu : 0.0);
   for (const Strategy& st : strategies) {
     std::printf("GEOS %-9s %zu crossings, %.3f s (processor time %.3f s), ratio %.2fx\n",
                 (std::string(st.name) + ":").c_str(), st.points, st.time.wall, st.time.cpu,

@@ -195,6 +195,11 @@ host::Status QtEditor::selectCrossingPolygon(std::span<const geom::Point2d> corn
   return db != nullptr ? host::selectInPolygon(*db, corners, false, out) : Status::Error;
 }
 
+std::unique_ptr<host::CrossingBatch> QtEditor::crossingBatch() {
+  cad::Database* db = database();
+  return db != nullptr ? std::make_unique<host::CrossingBatch>(*db) : nullptr;
+}
+
 host::Status QtEditor::selectWindow(geom::Point2d c1, geom::Point2d c2, host::SelectionSet& out) {
   out.free();
   cad::Database* db = database();

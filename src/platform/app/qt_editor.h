@@ -52,6 +52,7 @@ class QtEditor final : public host::Editor {
   std::string keyword() const override { return keyword_; }
   host::Status selectCrossingPolygon(std::span<const geom::Point2d> corners,
                                      host::SelectionSet& out) override;
+  std::unique_ptr<host::CrossingBatch> crossingBatch() override;
   host::Status selectWindow(geom::Point2d corner1, geom::Point2d corner2,
                             host::SelectionSet& out) override;
   host::Status transformSelectionSet(const host::SelectionSet& set,

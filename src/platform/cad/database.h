@@ -20,6 +20,7 @@
 #include "platform/cad/block_reference.h"
 #include "platform/cad/open_guard.h"
 #include "platform/cad/polylines.h"
+#include "platform/cad/spatial_index.h"
 #include "platform/cad/spline.h"
 #include "platform/cad/symbol_table.h"
 #include "platform/cad/table_records.h"
@@ -28,7 +29,6 @@
 
 namespace cad {
 
-class SpatialIndex;
 namespace detail {
 class SelectionPolygon;
 class PlanPolyline;
@@ -165,6 +165,24 @@ class Database {
   // near the curve, on its own vertices, so the cost follows the crossings, not the
   // length of the contours a section meets.
   geom::Intersections intersectWith(const Entity& e, const geom::Cutter& other) const;
+  // For a caller that cuts many lines in a row and first narrows the entities itself: the
+  // index boxes (id, part, box) that touch `box`, appended to `out`.
+  void queryBox(const geom::Extents2d& box, std::vector<IndexEntry>& out) const;
+  // The segments an index part of a polyline of `segments` segments stands for.
+  static geom::SegmentRange indexRun(int part, int segments);
+  // The box within which intersectWith cuts the runs of a long polyline: every part whose
+  // index box touches it and that `other` is not clear of.
+  static geom::Extents2d cutReach(const geom::Cutter& other);
+  // intersectWith cutting a polyline only in `ranges` (ascending, not overlapping), which
+  // the caller has found to hold every segment whose box touches cutReach(other) and that
+  // `other` is not clear of: the same result. Any other curve is cut whole.
+  geom::Intersections intersectWith(const Entity& e, const geom::Cutter& other,
+                                    std::span<const geom::SegmentRange> ranges) const;
+  // Whether selectCrossing by the polygon takes the entity (of model space, open for
+  // reading), asked of it alone. The part holding segment `likely` (of a polyline), where
+  // the caller has seen the entity inside the polygon, is looked at first.
+  bool crossingSelects(const Entity& e, const detail::SelectionPolygon& poly,
+                       int likely = -1) const;
   // Entities that lie entirely inside the polygon.
   std::vector<ObjectId> selectWindow(std::span<const geom::Point2d> polygon) const;
   // The exact tests alone, without the index (for a single entity, e.g. a pick).

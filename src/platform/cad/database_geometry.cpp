@@ -186,14 +186,17 @@ void Database::queryBox(const geom::Extents2d& box,
   index_->query(box, visit);
 }
 
-// ---- intersection
+void Database::queryBox(const geom::Extents2d& box, std::vector<IndexEntry>& out) const {
+  if (!index_) buildIndex();
+  index_->query(box, out);
+}
 
-namespace {
+// ---- intersection
 
 // The box within which a segment can meet the prepared curve: its box grown by the
 // tolerance, and by a margin for the rounding of boxes computed in other frames (index
 // boxes in world coordinates, the prepared curve's in its own).
-geom::Extents2d reachOf(const geom::Cutter& c) {
+geom::Extents2d Database::cutReach(const geom::Cutter& c) {
   geom::Extents2d box = c.box();
   if (box.empty()) return box;
   const double size = std::max(
@@ -201,6 +204,8 @@ geom::Extents2d reachOf(const geom::Cutter& c) {
   const double margin = 2 * c.tolerance().distance + 1e-9 * (1.0 + size);
   return {box.min - geom::Vector2d{margin, margin}, box.max + geom::Vector2d{margin, margin}};
 }
+
+namespace {
 
 // Parts in ascending order as runs of segments; neighbouring parts make one run.
 std::vector<geom::SegmentRange> runsOf(const std::vector<int>& parts, int segments) {
@@ -232,7 +237,7 @@ geom::Intersections Database::intersectWith(const Entity& e, const geom::Cutter&
       std::vector<int> parts;
       // Runs near the box but clear of the curve itself (most of them, for a long straight
       // leg across contours) would be passed over segment by segment in the cut.
-      index_->partsTouching(e.id(), reachOf(other), parts,
+      index_->partsTouching(e.id(), cutReach(other), parts,
                             [&](const geom::Extents2d& run) { return other.clearOf(run); });
       const std::vector<geom::SegmentRange> runs = runsOf(parts, segments);
       return polyline->cut(other, runs);
@@ -240,6 +245,17 @@ geom::Intersections Database::intersectWith(const Entity& e, const geom::Cutter&
   }
   return polyline->cut(other, geom::SegmentRange{0, segments});
 }
+
+geom::Intersections Database::intersectWith(const Entity& e, const geom::Cutter& other,
+                                            std::span<const geom::SegmentRange> ranges) const {
+  const auto* curve = objectCast<CurveEntity>(&e);
+  if (curve == nullptr) return {};
+  const std::optional<PlanPolyline> polyline = PlanPolyline::of(e);
+  if (!polyline) return other.cut(curve->curve());
+  return polyline->cut(other, ranges);
+}
+
+geom::SegmentRange Database::indexRun(int part, int segments) { return rangeOf(part, segments); }
 
 // ---- selection
 
@@ -286,6 +302,30 @@ bool Database::entitySelected(const Entity& e, const detail::SelectionPolygon& p
     if (hit != window) return hit;  // crossing: any part; window: every part
   }
   return window;
+}
+
+bool Database::crossingSelects(const Entity& e, const detail::SelectionPolygon& poly,
+                               int likely) const {
+  if (!index_) buildIndex();
+  thread_local std::vector<int> parts;
+  parts.clear();
+  index_->partsTouching(e.id(), poly.box(), parts);
+  if (parts.empty()) return false;
+  const std::optional<PlanPolyline> polyline = PlanPolyline::of(e);
+  const PlanPolyline* p = polyline ? &*polyline : nullptr;
+  // One selected part is enough, whichever it is.
+  if (p != nullptr && likely >= 0 && likely < p->segments()) {
+    const int first = p->segments() > kRun ? likely / kRun : 0;
+    const auto at = std::find(parts.begin(), parts.end(), first);
+    if (at != parts.end()) {
+      if (partSelected(e, p, first, poly, false)) return true;
+      parts.erase(at);
+    }
+  }
+  for (int part : parts) {
+    if (partSelected(e, p, part, poly, false)) return true;
+  }
+  return false;
 }
 
 bool Database::crossesPolygon(ObjectId id, std::span<const geom::Point2d> polygon) const {

@@ -176,4 +176,15 @@ void SpatialIndex::query(const geom::Extents2d& box,
   }
 }
 
+void SpatialIndex::query(const geom::Extents2d& box, std::vector<IndexEntry>& out) const {
+  if (box.empty()) return;
+  for (auto it = impl_->tree.qbegin(bgi::intersects(toBox(box))); it != impl_->tree.qend(); ++it) {
+    const BBox& b = it->first;
+    out.push_back({{{bg::get<bg::min_corner, 0>(b), bg::get<bg::min_corner, 1>(b)},
+                    {bg::get<bg::max_corner, 0>(b), bg::get<bg::max_corner, 1>(b)}},
+                   ObjectId(it->second.handle),
+                   it->second.part});
+  }
+}
+
 }  // namespace cad

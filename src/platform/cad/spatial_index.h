@@ -46,6 +46,9 @@ class SpatialIndex {
   // Calls `visit` for every box that touches `box` until it returns false.
   void query(const geom::Extents2d& box,
              const std::function<bool(ObjectId id, int part)>& visit) const;
+  // Every box that touches `box`, with its id and part, appended to `out` in the order the
+  // visiting query gives them.
+  void query(const geom::Extents2d& box, std::vector<IndexEntry>& out) const;
 
  private:
   struct Impl;

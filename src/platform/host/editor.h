@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -19,6 +20,7 @@
 #include "platform/cad/object_id.h"
 #include "platform/geom/transform.h"
 #include "platform/geom/vec.h"
+#include "platform/host/crossing_batch.h"
 #include "platform/host/status.h"
 
 namespace host {
@@ -136,6 +138,10 @@ class Editor {
   // nothing was found, InvalidInput for fewer than three corners or a corner not finite.
   virtual Status selectCrossingPolygon(std::span<const geom::Point2d> corners,
                                        SelectionSet& out) = 0;
+  // The crossing selections of many section lines in a row, asked the other way round
+  // (crossing_batch.h), on the current document; null when none is open or the host has no
+  // such batch (the caller then selects line by line).
+  virtual std::unique_ptr<CrossingBatch> crossingBatch() { return nullptr; }
   // Entities that lie entirely inside the rectangle of two opposite corners.
   virtual Status selectWindow(geom::Point2d corner1, geom::Point2d corner2, SelectionSet& out) = 0;
   // Applies the transform to every member. Every member is opened first, so a member that

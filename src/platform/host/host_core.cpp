@@ -5,9 +5,11 @@
 #include <limits>
 #include <memory>
 
+#include "platform/cad/crossing.h"
 #include "platform/cad/database.h"
 #include "platform/cad/entity.h"
 #include "platform/geom/plan_distance.h"
+#include "platform/geom/tolerance.h"
 #include "platform/host/command_line.h"
 #include "platform/host/command_stack.h"
 #include "platform/host/module_loader.h"
@@ -116,6 +118,75 @@ Status selectInPolygon(const cad::Database& db, std::span<const geom::Point2d> p
   });
   out.assignDistinct(std::move(ids));
   return out.empty() ? Status::None : Status::Normal;
+}
+
+CrossingBatch::CrossingBatch(const cad::Database& db) : db_(db) {}
+CrossingBatch::~CrossingBatch() = default;
+
+void CrossingBatch::prepare(std::span<const geom::BulgeArc> curves) {
+  near_.reset();
+  cuts_.clear();
+  cuts_.reserve(curves.size());
+  for (const geom::BulgeArc& c : curves) cuts_.emplace_back(c);
+  near_ = std::make_unique<cad::NearSegments>(db_, cuts_);
+}
+
+Status CrossingBatch::setPolygon(std::span<const geom::Point2d> polygon) {
+  candidates_.clear();
+  polygon_.reset();
+  if (polygon.size() < 3) return Status::InvalidInput;
+  for (geom::Point2d p : polygon) {
+    if (!finite(p)) return Status::InvalidInput;
+  }
+  polygon_ = std::make_unique<cad::detail::SelectionPolygon>(polygon);
+  return Status::Normal;
+}
+
+Status CrossingBatch::reset(std::span<const geom::Point2d> polygon, std::size_t curve) {
+  if (const Status s = setPolygon(polygon); s != Status::Normal) return s;
+  if (!near_ || curve >= cuts_.size()) return Status::InvalidInput;
+  near_->near(curve, curves_);
+  for (const cad::NearSegments::Curve& c : curves_) candidates_.push_back({c.id, c.ranges});
+  return candidates_.empty() ? Status::None : Status::Normal;
+}
+
+Status CrossingBatch::reset(std::span<const geom::Point2d> polygon, const geom::Cutter& cut) {
+  if (const Status s = setPolygon(polygon); s != Status::Normal) return s;
+  // Not prepared for: the entities with a part near the polygon's box and one the cut may
+  // meet (a run within its reach that it is not clear of), cut whole.
+  static constexpr geom::SegmentRange kWhole{0, std::numeric_limits<int>::max()};
+  const geom::Extents2d polygonBox = polygon_->box();
+  const geom::Extents2d reach = cad::Database::cutReach(cut);
+  geom::Extents2d query = polygonBox;
+  query.add(reach);
+  parts_.clear();
+  db_.queryBox(query, parts_);
+  std::sort(parts_.begin(), parts_.end(),
+            [](const cad::IndexEntry& a, const cad::IndexEntry& b) { return a.id < b.id; });
+  for (std::size_t i = 0; i < parts_.size();) {
+    bool nearPolygon = false, nearCut = false;
+    std::size_t j = i;
+    for (; j < parts_.size() && parts_[j].id == parts_[i].id; ++j) {
+      const geom::Extents2d& b = parts_[j].box;
+      nearPolygon = nearPolygon || b.intersects(polygonBox);
+      nearCut = nearCut || (b.intersects(reach) && !cut.clearOf(b));
+    }
+    if (nearPolygon && nearCut) candidates_.push_back({parts_[i].id, {&kWhole, 1}});
+    i = j;
+  }
+  return candidates_.empty() ? Status::None : Status::Normal;
+}
+
+bool CrossingBatch::takes(const Candidate& c, const cad::Entity& e, int hitSegment) {
+  if (!polygon_ || e.id() != c.id) return false;
+  const std::string& layer = e.layer();
+  auto known =
+      std::find_if(layers_.begin(), layers_.end(), [&](const auto& l) { return l.first == layer; });
+  if (known == layers_.end()) {
+    layers_.emplace_back(layer, isVisible(db_, c.id));
+    known = layers_.end() - 1;
+  }
+  return known->second && db_.crossingSelects(e, *polygon_, hitSegment);
 }
 
 Status transformSelection(cad::Database& db, const SelectionSet& set,

@@ -14,6 +14,7 @@
 #include "platform/cad/status.h"
 #include "platform/geom/transform.h"
 #include "platform/geom/vec.h"
+#include "platform/host/crossing_batch.h"
 #include "platform/host/editor.h"
 #include "platform/host/status.h"
 

@@ -8,6 +8,7 @@
 #include "platform/geom/intersect.h"
 #include "platform/geom/measure.h"
 #include "platform/host/editor.h"
+#include "platform/host/host_core.h"
 #include "ruvo/host/host_access.h"
 #include "ruvo/section/get_data.h"
 
@@ -27,6 +28,27 @@ std::array<geom::Point2d, 4> SelectionCorners(const geom::Extents2d& box, double
   if (box.max.y - box.min.y < kDegenerateSide) top += widen;
   return {geom::Point2d{right, top}, geom::Point2d{box.min.x, top},
           geom::Point2d{box.min.x, box.min.y}, geom::Point2d{right, box.min.y}};
+}
+
+// The points of one object's hits with a segment, appended to the document's points and
+// layers.
+void AppendHits(CDocData& doc, const geom::Intersections& hits, cad::ObjectId id,
+                const std::string& layer, double high, const geom::BulgeArc& segment,
+                double startDist, const geom::Point3d& p0) {
+  const bool straight = std::fabs(segment.bulge) < kBulgeTolerance;
+  for (const geom::IntersectionPoint& q : hits.points) {
+    CDataStruct point;
+    // Z as the temporary segment at the object's elevation reports it.
+    point.ptPos = geom::withZ(q.xy, high);
+    point.dHigh = high;
+    point.dDist = straight ? startDist + PlanDistance(p0, point.ptPos)
+                           : startDist + geom::distanceAtParam(segment, q.paramA);
+    point.strLayer = layer;
+    point.idObject = id.handle();
+    point.nType = PT_CROSS;
+    doc.pointList.push_back(std::move(point));
+    doc.layerList.push_back(layer);
+  }
 }
 
 }  // namespace
@@ -75,7 +97,6 @@ void CGetData::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double start
   // segment and the object moved so that p0 lies at the origin, and moves the results
   // back. The kernel intersects every pair in exactly that frame (the first operand's
   // start at the origin, one addition back), so one prepared segment serves both modes.
-  const bool straight = std::fabs(bulge) < kBulgeTolerance;
   const geom::BulgeArc segment{p0.xy(), p1.xy(), bulge, 0.0};
   const geom::Cutter cutter(segment);
   for (cad::ObjectId id : selection.ids()) {
@@ -87,19 +108,74 @@ void CGetData::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double start
     const std::string layer = curve->layer();
     const geom::Intersections hits = db.intersectWith(*curve, cutter);
     object.close();
-    for (const geom::IntersectionPoint& q : hits.points) {
-      CDataStruct point;
-      // Z as the temporary segment at the object's elevation reports it.
-      point.ptPos = geom::withZ(q.xy, *high);
-      point.dHigh = *high;
-      point.dDist = straight ? startDist + PlanDistance(p0, point.ptPos)
-                             : startDist + geom::distanceAtParam(segment, q.paramA);
-      point.strLayer = layer;
-      point.idObject = id.handle();
-      point.nType = PT_CROSS;
-      doc.pointList.push_back(std::move(point));
-      doc.layerList.push_back(layer);
+    AppendHits(doc, hits, id, layer, *high, segment, startDist, p0);
+  }
+}
+
+CBatchCut::CBatchCut(host::Host& host, const std::vector<std::vector<CPntList>>& lines)
+    : host_(host) {
+  host::Document* document = host_.documents().curDocument();
+  if (document == nullptr) return;
+  db_ = &document->database();
+  selection_ = host_.editor().crossingBatch();
+  if (selection_ == nullptr) return;
+  for (const std::vector<CPntList>& line : lines) {
+    for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+      planned_.push_back({line[i].ptPos.xy(), line[i + 1].ptPos.xy(), line[i + 1].dBulge, 0.0});
     }
+  }
+  if (!planned_.empty()) selection_->prepare(planned_);
+}
+
+CBatchCut::~CBatchCut() = default;
+
+void CBatchCut::CutSection(CDocData& doc, cad::ObjectId sectionLine) {
+  if (selection_ == nullptr) {  // a host without the batch: line by line
+    CGetData(host_).CutSection(doc, sectionLine, kModeCommon);
+    return;
+  }
+  if (doc.vertexList.size() < 2) return;
+  doc.pointList.clear();
+  doc.layerList.clear();
+  for (std::size_t i = 0; i + 1 < doc.vertexList.size(); ++i) {
+    const CPntList& v0 = doc.vertexList[i];
+    const CPntList& v1 = doc.vertexList[i + 1];
+    CutSegment(doc, sectionLine, v0.dDist, v0.ptPos, v1.ptPos, v1.dBulge);
+  }
+}
+
+// CGetData::CutSegment turned round: every entity near the segment that the cut meets is
+// asked whether the segment's crossing selection would have taken it. One that it does
+// not meet adds nothing either way, so the points are the same, in the same order.
+void CBatchCut::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double startDist,
+                           const geom::Point3d& p0, const geom::Point3d& p1, double bulge) {
+  const geom::Extents2d box = geom::bulgeExtents(p0.xy(), p1.xy(), bulge);
+  const auto corners = SelectionCorners(box, PlanDistance(p0, p1));
+  const geom::BulgeArc segment{p0.xy(), p1.xy(), bulge, 0.0};
+  // the segment planned for, or one cut as it comes
+  const std::size_t turn = segmentsCut_++;
+  const bool planned = turn < planned_.size() && planned_[turn].start == segment.start &&
+                       planned_[turn].end == segment.end && planned_[turn].bulge == segment.bulge;
+  std::optional<geom::Cutter> own;
+  if (!planned) own.emplace(segment);
+  const geom::Cutter& cutter = planned ? selection_->cut(turn) : *own;
+  const host::Status found =
+      planned ? selection_->reset(corners, turn) : selection_->reset(corners, cutter);
+  if (found != host::Status::Normal) return;
+  for (const host::CrossingBatch::Candidate& c : selection_->candidates()) {
+    if (c.id == sectionLine) continue;
+    auto object = db_->openForRead<cad::Entity>(c.id);
+    if (!object) continue;
+    const auto* curve = cad::objectCast<cad::CurveEntity>(object.get());
+    const std::optional<double> high = curve ? ObjectElevation(*curve) : std::nullopt;
+    if (!high) continue;
+    const geom::Intersections hits = db_->intersectWith(*curve, cutter, c.ranges);
+    if (hits.points.empty()) continue;
+    // a segment the cut met (a polyline's parameter counts its segments)
+    const double at = hits.points.front().paramB;
+    const int metSegment = at >= 0 && at < 2e9 ? static_cast<int>(at) : -1;
+    if (!selection_->takes(c, *object, metSegment)) continue;
+    AppendHits(doc, hits, c.id, curve->layer(), *high, segment, startDist, p0);
   }
 }
 

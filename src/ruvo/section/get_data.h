@@ -6,12 +6,14 @@
 // Every operation works on the document data it is given, which the caller takes from the
 // host's current document, and reaches the drawing only through the host interface.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/cad/database.h"
 #include "platform/geom/curves.h"
+#include "platform/host/crossing_batch.h"
 #include "platform/host/host.h"
 #include "ruvo/section/doc_data.h"
 #include "ruvo/section/edition.h"
@@ -73,6 +75,35 @@ class CGetData {
  private:
   host::Host& host_;
   Edition edition_;
+};
+
+// Many section lines cut in a row (the cross-sections along a centreline), each with the
+// points and layers CutSection gives it, bit for bit, without what one picked line needs
+// and a batch does not: the view brought to each segment and put back, the count message,
+// and the selection of every entity near a segment before the cut (the batch cuts first
+// and asks the host's selection only about the entities a segment meets). The caller
+// holds the current document locked and changes nothing in it while the batch lives.
+class CBatchCut {
+ public:
+  // `lines`: the vertex lists of the section lines to come, in the order they will be cut
+  // (a line cut that was not planned for is still cut right, only slower).
+  explicit CBatchCut(host::Host& host, const std::vector<std::vector<CPntList>>& lines = {});
+  ~CBatchCut();
+  CBatchCut(const CBatchCut&) = delete;
+  CBatchCut& operator=(const CBatchCut&) = delete;
+
+  // As CGetData::CutSection in common mode.
+  void CutSection(CDocData& doc, cad::ObjectId sectionLine);
+
+ private:
+  void CutSegment(CDocData& doc, cad::ObjectId sectionLine, double startDist,
+                  const geom::Point3d& p0, const geom::Point3d& p1, double bulge);
+
+  host::Host& host_;
+  const cad::Database* db_ = nullptr;
+  std::unique_ptr<host::CrossingBatch> selection_;  // null: the host has none
+  std::vector<geom::BulgeArc> planned_;             // the segments of the lines to come
+  std::size_t segmentsCut_ = 0;                     // the planned segment next in turn
 };
 
 // Plan length of the arc from p0 to p1 with the given bulge.

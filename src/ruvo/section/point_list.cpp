@@ -56,10 +56,11 @@ void FinishPointList(CDocData& doc) {
       return p.dHigh < doc.FilterHMin || p.dHigh > doc.FilterHMax;
     });
   }
+  // the knees among the crossings (a straight line has none: the list is in order)
   for (std::size_t i = 1; i + 1 < doc.vertexList.size(); ++i) {
     points.push_back(VertexPoint(doc.vertexList[i], kNoteKnee, PT_KNEE));
   }
-  SortByDistance(points);
+  if (doc.vertexList.size() > 2) SortByDistance(points);
 
   CDataStruct start = VertexPoint(doc.vertexList.front(), kNoteStart, PT_END);
   start.bMark = 1;

@@ -251,21 +251,27 @@ std::vector<CrossSection> CutStations(host::Host& host, const CDocData& settings
   blank.layerList.clear();
   WriteLockedDocument lock(host);
   if (!lock.locked()) return out;
-  CGetData engine(host, edition);
+  // the vertices a picked line from the left end to the right end would give
+  std::vector<std::vector<CPntList>> lines;
+  lines.reserve(stations.size());
   for (const Station& st : stations) {
-    CrossSection cs;
-    cs.station = st;
-    cs.data = blank;
-    cs.data.strPmName = st.name;
-    // the vertices a picked line from the left end to the right end would give
     CPntList v0, v1;
     v0.nIndex = 0;
     v0.ptPos = st.left;
     v1.nIndex = 1;
     v1.ptPos = st.right;
     v1.dDist = PlanDistance(st.left, st.right);
-    cs.data.vertexList = {v0, v1};
-    engine.CutSection(cs.data, cad::ObjectId(), kModeCommon);
+    lines.push_back({v0, v1});
+  }
+  CBatchCut engine(host, lines);
+  for (std::size_t i = 0; i < stations.size(); ++i) {
+    const Station& st = stations[i];
+    CrossSection cs;
+    cs.station = st;
+    cs.data = blank;
+    cs.data.strPmName = st.name;
+    cs.data.vertexList = std::move(lines[i]);
+    engine.CutSection(cs.data, cad::ObjectId());
     FinishPointList(cs.data);
     if (cs.data.pointList.size() >= 2) {
       RepairHeights(cs.data, edition);
@@ -299,6 +305,8 @@ std::vector<CrossSection> CutStations(host::Host& host, const CDocData& settings
     out.push_back(std::move(cs));
     if (progress) progress(out.size());
   }
+  // as a cut of each line alone leaves them
+  lock.database().updateExtents();
   return out;
 }
 

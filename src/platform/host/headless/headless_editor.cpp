@@ -183,6 +183,11 @@ Status HeadlessEditor::selectCrossingPolygon(std::span<const geom::Point2d> corn
   return db != nullptr ? selectInPolygon(*db, corners, false, out) : Status::Error;
 }
 
+std::unique_ptr<CrossingBatch> HeadlessEditor::crossingBatch() {
+  cad::Database* db = database();
+  return db != nullptr ? std::make_unique<CrossingBatch>(*db) : nullptr;
+}
+
 Status HeadlessEditor::selectWindow(geom::Point2d c1, geom::Point2d c2, SelectionSet& out) {
   out.free();
   cad::Database* db = database();

@@ -33,6 +33,7 @@ class HeadlessEditor final : public Editor {
   }
   std::string keyword() const override { return keyword_; }
   Status selectCrossingPolygon(std::span<const geom::Point2d> corners, SelectionSet& out) override;
+  std::unique_ptr<CrossingBatch> crossingBatch() override;
   Status selectWindow(geom::Point2d corner1, geom::Point2d corner2, SelectionSet& out) override;
   Status transformSelectionSet(const SelectionSet& set, const geom::Matrix3d& transform) override;
   DragResult dragSelectionSet(const SelectionSet& set, std::string_view prompt,
