@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/geos_peer.h"
 #include "cli/session.h"
 #include "ruvo/section/get_data.h"
 #include "ruvo/stations/stations.h"
@@ -84,28 +85,8 @@ class Corridor {
   std::set<long> cells_;
 };
 
-struct Geos {
-  GEOSContextHandle_t ctx = GEOS_init_r();
-  std::vector<GEOSGeometry*> owned;
-  ~Geos() {
-    for (GEOSGeometry* g : owned) GEOSGeom_destroy_r(ctx, g);
-    GEOS_finish_r(ctx);
-  }
-  GEOSGeometry* LineString(const geom::Point2d* pts, std::size_t n) {
-    GEOSCoordSequence* seq = GEOSCoordSeq_create_r(ctx, static_cast<unsigned>(n), 2);
-    for (unsigned i = 0; i < n; ++i) GEOSCoordSeq_setXY_r(ctx, seq, i, pts[i].x, pts[i].y);
-    return GEOSGeom_createLineString_r(ctx, seq);
-  }
-  GEOSGeometry* Segment(geom::Point2d a, geom::Point2d b) {
-    const geom::Point2d pts[] = {a, b};
-    return LineString(pts, 2);
-  }
-};
-
-void Collect(void* item, void* data) {
-  static_cast<std::vector<const GEOSGeometry*>*>(data)->push_back(
-      static_cast<const GEOSGeometry*>(item));
-}
+using bench::Collect;
+using bench::Geos;
 
 // A tree of GEOS geometries, built on its first query (made here, outside any timing).
 class GeosTree {
