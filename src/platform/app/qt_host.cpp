@@ -46,44 +46,17 @@ void QtDisplay::redraw() {
   if (DrawingView* view = view_()) view->regen();
 }
 
-QtVariables::QtVariables(std::function<DrawingView*()> view) : view_(std::move(view)) {
-  table_["WORLDUCS"] = {1, true};
-  table_["CPROFILE"] = {std::string("Default"), true};
-  table_["PICKBOX"] = {static_cast<int>(kPickBoxPixels), false};
-  table_["CMDECHO"] = {1, false};
-  table_["OSMODE"] = {0, false};
-}
+QtVariables::QtVariables(std::function<DrawingView*()> view)
+    : VariableTable(static_cast<int>(kPickBoxPixels)), view_(std::move(view)) {}
 
-host::Result<host::VariableValue> QtVariables::getVariable(std::string_view name) const {
-  const std::string key = host::toUpperAscii(name);
-  if (key == "VIEWCTR" || key == "VIEWSIZE" || key == "SCREENSIZE") {
-    DrawingView* view = view_();
-    if (view == nullptr) return Status::Error;
-    const ViewTransform& t = view->view();
-    if (key == "VIEWCTR") return host::VariableValue(geom::Point3d{t.centre.x, t.centre.y, 0});
-    if (key == "VIEWSIZE") return host::VariableValue(t.height());
-    return host::VariableValue(
-        geom::Point2d{static_cast<double>(t.size.width()), static_cast<double>(t.size.height())});
-  }
-  const auto it = table_.find(key);
-  if (it == table_.end()) return Status::NotFound;
-  return it->second.value;
-}
-
-Status QtVariables::setVariable(std::string_view name, const host::VariableValue& value) {
-  const std::string key = host::toUpperAscii(name);
-  if (key == "VIEWCTR" || key == "VIEWSIZE" || key == "SCREENSIZE") return Status::Rejected;
-  const auto it = table_.find(key);
-  if (it == table_.end()) return Status::NotFound;
-  if (it->second.readOnly) return Status::Rejected;
-  host::VariableValue& current = it->second.value;
-  if (std::holds_alternative<double>(current) && std::holds_alternative<int>(value)) {
-    current = static_cast<double>(std::get<int>(value));
-    return Status::Normal;
-  }
-  if (current.index() != value.index()) return Status::InvalidInput;
-  current = value;
-  return Status::Normal;
+host::Result<host::VariableValue> QtVariables::viewVariable(const std::string& key) const {
+  DrawingView* view = view_();
+  if (view == nullptr) return Status::Error;
+  const ViewTransform& t = view->view();
+  if (key == "VIEWCTR") return host::VariableValue(geom::Point3d{t.centre.x, t.centre.y, 0});
+  if (key == "VIEWSIZE") return host::VariableValue(t.height());
+  return host::VariableValue(
+      geom::Point2d{static_cast<double>(t.size.width()), static_cast<double>(t.size.height())});
 }
 
 host::MessageBoxButton QtUserInterface::messageBox(std::string_view text, std::string_view caption,

@@ -20,6 +20,7 @@
 #include "platform/host/module_loader.h"
 #include "platform/host/system_variables.h"
 #include "platform/host/user_interface.h"
+#include "platform/host/variable_table.h"
 
 class QWidget;
 
@@ -52,19 +53,15 @@ class QtDisplay final : public host::Display {
   std::function<DrawingView*()> view_;
 };
 
-class QtVariables final : public host::SystemVariables {
+class QtVariables final : public host::VariableTable {
  public:
   explicit QtVariables(std::function<DrawingView*()> view);
-  host::Result<host::VariableValue> getVariable(std::string_view name) const override;
-  host::Status setVariable(std::string_view name, const host::VariableValue& value) override;
+
+ protected:
+  host::Result<host::VariableValue> viewVariable(const std::string& key) const override;
 
  private:
   std::function<DrawingView*()> view_;
-  struct Entry {
-    host::VariableValue value;
-    bool readOnly = false;
-  };
-  std::map<std::string, Entry> table_;
 };
 
 class QtUserInterface final : public host::UserInterface {

@@ -135,18 +135,28 @@ int SpatialIndex::partCount(ObjectId id) const {
   return it == impl_->boxes.end() ? 0 : static_cast<int>(it->second.boxes.size());
 }
 
+namespace {
+
+// The parts of `p` whose boxes touch `box` and that `skip` does not rule out, ascending.
+template <class Skip>
+void partsNear(const Parts& p, const geom::Extents2d& box, std::vector<int>& parts,
+               const Skip& skip) {
+  const BBox b = toBox(box);
+  for (std::size_t k = 0; k < p.blocks.size(); ++k) {
+    if (!p.blocks[k].intersects(box)) continue;
+    for (std::size_t i = k * kBlock; i < std::min(p.boxes.size(), k * kBlock + kBlock); ++i) {
+      if (bg::intersects(p.boxes[i], b) && !skip(p.boxes[i])) parts.push_back(static_cast<int>(i));
+    }
+  }
+}
+
+}  // namespace
+
 void SpatialIndex::partsTouching(ObjectId id, const geom::Extents2d& box,
                                  std::vector<int>& parts) const {
   const auto it = impl_->boxes.find(id.handle());
   if (it == impl_->boxes.end() || box.empty()) return;
-  const BBox b = toBox(box);
-  const Parts& p = it->second;
-  for (std::size_t k = 0; k < p.blocks.size(); ++k) {
-    if (!p.blocks[k].intersects(box)) continue;
-    for (std::size_t i = k * kBlock; i < std::min(p.boxes.size(), k * kBlock + kBlock); ++i) {
-      if (bg::intersects(p.boxes[i], b)) parts.push_back(static_cast<int>(i));
-    }
-  }
+  partsNear(it->second, box, parts, [](const BBox&) { return false; });
 }
 
 void SpatialIndex::partsTouching(
@@ -154,18 +164,10 @@ void SpatialIndex::partsTouching(
     const std::function<bool(const geom::Extents2d&)>& passOver) const {
   const auto it = impl_->boxes.find(id.handle());
   if (it == impl_->boxes.end() || box.empty()) return;
-  const BBox b = toBox(box);
-  const Parts& p = it->second;
-  for (std::size_t k = 0; k < p.blocks.size(); ++k) {
-    if (!p.blocks[k].intersects(box)) continue;
-    for (std::size_t i = k * kBlock; i < std::min(p.boxes.size(), k * kBlock + kBlock); ++i) {
-      const BBox& part = p.boxes[i];
-      if (!bg::intersects(part, b)) continue;
-      const geom::Extents2d e{{bg::get<bg::min_corner, 0>(part), bg::get<bg::min_corner, 1>(part)},
-                              {bg::get<bg::max_corner, 0>(part), bg::get<bg::max_corner, 1>(part)}};
-      if (!passOver(e)) parts.push_back(static_cast<int>(i));
-    }
-  }
+  partsNear(it->second, box, parts, [&](const BBox& part) {
+    return passOver({{bg::get<bg::min_corner, 0>(part), bg::get<bg::min_corner, 1>(part)},
+                     {bg::get<bg::max_corner, 0>(part), bg::get<bg::max_corner, 1>(part)}});
+  });
 }
 
 void SpatialIndex::query(const geom::Extents2d& box,

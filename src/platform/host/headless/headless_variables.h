@@ -1,34 +1,21 @@
 #pragma once
-// System variables of the headless host. The view variables ("VIEWCTR", "VIEWSIZE",
-// "SCREENSIZE") read the display; the rest are kept in a table that starts with the
-// values a fresh drawing session has.
-
-#include <map>
-#include <string>
+// System variables of the headless host: the shared table, with the view variables read
+// from the headless display.
 
 #include "platform/host/headless/headless_display.h"
-#include "platform/host/system_variables.h"
+#include "platform/host/variable_table.h"
 
 namespace host::headless {
 
-class HeadlessVariables final : public SystemVariables {
+class HeadlessVariables final : public VariableTable {
  public:
-  explicit HeadlessVariables(HeadlessDisplay& display);
+  explicit HeadlessVariables(HeadlessDisplay& display) : VariableTable(3), display_(display) {}
 
-  Result<VariableValue> getVariable(std::string_view name) const override;
-  Status setVariable(std::string_view name, const VariableValue& value) override;
-
-  // The headless host's own hand on every variable, read-only ones included (a test that
-  // needs a user coordinate system sets "WORLDUCS" to 0 here). Adds unknown names.
-  void define(std::string_view name, VariableValue value, bool readOnly);
+ protected:
+  Result<VariableValue> viewVariable(const std::string& key) const override;
 
  private:
-  struct Entry {
-    VariableValue value;
-    bool readOnly = false;
-  };
   HeadlessDisplay& display_;
-  std::map<std::string, Entry> table_;  // upper-case names
 };
 
 }  // namespace host::headless
