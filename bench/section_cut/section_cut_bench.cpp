@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "../common/geos_peer.h"
+#include "../common/plain_drawing.h"
 #include "cli/session.h"
 #include "platform/dxf/dxf_writer.h"
 #include "platform/host/editor.h"
@@ -49,18 +50,7 @@ double Median(std::vector<double> v) {
   return n == 0 ? 0.0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-// The drawing as plain DXF; an .xz file is unpacked once beside the build.
-fs::path PlainDrawing(const fs::path& file) {
-  if (file.extension() != ".xz") return file;
-  const fs::path out = fs::temp_directory_path() / file.stem();
-  if (fs::exists(out) && fs::file_size(out) > 0) return out;
-  std::printf("unpacking %s ...\n", file.c_str());
-  std::fflush(stdout);
-  const std::string command = "xz -dc '" + file.string() + "' > '" + out.string() +
-                              ".part' && mv '" + out.string() + ".part' '" + out.string() + "'";
-  if (std::system(command.c_str()) != 0) return {};
-  return out;
-}
+using bench::PlainDrawing;
 
 // Sections of three straight legs, 1 to 5 km each, kept inside the drawing's extents.
 std::vector<Section> ShortSections(const geom::Extents2d& box, int count, unsigned seed) {

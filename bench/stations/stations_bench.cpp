@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "../common/geos_peer.h"
+#include "../common/plain_drawing.h"
 #include "cli/session.h"
 #include "ruvo/section/get_data.h"
 #include "ruvo/stations/stations.h"
@@ -42,17 +43,7 @@ double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).coun
 // more about the others than about the code measured.
 double CpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
-fs::path PlainDrawing(const fs::path& file) {
-  if (file.extension() != ".xz") return file;
-  const fs::path out = fs::temp_directory_path() / file.stem();
-  if (fs::exists(out) && fs::file_size(out) > 0) return out;
-  std::printf("unpacking %s ...\n", file.c_str());
-  std::fflush(stdout);
-  const std::string command = "xz -dc '" + file.string() + "' > '" + out.string() +
-                              ".part' && mv '" + out.string() + ".part' '" + out.string() + "'";
-  if (std::system(command.c_str()) != 0) return {};
-  return out;
-}
+using bench::PlainDrawing;
 
 // Cells of a coarse grid that some cross-section's box meets: GEOS gets the segments there.
 class Corridor {
