@@ -107,7 +107,7 @@ bool CutAcross(const std::string& drawing, ruvo::CDocData& doc) {
     return false;
   }
   cad::Database& db = session->document().database();
-  const geom::Extents2d box = db.updateExtents().xy();
+  const geom::Extents2d box = db.modelExtents().update().xy();
   auto line = std::make_unique<cad::LwPolyline>();
   line->addVertex({box.min});
   line->addVertex({box.max});

@@ -265,13 +265,13 @@ Figures RunSections(cli::Session& session, GeosLines& lines, GeosSegments& segme
 
 void RunDrawing(cli::Session& session, const char* label, int count, unsigned seed) {
   cad::Database& db = session.document().database();
-  db.buildIndex();
+  db.modelIndex().build();
   const auto contours = Contours(db);
   Geos g;
   auto t = Clock::now();
   GeosLines lines(g, contours);
   GeosSegments segments(g, contours);
-  const geom::Extents2d box = db.updateExtents().xy();
+  const geom::Extents2d box = db.modelExtents().update().xy();
   std::printf("%s: %zu objects, %zu contour line strings, %zu segments (GEOS set-up %.1f s)\n",
               label, db.objectCount(), contours.size(), segments.segments(),
               Millis(Clock::now() - t) / 1000);
@@ -289,7 +289,7 @@ void RunDrawing(cli::Session& session, const char* label, int count, unsigned se
 // everything else outside is erased, and the rest written out.
 fs::path Clip(cli::Session& session, std::uintmax_t fileSize, double megabytes) {
   cad::Database& db = session.document().database();
-  const geom::Extents2d all = db.updateExtents().xy();
+  const geom::Extents2d all = db.modelExtents().update().xy();
   const double side = std::sqrt(std::min(1.0, megabytes * 1e6 / static_cast<double>(fileSize)));
   const geom::Point2d c = all.centre();
   const geom::Vector2d half{all.width() * side / 2, all.height() * side / 2};
@@ -297,7 +297,7 @@ fs::path Clip(cli::Session& session, std::uintmax_t fileSize, double megabytes) 
   std::vector<cad::ObjectId> outside;
   std::vector<std::unique_ptr<cad::LwPolyline>> pieces;
   db.forEachEntity(db.modelSpaceId(), [&](const cad::Entity& e) {
-    const geom::Extents2d b = db.extentsOf(e.id()).xy();
+    const geom::Extents2d b = db.modelExtents().of(e.id()).xy();
     if (!b.empty() && keep.contains(b)) return true;
     outside.push_back(e.id());
     const auto* p = cad::objectCast<cad::LwPolyline>(&e);
@@ -339,8 +339,8 @@ void FixedCost(const fs::path& sample, int count) {
     return;
   }
   cad::Database& db = session->document().database();
-  db.buildIndex();
-  const geom::Extents2d box = db.updateExtents().xy();
+  db.modelIndex().build();
+  const geom::Extents2d box = db.modelExtents().update().xy();
   // Beyond the drawing's corner: nothing there to cross.
   const geom::Point2d p{box.max.x + 100.0, box.max.y + 100.0};
   const Section s{{p, {p.x + 50.0, p.y}}, {{p.x + 50.0, p.y}, {p.x + 50.0, p.y + 50.0}}};

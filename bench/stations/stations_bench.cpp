@@ -219,7 +219,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   cad::Database& db = session->document().database();
-  db.buildIndex();
+  db.modelIndex().build();
   std::printf("loaded %s in %.1f s\n", plain.c_str(), Seconds(Clock::now() - t0));
 
   const cad::ObjectId lineId(handle);
@@ -245,7 +245,7 @@ int main(int argc, char** argv) {
   // whole contour in another.
   Geos g;
   GeosTree segmentTree(g);
-  Corridor corridor(db.updateExtents().xy(), 100);
+  Corridor corridor(db.modelExtents().update().xy(), 100);
   for (const ruvo::Station& s : stations)
     corridor.Mark(geom::Extents2d::of(s.left.xy(), s.right.xy()));
   db.forEachEntity(db.modelSpaceId(), [&](const cad::Entity& e) {

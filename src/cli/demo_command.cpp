@@ -34,7 +34,7 @@ int DemoProfile(Session& session, ruvo::CDocData& doc, const std::filesystem::pa
   }
   ruvo::ComputeHighRange(doc);
   const ruvo::ProfileGeometry g = ruvo::MakeGeometry(doc);
-  const geom::Extents2d mapBox = session.document().database().updateExtents().xy();
+  const geom::Extents2d mapBox = session.document().database().modelExtents().update().xy();
   // Frame's lower-left corner 50 units right of the map, level with its bottom.
   constexpr double kSheetW = 420, kSheetH = 297;
   ProfileRequest request;

@@ -55,7 +55,7 @@ ProfileOutcome DrawAndPicture(Session& session, ruvo::CDocData& doc, const Profi
     return out;
   }
   const cad::Database& db = session.document().database();
-  for (const cad::ObjectId id : out.result.ids) out.extents.add(db.extentsOf(id).xy());
+  for (const cad::ObjectId id : out.result.ids) out.extents.add(db.modelExtents().of(id).xy());
   if (req.svg.empty() || out.result.outcome != ruvo::DrawProfileResult::Placed) return out;
 
   geom::Extents2d window = out.extents;

@@ -96,7 +96,7 @@ bool DrawingView::setView(geom::Point2d centre, double width, double height) {
 }
 
 void DrawingView::zoomExtents() {
-  const geom::Extents2d e = db_.updateExtents().xy();
+  const geom::Extents2d e = db_.modelExtents().update().xy();
   if (e.empty()) {
     setView({0, 0}, 100, 100);
     return;
@@ -155,7 +155,7 @@ DrawingView::Cached& DrawingView::cachedOf(const cad::Entity& e) {
   if (c.revision != e.revision() + 1) {
     // Curves are cut into chords fine enough for this entity at any useful zoom; the
     // picture is kept until the entity changes.
-    c.extent = db_.extentsOf(e.id()).xy();
+    c.extent = db_.modelExtents().of(e.id()).xy();
     const geom::Extents2d& box = c.extent;
     const double size = box.empty() ? 1.0 : std::max(box.max.x - box.min.x, box.max.y - box.min.y);
     c.picture = render::renderEntity(db_, e, std::max(size, 1e-9) / 2000);
@@ -179,7 +179,7 @@ void DrawingView::paintCache() {
   // Long entities are indexed in parts: each entity is taken once, by the mark of this
   // painting on its cache entry (far fewer to sort into drawing order then).
   ++generation_;
-  db_.queryBox(geom::Extents2d::of(a, b), [&](cad::ObjectId id, int) {
+  db_.modelIndex().query(geom::Extents2d::of(a, b), [&](cad::ObjectId id, int) {
     Cached& c = pictures_[id.handle()];
     if (c.generation != generation_) {
       c.generation = generation_;

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-#include "platform/cad/spatial_index.h"
-
 namespace cad {
 
 namespace {
@@ -27,29 +25,11 @@ void addDefaults(Database& db) {
   }
 }
 
-// Whether the union `outer` may shrink when the box `old` of one of its members becomes
-// `now`: only where `old` reached a side of the union and `now` falls short of it.
-bool mayShrink(const geom::Extents3d& old, const geom::Extents3d& now,
-               const geom::Extents3d& outer) {
-  if (old.empty()) return false;
-  const auto fallsShort = [](double was, double is, double side, bool low) {
-    return low ? was <= side && is > was : was >= side && is < was;
-  };
-  if (now.empty()) {
-    return old.min.x <= outer.min.x || old.min.y <= outer.min.y || old.min.z <= outer.min.z ||
-           old.max.x >= outer.max.x || old.max.y >= outer.max.y || old.max.z >= outer.max.z;
-  }
-  return fallsShort(old.min.x, now.min.x, outer.min.x, true) ||
-         fallsShort(old.min.y, now.min.y, outer.min.y, true) ||
-         fallsShort(old.min.z, now.min.z, outer.min.z, true) ||
-         fallsShort(old.max.x, now.max.x, outer.max.x, false) ||
-         fallsShort(old.max.y, now.max.y, outer.max.y, false) ||
-         fallsShort(old.max.z, now.max.z, outer.max.z, false);
-}
-
 }  // namespace
 
-Database::Database(Contents contents) {
+Database::Database(Contents contents)
+    : index_(std::make_unique<ModelIndex>(*this)),
+      modelExtents_(std::make_unique<ModelExtents>(*this)) {
   if (contents == Contents::Standard) addDefaults(*this);
 }
 
@@ -76,7 +56,6 @@ Result<ObjectId> Database::place(std::unique_ptr<Object> obj, Handle handle) {
   if (objects_.contains(handle)) return Status::DuplicateKey;
   obj->id_ = ObjectId(handle);
   seed_ = std::max(seed_, handle + 1);
-  modelExtentsCurrent_ = false;  // appendEntity brings them back for model space
   reserveSubRecords(*obj);
   objects_.emplace(handle, std::move(obj));
   notify([&](DatabaseReactor& r) { r.objectAppended(*this, ObjectId(handle)); });
@@ -146,17 +125,9 @@ Result<ObjectId> Database::appendEntity(ObjectId block, std::unique_ptr<Entity> 
   if (!e) return Status::InvalidInput;
   auto* rec = objectCast<BlockRecord>(find(block));
   if (rec == nullptr) return block.isNull() ? Status::NullObjectId : Status::KeyNotFound;
-  Entity* raw = e.get();
-  raw->owner_ = block;
-  const bool extentsHeld = modelExtentsCurrent_;
+  e->owner_ = block;
   Result<ObjectId> id = place(std::move(e), handle);
-  if (!id) return id;
-  rec->entities_.push_back(*id);
-  if (extentsHeld && block == modelSpaceId()) {
-    modelExtentsCurrent_ = true;
-    followExtents(*raw);
-  }
-  if (index_ && isIndexed(*raw)) indexEntity(*raw);
+  if (id) rec->entities_.push_back(*id);
   return id;
 }
 
@@ -205,41 +176,18 @@ void detail::closeWrite(Database* db, Object* obj, std::uint64_t revisionAtOpen,
 
 void detail::eraseOpened(Database* db, Object* obj, bool erase) { db->setErased(*obj, erase); }
 
-void Database::closeWrite(Object& obj, std::uint64_t revisionAtOpen, bool erasedAtOpen) {
+void Database::closeWrite(Object& obj, std::uint64_t revisionAtOpen, bool /*erasedAtOpen*/) {
   if (obj.openForWrite_ > 0) --obj.openForWrite_;
   if (writesOpen_ > 0) --writesOpen_;
-  if (obj.revision() != revisionAtOpen || obj.isErased() != erasedAtOpen) {
-    followExtents(obj);
-    entityChanged(obj);
-  }
+  // A change of the erased state was told when it happened.
   if (obj.revision() != revisionAtOpen) {
     notify([&](DatabaseReactor& r) { r.objectModified(*this, obj.id()); });
   }
 }
 
-// Brings the kept model-space extents in step with a change of `obj`.
-void Database::followExtents(const Object& obj) {
-  if (!modelExtentsCurrent_) return;
-  const auto* e = objectCast<Entity>(&obj);
-  if (e == nullptr || e->owner() != modelSpaceId()) {
-    modelExtentsCurrent_ = false;
-    return;
-  }
-  const geom::Extents3d box = e->isErased() ? geom::Extents3d{} : modelEntityBox(*e);
-  const auto old = modelBoxes_.find(e->id().handle());
-  if (old != modelBoxes_.end()) {
-    if (!modelUnionStale_ && mayShrink(old->second, box, modelExtents_)) modelUnionStale_ = true;
-    modelBoxes_.erase(old);
-  }
-  if (e->isErased()) return;
-  modelBoxes_.emplace(e->id().handle(), box);
-  modelExtents_.add(box);
-}
-
 void Database::setErased(Object& obj, bool erase) {
   if (obj.erased_ == erase) return;
   obj.erased_ = erase;
-  entityChanged(obj);
   notify([&](DatabaseReactor& r) { r.objectErased(*this, obj.id(), erase); });
 }
 
@@ -269,6 +217,17 @@ void Database::addReactor(DatabaseReactor* reactor) {
 
 void Database::removeReactor(DatabaseReactor* reactor) { std::erase(reactors_, reactor); }
 
+template <class F>
+void Database::notify(F&& f) {
+  f(static_cast<DatabaseReactor&>(*index_));
+  f(static_cast<DatabaseReactor&>(*modelExtents_));
+  if (reactors_.empty()) return;
+  const std::vector<DatabaseReactor*> snapshot = reactors_;
+  for (DatabaseReactor* r : snapshot) {
+    if (std::find(reactors_.begin(), reactors_.end(), r) != reactors_.end()) f(*r);
+  }
+}
+
 void Database::willModify(const Object& o) {
   notify([&](DatabaseReactor& r) { r.objectOpenedForModify(*this, o); });
 }
@@ -291,12 +250,12 @@ Result<std::unique_ptr<Object>> Database::replaceObject(ObjectId id, std::unique
     if (named != table->byName_.end() && named->second == id) table->byName_.erase(named);
     table->byName_.emplace(foldName(static_cast<TableRecord&>(*state).name_), id);
   }
-  if (index_ && isIndexed(*old)) index_->remove(id);
-  it->second = std::move(state);
-  modelExtentsCurrent_ = false;
-  if (index_ && isIndexed(*it->second) && !erased) {
-    indexEntity(static_cast<const Entity&>(*it->second));
+  if (auto* block = objectCast<BlockRecord>(state.get())) {
+    // Which entities a block holds follows their adding and taking out alone, not the
+    // record's earlier states: an undo that restores the record keeps them.
+    block->entities_.swap(static_cast<BlockRecord&>(*old).entities_);
   }
+  it->second = std::move(state);
   notify([&](DatabaseReactor& r) { r.objectModified(*this, id); });
   return old;
 }
@@ -310,11 +269,9 @@ Result<std::unique_ptr<Object>> Database::detachObject(ObjectId id) {
     if (SymbolTable* table = tableFor(rec->kind())) table->remove(rec->name_, id);
   } else if (isEntityKind(o.kind())) {
     if (auto* block = objectCast<BlockRecord>(find(o.owner()))) std::erase(block->entities_, id);
-    if (index_ && isIndexed(o)) index_->remove(id);
   }
   std::unique_ptr<Object> out = std::move(it->second);
   objects_.erase(it);
-  modelExtentsCurrent_ = false;
   notify([&](DatabaseReactor& r) { r.objectRemoved(*this, id); });
   return out;
 }
@@ -334,8 +291,6 @@ Status Database::attachObject(std::unique_ptr<Object> object) {
     block->entities_.push_back(id);
   }
   objects_.emplace(id.handle(), std::move(object));
-  modelExtentsCurrent_ = false;
-  if (index_ && isIndexed(*raw) && !raw->isErased()) indexEntity(static_cast<const Entity&>(*raw));
   notify([&](DatabaseReactor& r) { r.objectAppended(*this, id); });
   return Status::Ok;
 }
@@ -365,8 +320,24 @@ Status Database::renameTableRecord(ObjectId id, std::string newName) {
   table->ids_.push_back(id);
   table->byName_.emplace(foldName(rec->name_), id);
   rec->touch();
-  modelExtentsCurrent_ = false;  // references may name another block now
   notify([&](DatabaseReactor& r) { r.objectModified(*this, id); });
+  return Status::Ok;
+}
+
+Status Database::eraseBlockContents(ObjectId block) {
+  auto* rec = objectCast<BlockRecord>(find(block));
+  if (rec == nullptr) return block.isNull() ? Status::NullObjectId : Status::KeyNotFound;
+  for (ObjectId id : rec->entities_) {
+    const Object* o = find(id);
+    if (o != nullptr && o->openForWrite_ > 0) return Status::WasOpenForWrite;
+  }
+  const std::vector<ObjectId> ids = rec->entities_;  // a reactor may add to the block
+  for (ObjectId id : ids) {
+    Object* o = find(id);
+    if (o == nullptr || o->isErased()) continue;
+    if (!reactors_.empty()) willModify(*o);
+    setErased(*o, true);
+  }
   return Status::Ok;
 }
 

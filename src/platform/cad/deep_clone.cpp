@@ -1,12 +1,30 @@
 // Copying entities between databases: block write-out and insert as a block definition.
-// Copies get fresh handles; the symbol table entries they name come along, merged by name
-// (an entry the target has already wins).
 
 #include <unordered_set>
 
+#include "platform/cad/block_ops.h"
 #include "platform/cad/database.h"
 
 namespace cad {
+
+namespace {
+
+const SymbolTable* tableFor(const Database& db, ObjectKind k) {
+  switch (k) {
+    case ObjectKind::Layer:
+      return &db.layers();
+    case ObjectKind::TextStyle:
+      return &db.textStyles();
+    case ObjectKind::Linetype:
+      return &db.linetypes();
+    case ObjectKind::BlockRecord:
+      return &db.blocks();
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
 
 class DeepCloner {
  public:
@@ -14,19 +32,19 @@ class DeepCloner {
 
   // Copies every entry of the source's layer, linetype and text style tables.
   void mergeAllTables() {
-    for (const SymbolTable* t : {&src_.linetypes_, &src_.layers_, &src_.styles_}) {
+    for (const SymbolTable* t : {&src_.linetypes(), &src_.layers(), &src_.textStyles()}) {
       for (ObjectId id : t->ids()) {
-        if (const auto* rec = objectCast<TableRecord>(src_.find(id))) ensureEntry(*rec);
+        if (const auto* rec = objectCast<TableRecord>(src_.peek(id))) ensureEntry(*rec);
       }
     }
   }
 
   // Copies the non-erased entities of a source block into a target block.
   Status copyEntities(ObjectId srcBlock, ObjectId dstBlock) {
-    const auto* rec = objectCast<BlockRecord>(src_.find(srcBlock));
+    const auto* rec = objectCast<BlockRecord>(src_.peek(srcBlock));
     if (rec == nullptr) return Status::KeyNotFound;
-    for (ObjectId id : rec->entities_) {
-      const auto* e = objectCast<Entity>(src_.find(id));
+    for (ObjectId id : rec->entityIds()) {
+      const auto* e = objectCast<Entity>(src_.peek(id));
       if (e == nullptr || e->isErased()) continue;
       const Status s = copyEntity(*e, dstBlock);
       if (s != Status::Ok) return s;
@@ -45,9 +63,9 @@ class DeepCloner {
     copy.release();
     std::unique_ptr<Entity> owned(entity);
     freshSubRecords(*entity);
-    ensureNamed(src_.layers_, entity->layer());
-    ensureNamed(src_.linetypes_, entity->linetype());
-    if (const auto* text = objectCast<Text>(entity)) ensureNamed(src_.styles_, text->style());
+    ensureNamed(src_.layers(), entity->layer());
+    ensureNamed(src_.linetypes(), entity->linetype());
+    if (const auto* text = objectCast<Text>(entity)) ensureNamed(src_.textStyles(), text->style());
     if (const auto* ref = objectCast<BlockReference>(entity)) {
       const Status s = ensureBlock(ref->blockName());
       if (s != Status::Ok) return s;
@@ -69,16 +87,16 @@ class DeepCloner {
   }
 
   void ensureNamed(const SymbolTable& table, const std::string& name) {
-    if (const auto* rec = objectCast<TableRecord>(src_.find(table.getIdAt(name)))) {
+    if (const auto* rec = objectCast<TableRecord>(src_.peek(table.getIdAt(name)))) {
       ensureEntry(*rec);
     }
   }
 
   void ensureEntry(const TableRecord& rec) {
-    SymbolTable* target = dst_.tableFor(rec.kind());
+    const SymbolTable* target = tableFor(dst_, rec.kind());
     if (target == nullptr || target->has(rec.name())) return;
     if (const auto* layer = objectCast<Layer>(&rec))
-      ensureNamed(src_.linetypes_, layer->linetype());
+      ensureNamed(src_.linetypes(), layer->linetype());
     std::unique_ptr<Object> copy = rec.clone();
     auto* entry = static_cast<TableRecord*>(copy.release());
     std::unique_ptr<TableRecord> owned(entry);
@@ -89,8 +107,8 @@ class DeepCloner {
 
   Status ensureBlock(const std::string& name) {
     if (inProgress.contains(foldName(name))) return Status::CycleDetected;
-    if (dst_.blocks_.has(name)) return Status::Ok;
-    const auto* rec = objectCast<BlockRecord>(src_.find(src_.blocks_.getIdAt(name)));
+    if (dst_.blocks().has(name)) return Status::Ok;
+    const auto* rec = objectCast<BlockRecord>(src_.peek(src_.blocks().getIdAt(name)));
     if (rec == nullptr) return Status::Ok;  // a dangling name stays dangling
     auto block = std::make_unique<BlockRecord>(rec->name());
     block->setBasePoint(rec->basePoint());
@@ -109,15 +127,15 @@ class DeepCloner {
   Database& dst_;
 };
 
-Result<std::unique_ptr<Database>> Database::wblock(ObjectId block) const {
-  const auto* rec = objectCast<BlockRecord>(find(block));
+Result<std::unique_ptr<Database>> wblock(const Database& db, ObjectId block) {
+  const auto* rec = objectCast<BlockRecord>(db.peek(block));
   if (rec == nullptr) return block.isNull() ? Status::NullObjectId : Status::KeyNotFound;
-  auto out = std::make_unique<Database>(Contents::Standard);
+  auto out = std::make_unique<Database>(Database::Contents::Standard);
   out->setInsertionBase(rec->basePoint());
-  DeepCloner cloner(*this, *out);
+  DeepCloner cloner(db, *out);
   const Status s = cloner.copyEntities(block, out->modelSpaceId());
   if (s != Status::Ok) return s;
-  out->updateExtents();
+  out->modelExtents().update();
   return out;
 }
 
@@ -140,12 +158,12 @@ bool references(const Database& db, ObjectId block, const std::string& folded,
 
 }  // namespace
 
-Result<ObjectId> Database::insert(std::string_view name, const Database& source,
-                                  DuplicateBlock duplicate) {
-  if (name.empty() || &source == this) return Status::InvalidInput;
-  const ObjectId existing = blocks_.getIdAt(name);
+Result<ObjectId> insertBlock(Database& db, std::string_view name, const Database& source,
+                             DuplicateBlock duplicate) {
+  if (name.empty() || &source == &db) return Status::InvalidInput;
+  const ObjectId existing = db.blocks().getIdAt(name);
   if (existing && duplicate == DuplicateBlock::KeepExisting) return existing;
-  auto* old = objectCast<BlockRecord>(find(existing));
+  const auto* old = objectCast<BlockRecord>(db.peek(existing));
   if (old != nullptr && old->isLayout()) return Status::InvalidInput;
   // Refused before anything changes, so a failed insert leaves no half-made block.
   std::unordered_set<std::string> seen;
@@ -154,31 +172,26 @@ Result<ObjectId> Database::insert(std::string_view name, const Database& source,
   }
 
   ObjectId target = existing;
-  modelExtentsCurrent_ = false;  // references to the block change with it
   if (old != nullptr) {
     // Redefinition: the old contents go; references keep the record and show the new.
-    for (ObjectId id : old->entities_) objects_.erase(id.handle());
-    old->entities_.clear();
-    old->setBasePoint(source.insertionBase());
+    Opened<BlockRecord> rec = db.openForWrite<BlockRecord>(existing);
+    if (!rec) return rec.status();
+    const Status erased = db.eraseBlockContents(existing);
+    if (erased != Status::Ok) return erased;
+    rec->setBasePoint(source.insertionBase());
   } else {
     auto block = std::make_unique<BlockRecord>(std::string(name));
     block->setBasePoint(source.insertionBase());
-    Result<ObjectId> id = addTableRecord(std::move(block));
+    Result<ObjectId> id = db.addTableRecord(std::move(block));
     if (!id) return id.status();
     target = *id;
   }
-  DeepCloner cloner(source, *this);
+  DeepCloner cloner(source, db);
   cloner.mergeAllTables();
   cloner.inProgress.insert(foldName(name));
   const Status s = cloner.copyEntities(source.modelSpaceId(), target);
   if (s != Status::Ok) return s;
-  if (index_ && old != nullptr) {
-    forEachEntity(modelSpaceId(), [&](const Entity& e) {
-      const auto* ref = objectCast<BlockReference>(&e);
-      if (ref != nullptr && foldName(ref->blockName()) == foldName(name)) indexEntity(e);
-      return true;
-    });
-  }
+  if (old != nullptr) db.modelIndex().refreshReferences(name);
   return target;
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/cad/database.h"
 #include "platform/cad/plan_polyline.h"
+#include "platform/cad/queries.h"
 #include "platform/geom/bounds.h"
 
 namespace cad {
@@ -35,9 +36,9 @@ NearSegments::NearSegments(const Database& db, std::span<const geom::Cutter> cut
   std::vector<geom::Extents2d> reach;
   reach.reserve(cuts.size());
   for (std::uint32_t c = 0; c < cuts.size(); ++c) {
-    reach.push_back(Database::cutReach(cuts[c]));
+    reach.push_back(cutReach(cuts[c]));
     found.clear();
-    db.queryBox(reach.back(), found);
+    db.modelIndex().query(reach.back(), found);
     for (const IndexEntry& e : found) {
       if (!cuts[c].clearOf(e.box))
         pairs.push_back({e.id.handle(), (static_cast<std::uint64_t>(e.part) << 32) | c});
@@ -74,7 +75,7 @@ NearSegments::NearSegments(const Database& db, std::span<const geom::Cutter> cut
         k = m;
         continue;
       }
-      const geom::SegmentRange r = Database::indexRun(pairs[k].part(), segments);
+      const geom::SegmentRange r = ModelIndex::run(pairs[k].part(), segments);
       const std::size_t n = p->vertexCount();
       boxes.clear();
       for (int s = r.first; s < r.last; ++s) {

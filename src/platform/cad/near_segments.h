@@ -31,8 +31,8 @@ class NearSegments {
   NearSegments(const Database& db, std::span<const geom::Cutter> cuts);
 
   // The curves cuts[cut] may meet, in ascending handle order, each with every segment whose
-  // box touches Database::cutReach(cuts[cut]) and that the cut is not clear of, as
-  // Database::intersectWith(e, cut, ranges) asks. The spans hold until the next call.
+  // box touches cutReach(cuts[cut]) and that the cut is not clear of, as
+  // cad::intersectWith(e, cut, ranges) asks. The spans hold until the next call.
   void near(std::size_t cut, std::vector<Curve>& out);
 
  private:

@@ -66,6 +66,7 @@ class Object {
   bool isModified() const { return modified_; }
   void setModified(bool modified) { modified_ = modified; }
   std::uint64_t revision() const { return revision_; }
+  bool isOpenForWrite() const { return openForWrite_ > 0; }
 
   static bool matches(ObjectKind) { return true; }
 

@@ -10,6 +10,7 @@
 
 #include "platform/cad/near_segments.h"
 #include "platform/cad/object_id.h"
+#include "platform/cad/queries.h"
 #include "platform/cad/spatial_index.h"
 #include "platform/geom/curves.h"
 #include "platform/geom/intersect.h"
@@ -37,7 +38,7 @@ class CrossingBatch {
  public:
   struct Candidate {
     cad::ObjectId id;
-    // for Database::intersectWith(entity, cut, ranges)
+    // for cad::intersectWith(entity, cut, ranges)
     std::span<const geom::SegmentRange> ranges;
   };
 

@@ -8,6 +8,7 @@
 #include "platform/cad/crossing.h"
 #include "platform/cad/database.h"
 #include "platform/cad/entity.h"
+#include "platform/cad/queries.h"
 #include "platform/geom/plan_distance.h"
 #include "platform/geom/tolerance.h"
 #include "platform/host/command_line.h"
@@ -67,7 +68,7 @@ cad::ObjectId entityAt(const cad::Database& db, geom::Point2d p, double aperture
   if (!finite(p) || !(aperture >= 0)) return {};
   geom::Extents2d box{{p.x - aperture, p.y - aperture}, {p.x + aperture, p.y + aperture}};
   std::vector<cad::ObjectId> candidates;
-  db.queryBox(box, [&](cad::ObjectId id, int) {
+  db.modelIndex().query(box, [&](cad::ObjectId id, int) {
     candidates.push_back(id);
     return true;
   });
@@ -83,7 +84,7 @@ cad::ObjectId entityAt(const cad::Database& db, geom::Point2d p, double aperture
     if (auto curve = cad::objectCast<cad::CurveEntity>(entity.get())) {
       d = geom::planDistance(p, curve->curve());
     } else {
-      d = geom::planDistance(p, db.extentsOf(id).xy());
+      d = geom::planDistance(p, db.modelExtents().of(id).xy());
     }
     if (d <= aperture && (d < bestDistance || (d == bestDistance && id > best))) {
       best = id;
@@ -100,7 +101,8 @@ Status selectInPolygon(const cad::Database& db, std::span<const geom::Point2d> p
   for (geom::Point2d p : polygon) {
     if (!finite(p)) return Status::InvalidInput;
   }
-  std::vector<cad::ObjectId> ids = window ? db.selectWindow(polygon) : db.selectCrossing(polygon);
+  std::vector<cad::ObjectId> ids =
+      window ? cad::selectWindow(db, polygon) : cad::selectCrossing(db, polygon);
   // The database names each entity once; contours share a few layers, so the last layer's
   // answer is kept.
   std::string lastLayer;
@@ -156,11 +158,11 @@ Status CrossingBatch::reset(std::span<const geom::Point2d> polygon, const geom::
   // meet (a run within its reach that it is not clear of), cut whole.
   static constexpr geom::SegmentRange kWhole{0, std::numeric_limits<int>::max()};
   const geom::Extents2d polygonBox = polygon_->box();
-  const geom::Extents2d reach = cad::Database::cutReach(cut);
+  const geom::Extents2d reach = cad::cutReach(cut);
   geom::Extents2d query = polygonBox;
   query.add(reach);
   parts_.clear();
-  db_.queryBox(query, parts_);
+  db_.modelIndex().query(query, parts_);
   std::sort(parts_.begin(), parts_.end(),
             [](const cad::IndexEntry& a, const cad::IndexEntry& b) { return a.id < b.id; });
   for (std::size_t i = 0; i < parts_.size();) {
@@ -186,7 +188,7 @@ bool CrossingBatch::takes(const Candidate& c, const cad::Entity& e, int hitSegme
     layers_.emplace_back(layer, isVisible(db_, c.id));
     known = layers_.end() - 1;
   }
-  return known->second && db_.crossingSelects(e, *polygon_, hitSegment);
+  return known->second && cad::crossingSelects(db_, e, *polygon_, hitSegment);
 }
 
 Status transformSelection(cad::Database& db, const SelectionSet& set,

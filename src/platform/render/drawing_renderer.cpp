@@ -288,7 +288,7 @@ Picture renderModelSpace(const cad::Database& db, const RenderOptions& options,
       const auto layer = db.openForRead<cad::Layer>(db.layers().getIdAt(e.layer()));
       if (layer && (layer->isOff() || layer->isFrozen())) return true;
     }
-    const geom::Extents2d box = db.extentsOf(e.id()).xy();
+    const geom::Extents2d box = db.modelExtents().of(e.id()).xy();
     if (options.window && !box.empty() && !box.intersects(*options.window)) return true;
     if (!box.empty()) drawn.add(box);
     chosen.push_back(&e);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "platform/cad/block_ops.h"
 #include "platform/host/command_line.h"
 #include "platform/host/document.h"
 #include "platform/host/document_manager.h"
@@ -44,10 +45,10 @@ cad::ObjectId InsertFrame(host::Host& host, const CPreviewPaper& paper, double W
   const std::string name = paper.GetFrameBlockName();
   const cad::ObjectId block = side.value()->blocks().getIdAt(name);
   if (block.isNull()) return {};
-  auto written = side.value()->wblock(block);
+  auto written = cad::wblock(*side.value(), block);
   if (!written.ok() || !written.value()) return {};
   cad::Database& db = doc->database();
-  if (!db.insert(name, *written.value()).ok()) return {};
+  if (!cad::insertBlock(db, name, *written.value()).ok()) return {};
   const geom::Point3d at{-(paper.dPaperWidth - W) / 2, -(paper.dPaperHeight - H) / 2 - 32, 0};
   return AppendToModelSpace(db, std::make_unique<cad::BlockReference>(name, at), kFrameLayer);
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/cad/queries.h"
 #include "platform/geom/bounds.h"
 #include "platform/geom/intersect.h"
 #include "platform/geom/measure.h"
@@ -74,7 +75,7 @@ void CGetData::CutSection(CDocData& doc, cad::ObjectId sectionLine, int mode) {
     std::snprintf(text, sizeof text, "\n共获取交点%d个\n", static_cast<int>(doc.pointList.size()));
     Print(host_, text);
   }
-  document->database().updateExtents();
+  document->database().modelExtents().update();
 }
 
 void CGetData::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double startDist,
@@ -106,7 +107,7 @@ void CGetData::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double start
     const std::optional<double> high = curve ? ObjectElevation(*curve) : std::nullopt;
     if (!high) continue;
     const std::string layer = curve->layer();
-    const geom::Intersections hits = db.intersectWith(*curve, cutter);
+    const geom::Intersections hits = cad::intersectWith(db, *curve, cutter);
     object.close();
     AppendHits(doc, hits, id, layer, *high, segment, startDist, p0);
   }
@@ -169,7 +170,7 @@ void CBatchCut::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double star
     const auto* curve = cad::objectCast<cad::CurveEntity>(object.get());
     const std::optional<double> high = curve ? ObjectElevation(*curve) : std::nullopt;
     if (!high) continue;
-    const geom::Intersections hits = db_->intersectWith(*curve, cutter, c.ranges);
+    const geom::Intersections hits = cad::intersectWith(*curve, cutter, c.ranges);
     if (hits.points.empty()) continue;
     // a segment the cut met (a polyline's parameter counts its segments)
     const double at = hits.points.front().paramB;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/cad/block_ops.h"
 #include "platform/cad/block_reference.h"
 #include "platform/cad/simple_entities.h"
 #include "platform/cad/text.h"
@@ -253,8 +254,9 @@ std::vector<cad::ObjectId> DrawSheets(cad::Database& db, const std::vector<Cross
     const auto frames = dxf::readDrawing(file, report);
     const cad::ObjectId block = frames ? frames->blocks().getIdAt(name) : cad::ObjectId();
     if (!block.isNull()) {
-      auto written = frames->wblock(block);
-      haveBlock = written.ok() && written.value() && db.insert(name, *written.value()).ok();
+      auto written = cad::wblock(*frames, block);
+      haveBlock =
+          written.ok() && written.value() && cad::insertBlock(db, name, *written.value()).ok();
     }
     if (!haveBlock) error = file.string() + ": no frame block " + name;
   }

@@ -306,7 +306,7 @@ std::vector<CrossSection> CutStations(host::Host& host, const CDocData& settings
     if (progress) progress(out.size());
   }
   // as a cut of each line alone leaves them
-  lock.database().updateExtents();
+  lock.database().modelExtents().update();
   return out;
 }
 

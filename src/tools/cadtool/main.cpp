@@ -11,6 +11,7 @@
 
 #include "cli/program.h"
 #include "platform/cad/database.h"
+#include "platform/cad/queries.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
 #include "platform/dxf/out_tags.h"
@@ -48,7 +49,7 @@ int info(const std::string& path, bool json) {
     ++total;
     return true;
   });
-  const geom::Extents3d ext = db->updateExtents();
+  const geom::Extents3d ext = db->modelExtents().update();
   const std::string version = report.version.empty() ? "(no header)" : report.version;
   if (json) {
     auto map = [](const std::map<std::string, std::size_t>& m) {
@@ -136,7 +137,7 @@ int select(const std::string& path, const std::string& window, bool json) {
   const double x1 = std::min(v[0], v[2]), x2 = std::max(v[0], v[2]);
   const double y1 = std::min(v[1], v[3]), y2 = std::max(v[1], v[3]);
   std::vector<geom::Point2d> polygon{{x2, y2}, {x1, y2}, {x1, y1}, {x2, y1}};
-  std::vector<cad::ObjectId> ids = db->selectCrossing(polygon);
+  std::vector<cad::ObjectId> ids = cad::selectCrossing(*db, polygon);
   auto typeAndLayer = [&](cad::ObjectId id) -> std::pair<std::string, std::string> {
     const auto* e = cad::objectCast<cad::Entity>(db->peek(id));
     return e == nullptr ? std::pair<std::string, std::string>()

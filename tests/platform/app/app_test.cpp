@@ -268,7 +268,7 @@ class AppTest : public QObject {
     app::PaintStyle style;
     style.raster = &single;
     db.forEachEntity(db.modelSpaceId(), [&](const cad::Entity& e) {
-      const geom::Extents2d box = db.extentsOf(e.id()).xy();
+      const geom::Extents2d box = db.modelExtents().of(e.id()).xy();
       const double size = std::max(box.width(), box.height());
       app::paintPicture(painter, render::renderEntity(db, e, size / 2000), view.view(), style);
       return true;

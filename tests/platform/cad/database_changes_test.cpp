@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/cad/block_ops.h"
 #include "platform/cad/database.h"
 
 namespace cad {
@@ -29,7 +30,7 @@ geom::Extents2d around(geom::Point2d p) { return {{p.x - 0.1, p.y - 0.1}, {p.x +
 
 bool indexed(const Database& db, ObjectId id, geom::Point2d at) {
   bool found = false;
-  db.queryBox(around(at), [&](ObjectId hit, int) {
+  db.modelIndex().query(around(at), [&](ObjectId hit, int) {
     found = found || hit == id;
     return true;
   });
@@ -60,7 +61,7 @@ TEST(DatabaseChanges, ReactorsHearEveryChangeById) {
 
 TEST(DatabaseChanges, ReplaceDetachAttachKeepIdsIndexAndTables) {
   Database db;
-  db.buildIndex();
+  db.modelIndex().build();
   const ObjectId line = *db.appendToModelSpace(
       std::make_unique<Line>(geom::Point3d{0, 0, 0}, geom::Point3d{1, 0, 0}));
   auto before = db.openForRead<Line>(line)->clone();
@@ -101,6 +102,110 @@ TEST(DatabaseChanges, ReplaceDetachAttachKeepIdsIndexAndTables) {
   EXPECT_TRUE(db.layers().getIdAt("Contours").isNull());
   EXPECT_EQ(db.attachObject(std::move(gone.value())), Status::Ok);
   EXPECT_EQ(db.layers().getIdAt("Contours"), layer);
+}
+
+// The index and the extents are up to date when any reactor hears of a change.
+TEST(DatabaseChanges, IndexAndExtentsFollowBeforeAnyReactorHears) {
+  Database db;
+  db.modelIndex().build();
+  struct Asker final : DatabaseReactor {
+    std::vector<bool> seen;
+    void objectModified(const Database& db, ObjectId id) override {
+      Database& writable = const_cast<Database&>(db);
+      seen.push_back(indexed(db, id, {7, 7}) && writable.modelExtents().update().max.x == 7);
+    }
+  } asker;
+  const ObjectId line = *db.appendToModelSpace(
+      std::make_unique<Line>(geom::Point3d{0, 0, 0}, geom::Point3d{1, 0, 0}));
+  db.modelExtents().update();
+  db.addReactor(&asker);
+  db.openForWrite<Line>(line)->setEnd({7, 7, 0});
+  EXPECT_EQ(asker.seen, std::vector<bool>{true});
+  db.removeReactor(&asker);
+}
+
+// Keeps what an undo history keeps (the state at the first opening, the ids added) and
+// takes a step back and forth with the database's primitives.
+struct MiniUndo final : DatabaseReactor {
+  Database& db;
+  std::vector<std::pair<ObjectId, std::unique_ptr<Object>>> before;
+  std::vector<bool> erasedBefore;
+  std::vector<ObjectId> added;
+  std::vector<std::unique_ptr<Object>> detached;
+  explicit MiniUndo(Database& d) : db(d) { db.addReactor(this); }
+  ~MiniUndo() override { db.removeReactor(this); }
+  void objectAppended(const Database&, ObjectId id) override { added.push_back(id); }
+  void objectOpenedForModify(const Database&, const Object& o) override {
+    for (const auto& [id, state] : before)
+      if (id == o.id()) return;
+    before.emplace_back(o.id(), o.clone());
+    erasedBefore.push_back(o.isErased());
+  }
+  void swapStates() {
+    for (std::size_t i = before.size(); i-- > 0;) {
+      auto old = db.replaceObject(before[i].first, std::move(before[i].second), erasedBefore[i]);
+      ASSERT_TRUE(old.ok());
+      erasedBefore[i] = old.value()->isErased();
+      before[i].second = std::move(old.value());
+    }
+  }
+  void undo() {
+    db.removeReactor(this);
+    for (std::size_t i = added.size(); i-- > 0;)
+      detached.push_back(std::move(db.detachObject(added[i]).value()));
+    swapStates();
+  }
+  void redo() {
+    swapStates();
+    while (!detached.empty()) {
+      ASSERT_EQ(db.attachObject(std::move(detached.back())), Status::Ok);
+      detached.pop_back();
+    }
+  }
+};
+
+std::vector<geom::Point3d> blockStarts(const Database& db, std::string_view name) {
+  std::vector<geom::Point3d> starts;
+  db.forEachEntity(db.blocks().getIdAt(name), [&](const Entity& e) {
+    if (const auto* l = objectCast<Line>(&e)) starts.push_back(l->start());
+    return true;
+  });
+  return starts;
+}
+
+// Redefining a block erases its old contents (on a locked layer too) and changes its record
+// through the notifications: an undo takes the redefinition back, a redo brings it again,
+// each entity once; the references' index boxes follow the new contents.
+TEST(DatabaseChanges, ABlockRedefinitionIsUndoneAndRedoneThroughTheNotifications) {
+  Database db;
+  const ObjectId locked = *db.addTableRecord(std::make_unique<Layer>("Locked"));
+  auto old = std::make_unique<Database>();
+  old->appendToModelSpace(std::make_unique<Line>(geom::Point3d{0, 0, 0}, geom::Point3d{1, 0, 0}));
+  ASSERT_TRUE(insertBlock(db, "B", *old).ok());
+  const ObjectId block = db.blocks().getIdAt("B");
+  const ObjectId oldLine = db.openForRead<BlockRecord>(block)->entityIds().front();
+  db.openForWrite<Entity>(oldLine)->setLayer("Locked");
+  db.openForWrite<Layer>(locked)->setLocked(true);
+  const ObjectId ref =
+      *db.appendToModelSpace(std::make_unique<BlockReference>("B", geom::Point3d{0, 0, 0}));
+  db.modelIndex().build();
+
+  Database fresh;
+  fresh.setInsertionBase({1, 1, 0});
+  fresh.appendToModelSpace(
+      std::make_unique<Line>(geom::Point3d{50, 50, 0}, geom::Point3d{51, 50, 0}));
+  MiniUndo history(db);
+  ASSERT_EQ(*insertBlock(db, "B", fresh), block);
+  EXPECT_EQ(blockStarts(db, "B"), (std::vector<geom::Point3d>{{50, 50, 0}}));
+  EXPECT_TRUE(indexed(db, ref, {49, 49}));  // base point (1,1): the line lies at 49,49
+
+  history.undo();
+  EXPECT_EQ(blockStarts(db, "B"), (std::vector<geom::Point3d>{{0, 0, 0}}));
+  EXPECT_EQ(db.openForRead<BlockRecord>(block)->basePoint(), (geom::Point3d{0, 0, 0}));
+  history.redo();
+  EXPECT_EQ(blockStarts(db, "B"), (std::vector<geom::Point3d>{{50, 50, 0}}));
+  EXPECT_EQ(db.openForRead<BlockRecord>(block)->entityIds().size(), 2u);  // old one erased
+  EXPECT_EQ(db.openForRead<BlockRecord>(block)->basePoint(), (geom::Point3d{1, 1, 0}));
 }
 
 }  // namespace

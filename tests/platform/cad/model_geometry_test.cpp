@@ -9,6 +9,7 @@
 #include <random>
 
 #include "platform/cad/database.h"
+#include "platform/cad/queries.h"
 
 namespace cad {
 namespace {
@@ -43,7 +44,7 @@ geom::Intersections wholeCut(const Database& db, ObjectId id, const geom::Cutter
 
 geom::Intersections dbCut(const Database& db, ObjectId id, const geom::Cutter& c) {
   auto e = db.openForRead<Entity>(id);
-  return db.intersectWith(*e, c);
+  return cad::intersectWith(db, *e, c);
 }
 
 TEST(IntersectWith, NearRunsOfIndexedPolylinesGiveTheWholeCut) {
@@ -57,7 +58,7 @@ TEST(IntersectWith, NearRunsOfIndexedPolylinesGiveTheWholeCut) {
       geom::Point3d{3.5e6 + 100, 5e5 - 100, 0}, geom::Point3d{3.5e6 + 100, 5e5 + 100, 0}));
   const ObjectId block = *db.addTableRecord(std::make_unique<BlockRecord>("B"));
   const ObjectId inBlock = *db.appendEntity(block, contour(true));
-  db.buildIndex();
+  db.modelIndex().build();
 
   const geom::Cutter legs[] = {
       geom::Cutter(geom::LineSeg{{3.5e6 - 10, 5e5, 0}, {3.5e6 + 2010, 5e5, 0}}),  // on vertices
@@ -81,7 +82,7 @@ TEST(IntersectWith, NearRunsOfIndexedPolylinesGiveTheWholeCut) {
   // So does a change not yet closed (the index cannot know it).
   auto open = db.openForWrite<LwPolyline>(plain);
   open->translate({0, 11, 0});
-  expectSame(db.intersectWith(*open, legs[1]), legs[1].cut(open->curve()));
+  expectSame(cad::intersectWith(db, *open, legs[1]), legs[1].cut(open->curve()));
 }
 
 TEST(IntersectWith, NonCurvesHaveNoIntersections) {
@@ -94,14 +95,14 @@ TEST(IntersectWith, NonCurvesHaveNoIntersections) {
 geom::Extents3d measured(const Database& db) {
   geom::Extents3d box;
   db.forEachEntity(db.modelSpaceId(), [&](const Entity& e) {
-    box.add(db.extentsOf(e.id()));
+    box.add(db.modelExtents().of(e.id()));
     return true;
   });
   return box;
 }
 
 void expectMeasured(Database& db) {
-  const geom::Extents3d kept = db.updateExtents(), fresh = measured(db);
+  const geom::Extents3d kept = db.modelExtents().update(), fresh = measured(db);
   EXPECT_EQ(kept.min, fresh.min);
   EXPECT_EQ(kept.max, fresh.max);
 }
@@ -121,7 +122,7 @@ TEST(ModelExtents, KeptInStepWithEveryKindOfChange) {
   expectMeasured(db);
   ASSERT_EQ(db.erase(section), Status::Ok);
   expectMeasured(db);
-  EXPECT_EQ(db.updateExtents().min.x, 0);
+  EXPECT_EQ(db.modelExtents().update().min.x, 0);
   ASSERT_EQ(db.erase(inner), Status::Ok);
   expectMeasured(db);
   ASSERT_EQ(db.unerase(inner), Status::Ok);
@@ -138,7 +139,7 @@ TEST(ModelExtents, KeptInStepWithEveryKindOfChange) {
   {
     auto open = db.openForWrite<Line>(edge);
     open->setZ(-9);
-    EXPECT_EQ(db.updateExtents().min.z, -9);
+    EXPECT_EQ(db.modelExtents().update().min.z, -9);
   }
   expectMeasured(db);
 
@@ -152,7 +153,7 @@ TEST(ModelExtents, KeptInStepWithEveryKindOfChange) {
   expectMeasured(db);
   ASSERT_EQ(db.openForWrite<Line>(part)->translate({300, 0, 0}), Status::Ok);
   expectMeasured(db);
-  EXPECT_EQ(db.updateExtents().max.x, 801);
+  EXPECT_EQ(db.modelExtents().update().max.x, 801);
   ASSERT_EQ(db.renameTableRecord(block, "C"), Status::Ok);
   expectMeasured(db);
 }

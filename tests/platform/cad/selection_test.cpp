@@ -8,6 +8,7 @@
 #include <random>
 
 #include "platform/cad/database.h"
+#include "platform/cad/queries.h"
 #include "platform/cad/spatial_index.h"
 #include "platform/geom/evaluate.h"
 
@@ -16,7 +17,7 @@ namespace {
 
 std::vector<ObjectId> inBox(const Database& db, geom::Extents2d box) {
   std::vector<ObjectId> ids;
-  db.queryBox(box, [&](ObjectId id, int) {
+  db.modelIndex().query(box, [&](ObjectId id, int) {
     ids.push_back(id);
     return true;
   });
@@ -33,7 +34,7 @@ std::vector<geom::Point2d> rect(double x0, double y0, double x1, double y1) {
 
 TEST(SpatialIndex, KeptInStepWithAddChangeAndErase) {
   Database db;
-  db.buildIndex();  // built before the changes, so each must update it
+  db.modelIndex().build();  // built before the changes, so each must update it
   const ObjectId id = *db.appendToModelSpace(std::make_unique<Circle>());
   db.openForWrite<Circle>(id)->setRadius(1);
   EXPECT_EQ(inBox(db, box(-2, -2, 2, 2)), std::vector<ObjectId>{id});
@@ -60,16 +61,16 @@ TEST(SpatialIndex, LongPolylinesAreIndexedPerRunOfSegments) {
   for (int i = 0; i <= 1000; ++i) pl->addVertex({{double(i), std::sin(i * 0.01)}});
   const ObjectId id = *db.appendToModelSpace(std::move(pl));
   int parts = 0;
-  db.queryBox(box(500.5, -2, 500.6, 2), [&](ObjectId hit, int part) {
+  db.modelIndex().query(box(500.5, -2, 500.6, 2), [&](ObjectId hit, int part) {
     EXPECT_EQ(hit, id);
     EXPECT_EQ(part, 500 / 32);
     ++parts;
     return true;
   });
   EXPECT_EQ(parts, 1);  // one run, not the whole contour
-  EXPECT_EQ(db.selectCrossing(rect(500.5, -2, 500.6, 2)), std::vector<ObjectId>{id});
-  EXPECT_TRUE(db.selectWindow(rect(500.5, -2, 500.6, 2)).empty());
-  EXPECT_EQ(db.selectWindow(rect(-1, -2, 1001, 2)), std::vector<ObjectId>{id});
+  EXPECT_EQ(cad::selectCrossing(db, rect(500.5, -2, 500.6, 2)), std::vector<ObjectId>{id});
+  EXPECT_TRUE(cad::selectWindow(db, rect(500.5, -2, 500.6, 2)).empty());
+  EXPECT_EQ(cad::selectWindow(db, rect(-1, -2, 1001, 2)), std::vector<ObjectId>{id});
 }
 
 // The parts of one id near a box, found block by block, against every part tested alone:
@@ -202,7 +203,8 @@ TEST(CrossingSelection, AgreesWithABruteForceScanOnRandomEntities) {
   for (int q = 0; q < 100; ++q) {
     const double x = pos(rng) + offset.x, y = pos(rng) + offset.y;
     const geom::Extents2d r = box(x, y, x + small(rng) * 3, y + small(rng) * 2);
-    const std::vector<ObjectId> got = db.selectCrossing(rect(r.min.x, r.min.y, r.max.x, r.max.y));
+    const std::vector<ObjectId> got =
+        cad::selectCrossing(db, rect(r.min.x, r.min.y, r.max.x, r.max.y));
     for (const auto& [id, pts] : all) {
       const Verdict v = bruteCrossing(pts, r, 0.2);
       if (v == Verdict::Unsure) continue;
@@ -221,12 +223,12 @@ TEST(CrossingSelection, PolygonInsideAClosedCurveDoesNotSelectIt) {
   auto circle = std::make_unique<Circle>();
   circle->setRadius(100);
   const ObjectId id = *db.appendToModelSpace(std::move(circle));
-  EXPECT_TRUE(db.selectCrossing(rect(-1, -1, 1, 1)).empty());
-  EXPECT_EQ(db.selectCrossing(rect(99, -1, 101, 1)), std::vector<ObjectId>{id});
+  EXPECT_TRUE(cad::selectCrossing(db, rect(-1, -1, 1, 1)).empty());
+  EXPECT_EQ(cad::selectCrossing(db, rect(99, -1, 101, 1)), std::vector<ObjectId>{id});
   // A triangle whose edge grazes the circle's top is a crossing.
   const std::vector<geom::Point2d> tri{{-50, 100}, {50, 100}, {0, 150}};
-  EXPECT_EQ(db.selectCrossing(tri), std::vector<ObjectId>{id});
-  EXPECT_TRUE(db.selectCrossing(std::vector<geom::Point2d>{{0, 0}, {1, 1}}).empty());
+  EXPECT_EQ(cad::selectCrossing(db, tri), std::vector<ObjectId>{id});
+  EXPECT_TRUE(cad::selectCrossing(db, std::vector<geom::Point2d>{{0, 0}, {1, 1}}).empty());
 }
 
 TEST(WindowSelection, OnlyWhatLiesEntirelyInside) {
@@ -238,9 +240,10 @@ TEST(WindowSelection, OnlyWhatLiesEntirelyInside) {
   auto arc = std::make_unique<Arc>();
   arc->setOcsCentre({5, 5, 0}), arc->setRadius(4), arc->setAnglesDegrees(0, 180);
   const ObjectId arcId = *db.appendToModelSpace(std::move(arc));  // top reaches y = 9
-  EXPECT_EQ(db.selectWindow(rect(0, 0, 10, 10)), (std::vector<ObjectId>{inner, arcId}));
-  EXPECT_EQ(db.selectWindow(rect(0, 0, 10, 8.9)), std::vector<ObjectId>{inner});
-  EXPECT_EQ(db.selectCrossing(rect(0, 0, 10, 10)), (std::vector<ObjectId>{inner, across, arcId}));
+  EXPECT_EQ(cad::selectWindow(db, rect(0, 0, 10, 10)), (std::vector<ObjectId>{inner, arcId}));
+  EXPECT_EQ(cad::selectWindow(db, rect(0, 0, 10, 8.9)), std::vector<ObjectId>{inner});
+  EXPECT_EQ(cad::selectCrossing(db, rect(0, 0, 10, 10)),
+            (std::vector<ObjectId>{inner, across, arcId}));
 }
 
 }  // namespace

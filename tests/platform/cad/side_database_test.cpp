@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/cad/block_ops.h"
 #include "platform/cad/database.h"
+#include "platform/cad/queries.h"
 
 namespace cad {
 namespace {
@@ -56,7 +58,7 @@ std::size_t countEntities(const Database& db, ObjectId block) {
 TEST(Wblock, WritesOneBlockOutWithWhatItUses) {
   FrameFile frame;
   const std::size_t before = frame.db.objectCount();
-  auto out = frame.db.wblock(frame.a3);
+  auto out = cad::wblock(frame.db, frame.a3);
   ASSERT_TRUE(out);
   Database& w = **out;
   EXPECT_EQ(countEntities(w, w.modelSpaceId()), 3u);
@@ -76,12 +78,12 @@ TEST(Wblock, WritesOneBlockOutWithWhatItUses) {
   EXPECT_EQ(frame.db.objectCount(), before);
   for (ObjectId id : frame.db.allIds()) EXPECT_FALSE(frame.db.peek(id)->isModified());
 
-  EXPECT_EQ(frame.db.wblock(ObjectId(0xBAD)).status(), Status::KeyNotFound);
+  EXPECT_EQ(cad::wblock(frame.db, ObjectId(0xBAD)).status(), Status::KeyNotFound);
 }
 
 TEST(Insert, DeepCloneWithFreshHandlesAndMergedTables) {
   FrameFile frame;
-  auto side = frame.db.wblock(frame.a3);
+  auto side = cad::wblock(frame.db, frame.a3);
   ASSERT_TRUE(side);
   Database work;
   auto mine = std::make_unique<Layer>("frame");
@@ -91,7 +93,7 @@ TEST(Insert, DeepCloneWithFreshHandlesAndMergedTables) {
   for (int i = 0; i < 50; ++i) work.appendToModelSpace(std::make_unique<Line>());
 
   const Handle seedBefore = work.handleSeed();
-  const Result<ObjectId> def = work.insert("RUVOA3LS", **side);
+  const Result<ObjectId> def = cad::insertBlock(work, "RUVOA3LS", **side);
   ASSERT_TRUE(def);
   const auto rec = work.openForRead<BlockRecord>(*def);
   ASSERT_TRUE(rec);
@@ -109,33 +111,33 @@ TEST(Insert, DeepCloneWithFreshHandlesAndMergedTables) {
   // A reference to the new definition has the definition's extents.
   auto ref = std::make_unique<BlockReference>("RUVOA3LS", geom::Point3d{-60, -105.5, 0});
   const ObjectId refId = *work.appendToModelSpace(std::move(ref));
-  const geom::Extents3d e = work.extentsOf(refId);
+  const geom::Extents3d e = work.modelExtents().of(refId);
   EXPECT_NEAR(e.min.x, -60, 1e-9);
   EXPECT_NEAR(e.max.x, 360, 1e-9);
   EXPECT_NEAR(e.max.y, 191.5, 1e-9);
-  EXPECT_NEAR(work.updateExtents().max.x, 360, 1e-9);
+  EXPECT_NEAR(work.modelExtents().update().max.x, 360, 1e-9);
 }
 
 TEST(Insert, RedefineKeepExistingAndRefusals) {
   FrameFile frame;
-  auto side = frame.db.wblock(frame.a3);
+  auto side = cad::wblock(frame.db, frame.a3);
   ASSERT_TRUE(side);
   Database work;
-  const ObjectId first = *work.insert("F", **side);
+  const ObjectId first = *cad::insertBlock(work, "F", **side);
   const std::size_t objects = work.objectCount();
-  EXPECT_EQ(*work.insert("f", **side, Database::DuplicateBlock::KeepExisting), first);
+  EXPECT_EQ(*cad::insertBlock(work, "f", **side, DuplicateBlock::KeepExisting), first);
   EXPECT_EQ(work.objectCount(), objects);
-  EXPECT_EQ(*work.insert("F", **side), first);  // redefined in place
-  EXPECT_EQ(countEntities(work, first), 3u);
-  EXPECT_EQ(work.objectCount(), objects);  // old contents replaced, not piled up
+  EXPECT_EQ(*cad::insertBlock(work, "F", **side), first);  // redefined in place
+  EXPECT_EQ(countEntities(work, first), 3u);               // the old contents are erased (an undo
+  EXPECT_EQ(work.objectCount(), objects + 3);  // brings them back), not left in the block
 
-  EXPECT_EQ(work.insert("", **side).status(), Status::InvalidInput);
-  EXPECT_EQ(work.insert("G", work).status(), Status::InvalidInput);
-  EXPECT_EQ(work.insert("*Model_Space", **side).status(), Status::InvalidInput);
+  EXPECT_EQ(cad::insertBlock(work, "", **side).status(), Status::InvalidInput);
+  EXPECT_EQ(cad::insertBlock(work, "G", work).status(), Status::InvalidInput);
+  EXPECT_EQ(cad::insertBlock(work, "*Model_Space", **side).status(), Status::InvalidInput);
 
   // A drawing that references the name it is inserted under would contain itself.
   const std::size_t before = work.objectCount();
-  EXPECT_EQ(work.insert("LOGO", **side).status(), Status::CycleDetected);
+  EXPECT_EQ(cad::insertBlock(work, "LOGO", **side).status(), Status::CycleDetected);
   EXPECT_EQ(work.objectCount(), before);  // refused before anything changed
 }
 
@@ -155,14 +157,14 @@ TEST(Extents, ABlockThatContainsItselfEndsInsteadOfRecursingForever) {
   db.appendEntity(loop, std::make_unique<BlockReference>("LOOP", geom::Point3d{0, 1, 0}));
   const ObjectId ref =
       *db.appendToModelSpace(std::make_unique<BlockReference>("loop", geom::Point3d{0, 0, 0}));
-  EXPECT_FALSE(db.extentsOf(ref).empty());
-  EXPECT_FALSE(db.updateExtents().empty());
-  EXPECT_EQ(db.selectCrossing(std::vector<geom::Point2d>{{0, 0}, {2, 0}, {2, 2}}),
+  EXPECT_FALSE(db.modelExtents().of(ref).empty());
+  EXPECT_FALSE(db.modelExtents().update().empty());
+  EXPECT_EQ(cad::selectCrossing(db, std::vector<geom::Point2d>{{0, 0}, {2, 0}, {2, 2}}),
             std::vector<ObjectId>{ref});
   // A reference to a block that does not exist has no extents and selects nothing.
   const ObjectId dangling =
       *db.appendToModelSpace(std::make_unique<BlockReference>("NONE", geom::Point3d{50, 50, 0}));
-  EXPECT_TRUE(db.extentsOf(dangling).empty());
+  EXPECT_TRUE(db.modelExtents().of(dangling).empty());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/cad/block_ops.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
 #include "support/shared_data.h"
@@ -60,7 +61,7 @@ TEST(EzdxfAudit, DrawingWithABlockFromAnotherDrawingPasses) {
   auto db = readDrawing(data / "dxf/testsuite/libredwg/example_2018.dxf", report);
   auto side = readDrawing(data / "topo/topo_small.dxf", sideReport);
   ASSERT_TRUE(db && side);
-  ASSERT_TRUE(db->insert("FRAME", *side).ok());
+  ASSERT_TRUE(cad::insertBlock(*db, "FRAME", *side).ok());
   TempDir dir;
   const fs::path out = dir.path / "with_frame.dxf";
   WriteReport written;

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/cad/block_ops.h"
 #include "platform/cad/database.h"
+#include "platform/cad/queries.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
 #include "platform/render/drawing_renderer.h"
@@ -31,15 +33,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!db) return 0;
   dxf::WriteReport written;
   (void)dxf::renderDrawing(*db, written);
-  const geom::Extents2d box = db->updateExtents().xy();
+  const geom::Extents2d box = db->modelExtents().update().xy();
   if (!box.empty()) {
     // A window over the middle of the drawing: cuts through whatever lies there.
     const double cx = (box.min.x + box.max.x) / 2, cy = (box.min.y + box.max.y) / 2;
     const double hx = (box.max.x - box.min.x) / 4, hy = (box.max.y - box.min.y) / 4;
     const std::vector<geom::Point2d> window{
         {cx + hx, cy + hy}, {cx - hx, cy + hy}, {cx - hx, cy - hy}, {cx + hx, cy - hy}};
-    (void)db->selectCrossing(window);
-    (void)db->selectWindow(window);
+    (void)cad::selectCrossing(*db, window);
+    (void)cad::selectWindow(*db, window);
     render::SvgOptions svg;
     svg.window = geom::Extents2d::of({cx - hx, cy - hy}, {cx + hx, cy + hy});
     svg.size = 200;
@@ -49,6 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   dxf::ReadReport r12Report;
   auto r12 = dxf::readDrawingBytes(kEmptyR12, r12Report);
-  if (r12 && r12->insert("FUZZ", *db).ok()) (void)dxf::renderDrawing(*r12, written);
+  if (r12 && cad::insertBlock(*r12, "FUZZ", *db).ok()) (void)dxf::renderDrawing(*r12, written);
   return 0;
 }

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "platform/cad/queries.h"
 #include "platform/cad/table_records.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
@@ -141,10 +142,10 @@ TEST(HostileDrawing, BlockFanOutIsMeasuredOnceAndReported) {
   ASSERT_TRUE(db) << report.message;
   ASSERT_FALSE(report.problems.empty());
   EXPECT_NE(report.problems[0].find("nested deeper than 32"), std::string::npos);
-  const geom::Extents2d box = db->updateExtents().xy();
+  const geom::Extents2d box = db->modelExtents().update().xy();
   EXPECT_EQ(box.max.x, 32);  // 0 .. 32: only the levels that are measured
   const std::vector<geom::Point2d> window{{-1, -1}, {2, -1}, {2, 2}, {-1, 2}};
-  EXPECT_EQ(db->selectCrossing(window).size(), 2u);
+  EXPECT_EQ(cad::selectCrossing(*db, window).size(), 2u);
 }
 
 // Cycles, missing blocks and absurd arrays are problems of the read, never silent.
@@ -158,7 +159,7 @@ TEST(HostileDrawing, RecursiveAndMissingBlocksAreReported) {
   EXPECT_NE(all.find("block B inserts A, which contains it"), std::string::npos) << all;
   EXPECT_NE(all.find("block C inserts C"), std::string::npos) << all;
   EXPECT_NE(all.find("32767 x 32767 copies"), std::string::npos) << all;
-  (void)db->updateExtents();
+  (void)db->modelExtents().update();
   WriteReport written;
   EXPECT_FALSE(renderDrawing(*db, written).empty());
 }

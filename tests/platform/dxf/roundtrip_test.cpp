@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 
+#include "platform/cad/block_ops.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/dxf_writer.h"
 #include "platform/dxf/file_image.h"
@@ -262,7 +263,7 @@ TEST(Writer, R12DrawingTakesBlocksFromNewerDrawingsInR12Forms) {
   ReadReport sideReport;
   auto side = read("topo/topo_small.dxf", sideReport);
   ASSERT_TRUE(side);
-  ASSERT_TRUE(db->insert("FRAME", *side).ok());
+  ASSERT_TRUE(cad::insertBlock(*db, "FRAME", *side).ok());
   WriteReport written;
   const std::string out = renderDrawing(*db, written);
   TagReader reader(out);

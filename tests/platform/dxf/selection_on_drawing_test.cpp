@@ -13,6 +13,7 @@
 #include <random>
 
 #include "platform/cad/database.h"
+#include "platform/cad/queries.h"
 #include "platform/dxf/dxf_reader.h"
 #include "platform/dxf/out_tags.h"
 #include "platform/geom/evaluate.h"
@@ -103,7 +104,7 @@ Shape shapeOf(const cad::Database& db, const cad::Entity& e) {
   const auto* curveEntity = cad::objectCast<cad::CurveEntity>(&e);
   if (curveEntity == nullptr) {
     s.isBox = true;
-    s.box = db.extentsOf(e.id()).xy();
+    s.box = db.modelExtents().of(e.id()).xy();
     return s;
   }
   const geom::Curve c = curveEntity->curve();
@@ -200,7 +201,7 @@ class DrawingSelection : public ::testing::Test {
 
   // Compares one window; returns how many entities the brute force was sure of.
   static int compare(const Extents2d& r, const std::string& what) {
-    const std::vector<cad::ObjectId> got = db_->selectCrossing(polygonOf(r));
+    const std::vector<cad::ObjectId> got = cad::selectCrossing(*db_, polygonOf(r));
     int sure = 0;
     for (const Shape& s : *shapes_) {
       const Verdict v = bruteCrossing(s, r);
@@ -241,7 +242,7 @@ TEST_F(DrawingSelection, WindowsBetweenTheVerticesOfALongContour) {
     const Extents2d r = around(mid, half, half);
     ASSERT_FALSE(r.contains(a) || r.contains(b));
     compare(r, "segment " + std::to_string(seg));
-    const auto got = db_->selectCrossing(polygonOf(r));
+    const auto got = cad::selectCrossing(*db_, polygonOf(r));
     selected += std::binary_search(got.begin(), got.end(), contour.id);
   }
   EXPECT_GE(selected, 5);
@@ -269,7 +270,7 @@ TEST_F(DrawingSelection, WindowsThatClipTheCapsOfCurves) {
     const Extents2d above{{top.x - w, top.y + 0.05}, {top.x + w, top.y + 5}};
     compare(cap, name + " cap");
     compare(above, name + " above");
-    const auto hits = db_->selectCrossing(polygonOf(cap));
+    const auto hits = cad::selectCrossing(*db_, polygonOf(cap));
     EXPECT_TRUE(std::binary_search(hits.begin(), hits.end(), s.id)) << name;
     // A small window on the curve away from its ends.
     const auto& pts = s.chains[s.chains.size() / 2].first;
@@ -279,7 +280,7 @@ TEST_F(DrawingSelection, WindowsThatClipTheCapsOfCurves) {
 }
 
 TEST_F(DrawingSelection, RandomWindowsOverTheSheet) {
-  const Extents2d sheet = db_->updateExtents().xy();
+  const Extents2d sheet = db_->modelExtents().update().xy();
   std::mt19937 rng(7);
   std::uniform_real_distribution<double> fx(sheet.min.x, sheet.max.x), fy(sheet.min.y, sheet.max.y);
   std::uniform_real_distribution<double> size(0.5, 120.0);
@@ -316,7 +317,7 @@ TEST_F(DrawingSelection, CadtoolSelectsTheSame) {
     }
     out = handles;
     std::string expected;
-    for (cad::ObjectId id : db_->selectCrossing(polygonOf(r))) {
+    for (cad::ObjectId id : cad::selectCrossing(*db_, polygonOf(r))) {
       expected += handleText(id.handle()) + "\n";
     }
     EXPECT_FALSE(expected.empty());

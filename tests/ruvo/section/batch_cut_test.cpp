@@ -154,7 +154,7 @@ TEST(BatchCutOnDrawing, EveryLineAsCutAlone) {
   host::headless::HeadlessHost host(std::move(options));
   ASSERT_TRUE(host.documents().openDocument(KESTRA_SHARED_DATA "/topo/topo_small.dxf").ok());
   cad::Database& db = host.documents().curDocument()->database();
-  const geom::Extents2d box = db.updateExtents().xy();
+  const geom::Extents2d box = db.modelExtents().update().xy();
   const geom::Point2d c = box.centre();
   const double r = 0.5 * std::max(box.width(), box.height());
   std::vector<std::vector<CPntList>> lines;

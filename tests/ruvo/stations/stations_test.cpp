@@ -367,7 +367,7 @@ TEST_F(StationCommand, AsksOnTheCommandLineThenDragsTheSheetsIntoPlace) {
   // everything was moved by the drag: nothing new lies near the origin of the sheets
   db().forEachEntity(db().modelSpaceId(), [&](const cad::Entity& e) {
     if (e.layer() == "RVTK") {
-      EXPECT_GE(db().extentsOf(e.id()).min.x, 1000 - 1e-6);
+      EXPECT_GE(db().modelExtents().of(e.id()).min.x, 1000 - 1e-6);
     }
     return true;
   });

@@ -97,7 +97,7 @@ PickResult HeadlessEditor::pickEntity(std::string_view prompt) {
       auto curve = cad::objectCast<cad::CurveEntity>(entity.get());
       if (auto start = curve != nullptr ? curve->startPoint() : std::nullopt) {
         at = *start;
-      } else if (auto e = db->extentsOf(id); !e.empty()) {
+      } else if (auto e = db->modelExtents().of(id); !e.empty()) {
         at = geom::Point3d{(e.min.x + e.max.x) / 2, (e.min.y + e.max.y) / 2, e.min.z};
       }
       return {Status::Normal, id, at};
