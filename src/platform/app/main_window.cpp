@@ -211,6 +211,18 @@ UndoHistory* MainWindow::currentUndo() const {
   return w != nullptr ? &w->undo() : nullptr;
 }
 
+// Work done under a write lock outside any command (a palette button) is one undo step of
+// its own; inside a command it is part of the command's step.
+void MainWindow::documentLockChanged(host::Document& doc, bool locked) {
+  if (DocumentWindow* w = windowOf(doc)) {
+    if (locked) {
+      w->undo().begin(kLooseStep);
+    } else {
+      w->undo().end();
+    }
+  }
+}
+
 void MainWindow::documentCreated(host::Document& doc) {
   auto* w = new DocumentWindow(doc, options_.whiteBackground, mdi_);
   connect(w, &DocumentWindow::closeRequested, this, [this](DocumentWindow* window) {

@@ -127,6 +127,7 @@ class MainWindow final : public QMainWindow, public ui::MainFrame, private host:
   void documentCreated(host::Document& doc) override;
   void documentActivated(host::Document& doc) override;
   void documentRemoved(host::Document& doc) override;
+  void documentLockChanged(host::Document& doc, bool locked) override;
   DocumentWindow* windowOf(const host::Document& doc) const;
   void subWindowActivated(QMdiSubWindow* window);
   // 0 Yes, 1 No, 2 Cancel.

@@ -27,14 +27,14 @@ void UndoHistory::end() {
 
 void UndoHistory::closeLoose() {
   if (depth_ > 0 || open_.changes.empty()) return;
-  if (open_.name.empty()) open_.name = "change";
+  if (open_.name.empty()) open_.name = kLooseStep;
   undo_.push_back(std::move(open_));
   redo_.clear();
   open_ = Step{};
 }
 
 std::string UndoHistory::undoName() const {
-  if (!open_.changes.empty()) return open_.name;
+  if (!open_.changes.empty()) return open_.name.empty() ? std::string(kLooseStep) : open_.name;
   return undo_.empty() ? std::string() : undo_.back().name;
 }
 

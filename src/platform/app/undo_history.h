@@ -13,6 +13,9 @@
 
 namespace app {
 
+// The name of a step that no command made.
+inline constexpr const char* kLooseStep = "change";
+
 class UndoHistory final : private cad::DatabaseReactor {
  public:
   explicit UndoHistory(cad::Database& db);

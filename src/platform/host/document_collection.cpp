@@ -181,7 +181,9 @@ Status DocumentCollection::lockDocument(Document& doc, LockMode mode) {
   Doc* d = find(doc);
   if (d == nullptr) return Status::NotFound;
   if (mode == LockMode::None) return Status::InvalidInput;
+  const bool first = mode == LockMode::Write && std::ranges::count(d->locks_, LockMode::Write) == 0;
   d->locks_.push_back(mode);
+  if (first) reactors_->notify([&](DocumentReactor& r) { r.documentLockChanged(*d, true); });
   return Status::Normal;
 }
 
@@ -189,7 +191,11 @@ Status DocumentCollection::unlockDocument(Document& doc) {
   Doc* d = find(doc);
   if (d == nullptr) return Status::NotFound;
   if (d->locks_.empty()) return Status::Error;
+  const LockMode mode = d->locks_.back();
   d->locks_.pop_back();
+  if (mode == LockMode::Write && std::ranges::count(d->locks_, LockMode::Write) == 0) {
+    reactors_->notify([&](DocumentReactor& r) { r.documentLockChanged(*d, false); });
+  }
   return Status::Normal;
 }
 

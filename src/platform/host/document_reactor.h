@@ -23,6 +23,10 @@ class DocumentReactor {
   virtual void documentRemoved(Document&) {}
   // Another document became current.
   virtual void documentActivated(Document&) {}
+  // The document was locked for writing while no write lock held it (`locked`), or its last
+  // write lock was released: what changed in between is one piece of work (a palette
+  // button's, say), as a command is.
+  virtual void documentLockChanged(Document&, bool /*locked*/) {}
 };
 
 // The reactors of one document manager, in registration order.

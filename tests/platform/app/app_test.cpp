@@ -506,6 +506,33 @@ class AppTest : public QObject {
     QVERIFY(f.window.commandLine().transcript().contains(QStringLiteral("Nothing to undo")));
   }
 
+  // A palette button works under a write lock outside any command: each such piece of work
+  // is a step of its own that U takes back, even when no command ran after it.
+  void workUnderALockIsAnUndoStepOfItsOwn() {
+    Fixture f;
+    const std::size_t before = modelEntities(f.db());
+    for (double y : {10.0, 20.0}) {
+      host::DocumentLock lock(f.window.host().documents());
+      QVERIFY(lock.locked());
+      host::DocumentLock nested(f.window.host().documents());
+      addLine(f.db(), {0, y, 0}, {100, y, 0});
+      addLine(f.db(), {0, -y, 0}, {100, -y, 0});
+    }
+    QCOMPARE(modelEntities(f.db()), before + 4);
+    f.window.runCommand("U");
+    QCOMPARE(modelEntities(f.db()), before + 2);
+    QVERIFY(f.window.commandLine().transcript().contains(QStringLiteral("Undo change")));
+    f.window.runCommand("U");
+    QCOMPARE(modelEntities(f.db()), before);
+    f.window.runCommand("REDO");
+    QCOMPARE(modelEntities(f.db()), before + 2);
+    // A change with no lock and no command is taken back all the same.
+    addLine(f.db(), {0, 50, 0}, {100, 50, 0});
+    f.window.runCommand("U");
+    QCOMPARE(modelEntities(f.db()), before + 2);
+    QVERIFY(!f.window.commandLine().transcript().contains(QStringLiteral("Nothing to undo")));
+  }
+
   void changedDrawingAsksBeforeClosing() {
     MainWindow window{testOptions(false)};
     window.show();
