@@ -17,14 +17,6 @@
 #include "platform/geom/vec.h"
 #include "platform/host/status.h"
 
-namespace cad {
-class Database;
-class Entity;
-namespace detail {
-class SelectionPolygon;
-}
-}  // namespace cad
-
 namespace host {
 
 // The crossing selections of many section lines in a row, asked the other way round: the
