@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <unordered_set>
+#include <vector>
 
 #include "platform/dxf/decode_util.h"
 #include "platform/dxf/file_image.h"
@@ -74,6 +75,30 @@ std::string splineWithoutCurve(const cad::Entity& entity) {
                   : "it has fewer than two distinct fit points, no curve goes through them";
 }
 
+// The handles of the sub-records read so far (vertices, attributes, block begin and end
+// records), which the database does not look up: a bit per handle up to a bound (handles are
+// dense in practice), the rare larger ones in a hash set, so that millions of vertices cost
+// about a bit each.
+class HandleSet {
+ public:
+  bool contains(cad::Handle h) const {
+    return h < bits_.size() ? bits_[h] : h >= kDense && sparse_.contains(h);
+  }
+  void insert(cad::Handle h) {
+    if (h >= kDense) {
+      sparse_.insert(h);
+      return;
+    }
+    if (h >= bits_.size()) bits_.resize(std::max<std::size_t>(h + 1, 2 * bits_.size()));
+    bits_[h] = true;
+  }
+
+ private:
+  static constexpr cad::Handle kDense = cad::Handle(1) << 26;  // 8 MB of bits at the most
+  std::vector<bool> bits_;
+  std::unordered_set<cad::Handle> sparse_;
+};
+
 class Reader {
  public:
   Reader(std::shared_ptr<FileImage> image, ReadReport& report)
@@ -95,7 +120,7 @@ class Reader {
   std::shared_ptr<RecordSource> sourceOf(const Record& rec, cad::Handle fileHandle) const {
     return std::make_shared<RecordSource>(image_, rec.beginOffset(), rec.endOffset(), fileHandle);
   }
-  cad::Handle usable(cad::Handle h, const Tag& at);
+  cad::Handle usable(cad::Handle h, const Tag& at, bool subRecord = false);
   void seedAboveFile();
   cad::Handle handlesAbove(std::size_t from) const;
   cad::SubRecord subRecord(const Record& rec);
@@ -135,6 +160,7 @@ class Reader {
   std::size_t released_ = 0;  // the file's pages before this offset were let go
   cad::Handle handseed_ = 0;
   std::unordered_set<cad::Handle> blockRecords_;
+  HandleSet subHandles_;
 };
 
 void Reader::problem(const Tag& at, const std::string& what) {
@@ -175,16 +201,19 @@ bool Reader::readRecord(RecordBuffer& rec) {
   }
 }
 
-// A handle names one object. The first record to carry it keeps it, and with it every
-// reference to it (owners, pointers); a later record with the same handle gets a fresh one,
-// which the note names so that the user can still pick that object.
-cad::Handle Reader::usable(cad::Handle h, const Tag& at) {
+// A handle names one record, object or sub-record. The first record to carry it keeps it,
+// and with it every reference to it (owners, pointers); a later record with the same handle
+// gets a fresh one, which the note names so that the user can still pick that object.
+cad::Handle Reader::usable(cad::Handle h, const Tag& at, bool subRecord) {
   seen_ = std::max(seen_, h);
   if (h == 0) {
     seedAboveFile();  // the database gives the record a fresh handle
     return 0;
   }
-  if (!db_->isHandleUsed(h)) return h;
+  if (!db_->isHandleUsed(h) && !subHandles_.contains(h)) {
+    if (subRecord) subHandles_.insert(h);
+    return h;
+  }
   seedAboveFile();
   const cad::Handle fresh = db_->newHandle();
   problem(at, std::string(at.value) + " with the duplicate handle " + handleText(h) +
@@ -235,7 +264,7 @@ void Reader::unreadableNumber(const Tag& at, std::string_view recordType) {
 
 cad::SubRecord Reader::subRecord(const Record& rec) {
   RecordHead head = decoder_.head(rec);
-  cad::Handle h = usable(head.handle, rec.front());
+  cad::Handle h = usable(head.handle, rec.front(), true);
   return {h, sourceOf(rec, head.handle)};
 }
 
@@ -720,7 +749,7 @@ void Reader::readEntity(RecordBuffer& rec, cad::ObjectId block, std::vector<cad:
         cad::PolylineVertex& v = vertices.emplace_back();
         RecordHead vhead;
         decoder_.vertex(sub_, v, vhead);
-        v.record = {usable(vhead.handle, sub_[0]), sourceOf(sub_, vhead.handle)};
+        v.record = {usable(vhead.handle, sub_[0], true), sourceOf(sub_, vhead.handle)};
       } else {
         subs.push_back(subRecord(sub_));
       }

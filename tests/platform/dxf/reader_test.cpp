@@ -111,6 +111,31 @@ TEST(Reader, DuplicateHandlesGetFreshOnesAndReferencesKeepTheFirst) {
   EXPECT_NE(at, std::string::npos) << out;
 }
 
+// Sub-records (vertices, the end of a sequence) share the one space of handles with objects.
+TEST(Reader, SubRecordHandlesCountAsTakenToo) {
+  const std::string bytes = drawing(
+      "0\nPOLYLINE\n5\n40\n8\nP\n66\n1\n10\n0\n20\n0\n30\n0\n"
+      "0\nVERTEX\n5\n2A\n8\nP\n10\n0\n20\n0\n30\n0\n"
+      "0\nVERTEX\n5\n2A\n8\nP\n10\n1\n20\n0\n30\n0\n"
+      "0\nSEQEND\n5\n41\n8\nP\n"
+      "0\nLINE\n5\n41\n8\nL\n10\n0\n20\n0\n11\n1\n21\n0\n",
+      "50");
+  ReadReport report;
+  auto db = readDrawingBytes(bytes, report);
+  ASSERT_TRUE(db) << report.message;
+  ASSERT_EQ(report.problems.size(), 2u) << report.problems.front();
+  EXPECT_NE(report.problems[0].find("VERTEX with the duplicate handle 2A given the new handle"),
+            std::string::npos)
+      << report.problems[0];
+  EXPECT_NE(report.problems[1].find("LINE with the duplicate handle 41 given the new handle"),
+            std::string::npos)
+      << report.problems[1];
+  WriteReport written;
+  ReadReport again;
+  ASSERT_TRUE(readDrawingBytes(renderDrawing(*db, written), again));
+  EXPECT_TRUE(again.problems.empty()) << again.problems.front();
+}
+
 // A drawing on disk for the command-line tool.
 fs::path writeTemp(const std::string& name, const std::string& bytes) {
   const fs::path path = fs::temp_directory_path() / ("kestra_reader_" + name);
