@@ -21,6 +21,10 @@ class SelectionPolygon {
   const geom::Extents2d& box() const { return box_; }
   // Even-odd rule; points on the boundary count as inside.
   bool contains(geom::Point2d p) const;
+  // Whether `p` lies inside a rectangular polygon beyond any doubt (farther from its
+  // boundary than the kernel's tolerance and the rounding of its frame): a curve through
+  // such a point is selected by crossing, whatever the rest of it does.
+  bool surelyInside(geom::Point2d p) const { return rectangle_ && sideOf(p) == Side::Inside; }
   // Whether the curve (projected on XY) touches or crosses the polygon's boundary.
   bool crosses(const geom::Curve& c) const;
   // The same for a run of a polyline's segments.

@@ -19,19 +19,69 @@ bool finiteBox(const geom::Extents2d& b) {
          std::isfinite(b.max.y);
 }
 
+// The parts met so far, by handle and part: open addressing, grown at half full.
+class PartTable {
+ public:
+  PartTable() : slots_(1024, kEmpty) {}
+  // The slot of (handle, part): its number, or `fresh` stored for a pair not met before.
+  std::uint32_t& find(Handle handle, int part, std::size_t fresh) {
+    if (2 * (used_ + 1) > slots_.size()) grow();
+    std::uint32_t& slot = probe(handle, part);
+    if (slot == kEmpty) {
+      slot = static_cast<std::uint32_t>(fresh);
+      keys_.push_back({handle, part});
+      ++used_;
+    }
+    return slot;
+  }
+
+ private:
+  static constexpr std::uint32_t kEmpty = ~std::uint32_t{0};
+  struct Key {
+    Handle handle;
+    int part;
+  };
+  std::uint32_t& probe(Handle handle, int part) {
+    const std::size_t mask = slots_.size() - 1;
+    std::uint64_t h = (handle * 0x9E3779B97F4A7C15ull) ^
+                      (static_cast<std::uint64_t>(part) * 0xC2B2AE3D27D4EB4Full);
+    h ^= h >> 29;
+    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+      if (slots_[i] == kEmpty) return slots_[i];
+      const Key& k = keys_[slots_[i]];
+      if (k.handle == handle && k.part == part) return slots_[i];
+    }
+  }
+  void grow() {
+    std::vector<std::uint32_t> old(slots_.size() * 2, kEmpty);
+    old.swap(slots_);
+    for (std::uint32_t v : old) {
+      if (v == kEmpty) continue;
+      probe(keys_[v].handle, keys_[v].part) = v;
+    }
+  }
+  std::vector<std::uint32_t> slots_;
+  std::vector<Key> keys_;  // by slot value: the values are 0, 1, 2, ... in order met
+  std::size_t used_ = 0;
+};
+
 }  // namespace
 
 NearSegments::NearSegments(const Database& db, std::span<const geom::Cutter> cuts)
     : first_(cuts.size() + 1, 0) {
-  // The index parts each cut may meet: within its reach and not clear of it.
-  struct Pair {
+  // The index parts each cut may meet (within its reach and not clear of it), gathered by
+  // part: each part is read once, for all the cuts that may meet it. A part is near about
+  // as many cuts as there are cuts along its length, so the parts are far fewer than
+  // the pairs.
+  struct Part {
     Handle handle;
-    std::uint64_t partCut;  // the part above, the cut below
-    ObjectId id() const { return ObjectId(handle); }
-    int part() const { return static_cast<int>(partCut >> 32); }
-    std::uint32_t cut() const { return static_cast<std::uint32_t>(partCut); }
+    int part;
+    std::uint32_t firstCut;  // into cutOf / nextCut: a list of the part's cuts
   };
-  std::vector<Pair> pairs;
+  std::vector<Part> parts;
+  std::vector<std::uint32_t> cutOf, nextCut;
+  constexpr std::uint32_t kNone = ~std::uint32_t{0};
+  PartTable table;
   std::vector<IndexEntry> found;
   std::vector<geom::Extents2d> reach;
   reach.reserve(cuts.size());
@@ -40,24 +90,33 @@ NearSegments::NearSegments(const Database& db, std::span<const geom::Cutter> cut
     found.clear();
     db.modelIndex().query(reach.back(), found);
     for (const IndexEntry& e : found) {
-      if (!cuts[c].clearOf(e.box))
-        pairs.push_back({e.id.handle(), (static_cast<std::uint64_t>(e.part) << 32) | c});
+      if (cuts[c].clearOf(e.box)) continue;
+      std::uint32_t& slot = table.find(e.id.handle(), e.part, parts.size());
+      if (slot == parts.size()) parts.push_back({e.id.handle(), e.part, kNone});
+      Part& p = parts[slot];
+      cutOf.push_back(c);
+      nextCut.push_back(p.firstCut);
+      p.firstCut = static_cast<std::uint32_t>(cutOf.size() - 1);
     }
   }
-  std::sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) {
-    return a.handle != b.handle ? a.handle < b.handle : a.partCut < b.partCut;
+  std::sort(parts.begin(), parts.end(), [](const Part& a, const Part& b) {
+    return a.handle != b.handle ? a.handle < b.handle : a.part < b.part;
   });
 
   // Each part read once: its segments tried against the cuts that may meet it, a few
-  // segments together first (a long run meets a cut in a few places only).
+  // segments together first (a long run meets a cut in a few places only). Entities come
+  // in ascending handle order and segments ascending, so the hits of each cut are in the
+  // order near() hands them out.
   auto meets = [&](std::uint32_t c, const geom::Extents2d& b) {
     return b.intersects(reach[c]) && !cuts[c].clearOf(b);
   };
   std::vector<geom::Extents2d> boxes;
-  for (std::size_t i = 0; i < pairs.size();) {
-    const ObjectId id = pairs[i].id();
+  std::vector<std::uint32_t> partCuts;
+  std::vector<Hit> hits;
+  for (std::size_t i = 0; i < parts.size();) {
+    const ObjectId id(parts[i].handle);
     std::size_t j = i;
-    while (j < pairs.size() && pairs[j].handle == pairs[i].handle) ++j;
+    while (j < parts.size() && parts[j].handle == parts[i].handle) ++j;
     auto entity = db.openForRead<Entity>(id);
     if (!entity || objectCast<CurveEntity>(entity.get()) == nullptr) {
       i = j;
@@ -67,23 +126,24 @@ NearSegments::NearSegments(const Database& db, std::span<const geom::Cutter> cut
     ids_.push_back(id);
     const std::optional<detail::PlanPolyline> p = detail::PlanPolyline::of(*entity);
     const int segments = p ? p->segments() : 0;
-    for (std::size_t k = i; k < j;) {
-      std::size_t m = k;
-      while (m < j && pairs[m].part() == pairs[k].part()) ++m;
+    for (std::size_t k = i; k < j; ++k) {
+      partCuts.clear();
+      for (std::uint32_t q = parts[k].firstCut; q != kNone; q = nextCut[q])
+        partCuts.push_back(cutOf[q]);
       if (segments == 0) {
-        for (std::size_t q = k; q < m; ++q) hits_.push_back({pairs[q].cut(), curve, -1});
-        k = m;
+        for (std::uint32_t c : partCuts) hits.push_back({c, curve, -1});
         continue;
       }
-      const geom::SegmentRange r = ModelIndex::run(pairs[k].part(), segments);
+      const geom::SegmentRange r = ModelIndex::run(parts[k].part, segments);
       const std::size_t n = p->vertexCount();
       boxes.clear();
+      geom::Point2d a = p->vertex(static_cast<std::size_t>(r.first));
       for (int s = r.first; s < r.last; ++s) {
-        const geom::Point2d a = p->vertex(static_cast<std::size_t>(s));
         const auto next = static_cast<std::size_t>(s + 1);
         const geom::Point2d b = p->vertex(next < n ? next : 0);
         const double bulge = p->bulge(static_cast<std::size_t>(s));
         boxes.push_back(bulge == 0.0 ? geom::Extents2d::of(a, b) : geom::bulgeExtents(a, b, bulge));
+        a = b;
       }
       for (std::size_t from = 0; from < boxes.size(); from += kFew) {
         const std::size_t to = std::min(boxes.size(), from + kFew);
@@ -93,24 +153,22 @@ NearSegments::NearSegments(const Database& db, std::span<const geom::Cutter> cut
           joint.add(boxes[t]);
           finite = finite && finiteBox(boxes[t]);
         }
-        for (std::size_t q = k; q < m; ++q) {
-          const std::uint32_t c = pairs[q].cut();
+        for (std::uint32_t c : partCuts) {
           if (finite && !meets(c, joint)) continue;
           for (std::size_t t = from; t < to; ++t) {
-            if (meets(c, boxes[t])) hits_.push_back({c, curve, r.first + static_cast<int>(t)});
+            if (meets(c, boxes[t])) hits.push_back({c, curve, r.first + static_cast<int>(t)});
           }
         }
       }
-      k = m;
     }
     i = j;
   }
-  std::sort(hits_.begin(), hits_.end(), [](const Hit& a, const Hit& b) {
-    if (a.cut != b.cut) return a.cut < b.cut;
-    return a.curve != b.curve ? a.curve < b.curve : a.segment < b.segment;
-  });
-  for (const Hit& h : hits_) ++first_[h.cut + 1];
+  // By cut, keeping the order of curve and segment within each (a counting sort).
+  for (const Hit& h : hits) ++first_[h.cut + 1];
   for (std::size_t c = 1; c < first_.size(); ++c) first_[c] += first_[c - 1];
+  hits_.resize(hits.size());
+  std::vector<std::uint32_t> fill(first_.begin(), first_.end() - 1);
+  for (const Hit& h : hits) hits_[fill[h.cut]++] = h;
 }
 
 void NearSegments::near(std::size_t cut, std::vector<Curve>& out) {

@@ -6,6 +6,7 @@
 
 #include <boost/geometry.hpp>
 #include <boost/geometry/index/rtree.hpp>
+#include <boost/iterator/function_output_iterator.hpp>
 #include <cmath>
 #include <limits>
 #include <unordered_map>
@@ -180,13 +181,16 @@ void SpatialIndex::query(const geom::Extents2d& box,
 
 void SpatialIndex::query(const geom::Extents2d& box, std::vector<IndexEntry>& out) const {
   if (box.empty()) return;
-  for (auto it = impl_->tree.qbegin(bgi::intersects(toBox(box))); it != impl_->tree.qend(); ++it) {
-    const BBox& b = it->first;
-    out.push_back({{{bg::get<bg::min_corner, 0>(b), bg::get<bg::min_corner, 1>(b)},
-                    {bg::get<bg::max_corner, 0>(b), bg::get<bg::max_corner, 1>(b)}},
-                   ObjectId(it->second.handle),
-                   it->second.part});
-  }
+  // The tree's own walk with an output (the same depth-first order as the visiting query's
+  // iterator, at a fraction of its cost per box).
+  impl_->tree.query(
+      bgi::intersects(toBox(box)), boost::make_function_output_iterator([&out](const Value& v) {
+        const BBox& b = v.first;
+        out.push_back({{{bg::get<bg::min_corner, 0>(b), bg::get<bg::min_corner, 1>(b)},
+                        {bg::get<bg::max_corner, 0>(b), bg::get<bg::max_corner, 1>(b)}},
+                       ObjectId(v.second.handle),
+                       v.second.part});
+      }));
 }
 
 }  // namespace cad

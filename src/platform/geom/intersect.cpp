@@ -31,6 +31,40 @@ struct Hit {
 struct Collected {
   std::vector<Hit> hits;
   std::vector<std::pair<Hit, Hit>> spans;
+  std::vector<Hit> kept;  // the assembly's, kept here for its capacity
+};
+
+// The buffers of a cut, kept from one cut to the next on this thread: a section cut makes
+// thousands of cuts of a few hits each, and their allocations cost more than the cuts.
+// A cut made while another is being assembled (none is today) gets buffers of its own.
+class Scratch {
+ public:
+  Scratch() : s_(own().busy ? local_ : own()) {
+    if (&s_ != &local_) s_.busy = true;
+    s_.c.hits.clear();
+    s_.c.spans.clear();
+    s_.sink.clear();
+  }
+  ~Scratch() {
+    if (&s_ != &local_) s_.busy = false;
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+  Collected& collected() { return s_.c; }
+  HitSink& sink() { return s_.sink; }
+
+ private:
+  struct Buffers {
+    Collected c;
+    HitSink sink;
+    bool busy = false;
+  };
+  static Buffers& own() {
+    thread_local Buffers b;
+    return b;
+  }
+  Buffers local_;
+  Buffers& s_;
 };
 
 bool finite(const Extents2d& b) {
@@ -154,7 +188,8 @@ Intersections assemble(const PreparedCurve& a, const CurveB& b, Collected& c, bo
   std::sort(c.hits.begin(), c.hits.end(), [](const Hit& x, const Hit& y) {
     return x.ip.paramA < y.ip.paramA || (x.ip.paramA == y.ip.paramA && x.ip.paramB < y.ip.paramB);
   });
-  std::vector<Hit> kept;
+  std::vector<Hit>& kept = c.kept;
+  kept.clear();
   for (const Hit& h : c.hits) {
     bool onSpan = false;
     for (const auto& s : spans)
@@ -183,15 +218,19 @@ Intersections assemble(const PreparedCurve& a, const CurveB& b, Collected& c, bo
     }
     if (!merged) kept.push_back(h);
   }
+  res.points.reserve(kept.size() + 2 * spans.size());
   for (const Hit& h : kept) res.points.push_back(h.ip);
   for (const auto& s : spans) {
     res.overlaps.push_back({s.first.ip, s.second.ip});
     res.points.push_back(s.first.ip);
     res.points.push_back(s.second.ip);
   }
-  std::stable_sort(
-      res.points.begin(), res.points.end(),
-      [](const IntersectionPoint& x, const IntersectionPoint& y) { return x.paramA < y.paramA; });
+  // (A stable sort takes a buffer even for a list already in order, as most are.)
+  const auto byParamA = [](const IntersectionPoint& x, const IntersectionPoint& y) {
+    return x.paramA < y.paramA;
+  };
+  if (!std::is_sorted(res.points.begin(), res.points.end(), byParamA))
+    std::stable_sort(res.points.begin(), res.points.end(), byParamA);
   res.kind = !res.overlaps.empty() ? IntersectionKind::Overlap
              : res.points.empty()  ? IntersectionKind::None
                                    : IntersectionKind::Points;
@@ -265,8 +304,9 @@ template <class Poly, class V>
 Intersections cutRange(const PreparedCurve& a, const Poly& b, const V& v, SegmentRange range) {
   const int segs = segmentCount(b);
   const int last = std::min(segs, range.last);
-  Collected c;
-  HitSink sink;
+  Scratch scratch;
+  Collected& c = scratch.collected();
+  HitSink& sink = scratch.sink();
   collectSegments(a, v, std::max(0, range.first), last, sink, c);
   collectLoneVertex(a, v, segs, sink, c);
   return assemble(a, viewOf(b), c, leavesEnd(range, segs, b.closed),
@@ -280,8 +320,9 @@ template <class Poly, class V>
 Intersections cutRanges(const PreparedCurve& a, const Poly& b, const V& v,
                         std::span<const SegmentRange> ranges) {
   const int segs = segmentCount(b);
-  Collected c;
-  HitSink sink;
+  Scratch scratch;
+  Collected& c = scratch.collected();
+  HitSink& sink = scratch.sink();
   for (const SegmentRange& r : ranges) {
     collectSegments(a, v, std::max(0, r.first), std::min(segs, r.last), sink, c);
   }

@@ -3,6 +3,7 @@
 // the other shared host parts in host_core.cpp).
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -51,8 +52,11 @@ class CrossingBatch {
   const geom::Cutter& cut(std::size_t curve) const { return cuts_[curve]; }
   std::span<const Candidate> candidates() const { return candidates_; }
   // Visible and crossing the polygon of the last reset. `e` is the candidate's entity,
-  // open for reading; `hitSegment` a segment of it (a polyline's) the cut met, or -1.
-  bool takes(const Candidate& c, const cad::Entity& e, int hitSegment = -1);
+  // open for reading; `hitSegment` a segment of it (a polyline's) the cut met, or -1;
+  // `metAt` a point where the cut met it, if known (one well inside a selection box
+  // settles the crossing without the entity's parts being tried).
+  bool takes(const Candidate& c, const cad::Entity& e, int hitSegment = -1,
+             std::optional<geom::Point2d> metAt = std::nullopt);
 
  private:
   Status setPolygon(std::span<const geom::Point2d> polygon);

@@ -179,7 +179,8 @@ Status CrossingBatch::reset(std::span<const geom::Point2d> polygon, const geom::
   return candidates_.empty() ? Status::None : Status::Normal;
 }
 
-bool CrossingBatch::takes(const Candidate& c, const cad::Entity& e, int hitSegment) {
+bool CrossingBatch::takes(const Candidate& c, const cad::Entity& e, int hitSegment,
+                          std::optional<geom::Point2d> metAt) {
   if (!polygon_ || e.id() != c.id) return false;
   const std::string& layer = e.layer();
   auto known =
@@ -188,7 +189,11 @@ bool CrossingBatch::takes(const Candidate& c, const cad::Entity& e, int hitSegme
     layers_.emplace_back(layer, isVisible(db_, c.id));
     known = layers_.end() - 1;
   }
-  return known->second && cad::crossingSelects(db_, e, *polygon_, hitSegment);
+  if (!known->second) return false;
+  // A curve with a point inside the polygon, clear of its boundary, is selected: either
+  // that part of it starts inside or it crosses the boundary on the way in.
+  if (metAt && polygon_->surelyInside(*metAt)) return true;
+  return cad::crossingSelects(db_, e, *polygon_, hitSegment);
 }
 
 Status transformSelection(cad::Database& db, const SelectionSet& set,

@@ -163,6 +163,8 @@ void CBatchCut::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double star
   const host::Status found =
       planned ? selection_->reset(corners, turn) : selection_->reset(corners, cutter);
   if (found != host::Status::Normal) return;
+  // About a point a candidate, and room for the end points the finishing adds.
+  doc.pointList.reserve(doc.pointList.size() + selection_->candidates().size() + 2);
   for (const host::CrossingBatch::Candidate& c : selection_->candidates()) {
     if (c.id == sectionLine) continue;
     auto object = db_->openForRead<cad::Entity>(c.id);
@@ -175,7 +177,7 @@ void CBatchCut::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double star
     // a segment the cut met (a polyline's parameter counts its segments)
     const double at = hits.points.front().paramB;
     const int metSegment = at >= 0 && at < 2e9 ? static_cast<int>(at) : -1;
-    if (!selection_->takes(c, *object, metSegment)) continue;
+    if (!selection_->takes(c, *object, metSegment, hits.points.front().xy)) continue;
     AppendHits(doc, hits, c.id, curve->layer(), *high, segment, startDist, p0);
   }
 }

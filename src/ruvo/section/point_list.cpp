@@ -10,20 +10,31 @@ namespace {
 
 void SortByDistance(std::vector<CDataStruct>& points) {
   // Stable, so that the same drawing always gives the same list: equal distances keep the
-  // order in which the cut found them.
-  std::stable_sort(points.begin(), points.end(),
-                   [](const CDataStruct& a, const CDataStruct& b) { return a.dDist < b.dDist; });
+  // order in which the cut found them. A section's few dozen points are sorted in place
+  // (the library's stable sort takes a buffer for every list).
+  const auto nearer = [](const CDataStruct& a, const CDataStruct& b) { return a.dDist < b.dDist; };
+  if (points.size() > 64) {
+    std::stable_sort(points.begin(), points.end(), nearer);
+    return;
+  }
+  for (std::size_t i = 1; i < points.size(); ++i) {
+    if (!nearer(points[i], points[i - 1])) continue;
+    CDataStruct p = std::move(points[i]);
+    std::size_t j = i;
+    for (; j > 0 && nearer(p, points[j - 1]); --j) points[j] = std::move(points[j - 1]);
+    points[j] = std::move(p);
+  }
 }
 
 void Thin(std::vector<CDataStruct>& points) {
-  std::vector<CDataStruct> kept;
-  kept.reserve(points.size());
-  for (CDataStruct& p : points) {
-    if (kept.empty() || std::fabs(p.dDist - kept.back().dDist) >= kDistanceTolerance) {
-      kept.push_back(std::move(p));
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    if (kept == 0 || std::fabs(points[i].dDist - points[kept - 1].dDist) >= kDistanceTolerance) {
+      if (i != kept) points[kept] = std::move(points[i]);
+      ++kept;
     }
   }
-  points = std::move(kept);
+  points.erase(points.begin() + static_cast<std::ptrdiff_t>(kept), points.end());
 }
 
 CDataStruct VertexPoint(const CPntList& vertex, const char* note, std::uint32_t type) {

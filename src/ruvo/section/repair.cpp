@@ -5,6 +5,7 @@
 // same distance give no line, and the elevation is then left as it is.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 
@@ -41,6 +42,7 @@ double Median(std::vector<double> values) {
 void MarkAbnormalHeights(CDocData& doc) {
   std::vector<CDataStruct>& points = doc.pointList;
   std::vector<Candidate> candidates;
+  candidates.reserve(points.size());
   for (std::size_t i = 1; i + 1 < points.size(); ++i) {
     if (points[i].bDelete != 0) continue;
     if (points[i].dHigh <= 0) {
@@ -54,17 +56,36 @@ void MarkAbnormalHeights(CDocData& doc) {
   // Judge all before flagging any: a flagged candidate still counts in its neighbours'
   // windows, and judging changes no elevation.
   std::vector<std::size_t> abnormal;
+  // The windows are small: their values sorted in place, without a vector each.
+  constexpr std::size_t kWindow = 2 * kNeighboursEachSide;
+  // (Sorted by insertion as the library sorts so few values, a smaller one than the first
+  // moved straight to the front: the same order even where values do not compare.)
+  const auto median = [](std::array<double, kWindow>& v, std::size_t n) {
+    for (std::size_t i = 1; i < n; ++i) {
+      const double x = v[i];
+      std::size_t j = i;
+      if (x < v[0]) {
+        for (; j > 0; --j) v[j] = v[j - 1];
+      } else {
+        for (; x < v[j - 1]; --j) v[j] = v[j - 1];
+      }
+      v[j] = x;
+    }
+    return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
+  };
   for (std::size_t k = 1; k + 1 < count; ++k) {
-    std::vector<double> window;
+    std::array<double, kWindow> window{}, deviations{};
+    std::size_t size = 0;
     const std::size_t first = k >= kNeighboursEachSide ? k - kNeighboursEachSide : 0;
     const std::size_t last = std::min(count, k + kNeighboursEachSide + 1);
     for (std::size_t j = first; j < last; ++j) {
-      if (j != k) window.push_back(candidates[j].high);
+      if (j != k) window[size++] = candidates[j].high;
     }
-    const double centre = Median(window);
-    std::vector<double> deviations;
-    for (double e : window) deviations.push_back(std::fabs(e - centre));
-    const double spread = Median(std::move(deviations));
+    // (never empty: the first and the last candidate are not judged)
+    std::array<double, kWindow> sorted = window;
+    const double centre = median(sorted, size);
+    for (std::size_t j = 0; j < size; ++j) deviations[j] = std::fabs(window[j] - centre);
+    const double spread = median(deviations, size);
     if (std::fabs(candidates[k].high - centre) >
         kDeviationFactor * std::max(kDeviationFloor, spread)) {
       abnormal.push_back(candidates[k].index);

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <random>
 
+#include "platform/cad/crossing.h"
 #include "platform/cad/database.h"
 #include "platform/cad/queries.h"
 #include "platform/cad/spatial_index.h"
@@ -229,6 +230,58 @@ TEST(CrossingSelection, PolygonInsideAClosedCurveDoesNotSelectIt) {
   const std::vector<geom::Point2d> tri{{-50, 100}, {50, 100}, {0, 150}};
   EXPECT_EQ(cad::selectCrossing(db, tri), std::vector<ObjectId>{id});
   EXPECT_TRUE(cad::selectCrossing(db, std::vector<geom::Point2d>{{0, 0}, {1, 1}}).empty());
+}
+
+// A point surely inside a selection box settles a crossing: every polyline through one is
+// selected (checked on contours crossing survey-sized boxes at every slant), and points on
+// or just beside the boundary, or in a polygon that is no box, settle nothing.
+TEST(CrossingSelection, APointSurelyInsideTheBoxSelectsEveryCurveThroughIt) {
+  std::mt19937 rng(20261208);
+  std::uniform_real_distribution<double> unit(0, 1);
+  const geom::Point2d o{3.5e6, 5e5};
+  Database db;
+  std::vector<std::pair<ObjectId, std::vector<geom::Point2d>>> lines;
+  for (int i = 0; i < 300; ++i) {
+    auto pl = std::make_unique<LwPolyline>();
+    std::vector<geom::Point2d> pts;
+    geom::Point2d p = o + geom::Vector2d{unit(rng) * 200, unit(rng) * 200};
+    for (int k = 0; k < 40; ++k) {
+      pts.push_back(p);
+      pl->addVertex({p, 0.0});
+      p = p + geom::Vector2d{unit(rng) * 20 - 10, unit(rng) * 20 - 10};
+    }
+    lines.emplace_back(*db.appendToModelSpace(std::move(pl)), std::move(pts));
+  }
+  int settled = 0;
+  for (int q = 0; q < 200; ++q) {
+    const geom::Point2d a = o + geom::Vector2d{unit(rng) * 200, unit(rng) * 200};
+    const geom::Point2d b = a + geom::Vector2d{unit(rng) * 60 - 30, unit(rng) * 60 - 30};
+    const auto corners =
+        rect(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y));
+    const detail::SelectionPolygon poly(corners);
+    for (const auto& [id, pts] : lines) {
+      for (std::size_t k = 0; k + 1 < pts.size(); ++k) {
+        const geom::Point2d m = pts[k] + (pts[k + 1] - pts[k]) * unit(rng);
+        if (!poly.surelyInside(m)) continue;
+        ++settled;
+        EXPECT_TRUE(cad::crossesPolygon(db, id, corners))
+            << "query " << q << " entity " << id.handle();
+        break;
+      }
+    }
+  }
+  EXPECT_GT(settled, 200);
+
+  const detail::SelectionPolygon square(rect(o.x, o.y, o.x + 10, o.y + 10));
+  EXPECT_TRUE(square.surelyInside(o + geom::Vector2d{5, 5}));
+  EXPECT_TRUE(square.surelyInside(o + geom::Vector2d{0.01, 9.99}));
+  for (geom::Vector2d v : {geom::Vector2d{0, 5}, geom::Vector2d{10, 5}, geom::Vector2d{5, 1e-12},
+                           geom::Vector2d{5, 10 - 1e-12}, geom::Vector2d{-1, 5}}) {
+    EXPECT_FALSE(square.surelyInside(o + v)) << v.x << ", " << v.y;
+  }
+  const detail::SelectionPolygon triangle(
+      std::vector<geom::Point2d>{o, o + geom::Vector2d{10, 0}, o + geom::Vector2d{0, 10}});
+  EXPECT_FALSE(triangle.surelyInside(o + geom::Vector2d{1, 1}));
 }
 
 TEST(WindowSelection, OnlyWhatLiesEntirelyInside) {
