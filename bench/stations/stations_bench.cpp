@@ -245,6 +245,7 @@ int main(int argc, char** argv) {
   // whole contour in another.
   Geos g;
   GeosTree segmentTree(g);
+  const double setUpStart = CpuSeconds();
   Corridor corridor(db.modelExtents().update().xy(), 100);
   for (const ruvo::Station& s : stations)
     corridor.Mark(geom::Extents2d::of(s.left.xy(), s.right.xy()));
@@ -259,6 +260,9 @@ int main(int argc, char** argv) {
     return true;
   });
   segmentTree.Build(stations[0].left.xy(), stations[0].right.xy());
+  // Not part of the comparison (our index, too, is built before the timing): told so that
+  // the reader sees what the strongest strategy needs before its first crossing.
+  const double geosSetUp = CpuSeconds() - setUpStart;
 
   std::vector<ruvo::CrossSection> sections;
   const Timing ours = Fastest(repeats, [&] {
@@ -328,10 +332,11 @@ int main(int argc, char** argv) {
   fs::remove_all(out);
 
   std::printf(
-      "%zu cross-sections of 100 m along %llX (%.0f m); GEOS has %zu contour segments; "
+      "%zu cross-sections of 100 m along %llX (%.0f m); GEOS has %zu contour segments (the "
+      "ones near the sections, set up in %.3f s of processor time, outside the timing); "
       "fastest of %d runs each\n",
       stations.size(), static_cast<unsigned long long>(handle),
-      alignment.length() * options.unitMetres, segmentTree.size(), repeats);
+      alignment.length() * options.unitMetres, segmentTree.size(), geosSetUp, repeats);
   std::printf("stations: %zu crossings (after thinning), %.3f s (processor time %.3f s)\n",
               ourPoints, ours.wall, ours.cpu);
   std::printf(
