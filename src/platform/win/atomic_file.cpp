@@ -12,9 +12,9 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <mutex>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <set>
 #include <vector>
 

@@ -76,8 +76,8 @@ class Registry {
   Hive cache_;
   std::string cacheStamp_;  // identity of the file the cache was read from
   std::unique_ptr<Batch> batch_;
-  std::string problem_;     // why the cached file is not to be written over
-  std::string warned_;      // the problem last reported
+  std::string problem_;  // why the cached file is not to be written over
+  std::string warned_;   // the problem last reported
 };
 
 // Makes the calls on a registry, while it lives, one transaction: the hive file is locked
