@@ -124,6 +124,7 @@ NearSegments::NearSegments(const Database& db, std::span<const geom::Cutter> cut
     }
     const auto curve = static_cast<std::uint32_t>(ids_.size());
     ids_.push_back(id);
+    entities_.push_back(entity.get());
     const std::optional<detail::PlanPolyline> p = detail::PlanPolyline::of(*entity);
     const int segments = p ? p->segments() : 0;
     for (std::size_t k = i; k < j; ++k) {
@@ -192,7 +193,8 @@ void NearSegments::near(std::size_t cut, std::vector<Curve>& out) {
   const std::span<const geom::SegmentRange> all = ranges_;
   for (std::size_t i = 0; i < starts.size(); ++i) {
     const std::size_t end = i + 1 < starts.size() ? starts[i + 1].second : ranges_.size();
-    out.push_back({ids_[starts[i].first], all.subspan(starts[i].second, end - starts[i].second)});
+    out.push_back({ids_[starts[i].first], all.subspan(starts[i].second, end - starts[i].second),
+                   entities_[starts[i].first]});
   }
 }
 

@@ -17,17 +17,21 @@
 namespace cad {
 
 class Database;
+class Entity;
 
 class NearSegments {
  public:
   // A curve a cut may meet, with the ranges of its segments to cut (empty for a curve that
-  // is no polyline: it is cut whole).
+  // is no polyline: it is cut whole), and the entity itself as the gathering opened it for
+  // reading (neither null nor erased), so that a cut need not look it up again.
   struct Curve {
     ObjectId id;
     std::span<const geom::SegmentRange> ranges;
+    const Entity* entity = nullptr;
   };
 
-  // The database must not change while this lives, nor the cuts move.
+  // The database must not change while this lives, nor the cuts move: the entities handed
+  // out stay those of the database.
   NearSegments(const Database& db, std::span<const geom::Cutter> cuts);
 
   // The curves cuts[cut] may meet, in ascending handle order, each with every segment whose
@@ -41,8 +45,9 @@ class NearSegments {
     std::uint32_t curve;   // into ids_
     std::int32_t segment;  // -1: the whole curve
   };
-  std::vector<ObjectId> ids_;         // ascending
-  std::vector<Hit> hits_;             // by cut, curve, segment
+  std::vector<ObjectId> ids_;            // ascending
+  std::vector<const Entity*> entities_;  // by curve, as ids_
+  std::vector<Hit> hits_;                // by cut, curve, segment
   std::vector<std::uint32_t> first_;  // the hits of cut i are hits_[first_[i]] up to first_[i + 1]
   std::vector<geom::SegmentRange> ranges_;
   std::vector<std::pair<std::uint32_t, std::size_t>> starts_;  // per call: curve, first range

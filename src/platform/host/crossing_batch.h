@@ -33,6 +33,9 @@ class CrossingBatch {
     cad::ObjectId id;
     // for cad::intersectWith(entity, cut, ranges)
     std::span<const geom::SegmentRange> ranges;
+    // The entity, open for reading, when the batch has it at hand (a prepared curve's
+    // candidates); null: the caller opens it by id.
+    const cad::Entity* entity = nullptr;
   };
 
   explicit CrossingBatch(const cad::Database& db);

@@ -148,7 +148,8 @@ Status CrossingBatch::reset(std::span<const geom::Point2d> polygon, std::size_t 
   if (const Status s = setPolygon(polygon); s != Status::Normal) return s;
   if (!near_ || curve >= cuts_.size()) return Status::InvalidInput;
   near_->near(curve, curves_);
-  for (const cad::NearSegments::Curve& c : curves_) candidates_.push_back({c.id, c.ranges});
+  for (const cad::NearSegments::Curve& c : curves_)
+    candidates_.push_back({c.id, c.ranges, c.entity});
   return candidates_.empty() ? Status::None : Status::Normal;
 }
 
@@ -173,7 +174,7 @@ Status CrossingBatch::reset(std::span<const geom::Point2d> polygon, const geom::
       nearPolygon = nearPolygon || b.intersects(polygonBox);
       nearCut = nearCut || (b.intersects(reach) && !cut.clearOf(b));
     }
-    if (nearPolygon && nearCut) candidates_.push_back({parts_[i].id, {&kWhole, 1}});
+    if (nearPolygon && nearCut) candidates_.push_back({parts_[i].id, {&kWhole, 1}, nullptr});
     i = j;
   }
   return candidates_.empty() ? Status::None : Status::Normal;

@@ -167,9 +167,15 @@ void CBatchCut::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double star
   doc.pointList.reserve(doc.pointList.size() + selection_->candidates().size() + 2);
   for (const host::CrossingBatch::Candidate& c : selection_->candidates()) {
     if (c.id == sectionLine) continue;
-    auto object = db_->openForRead<cad::Entity>(c.id);
-    if (!object) continue;
-    const auto* curve = cad::objectCast<cad::CurveEntity>(object.get());
+    // The entity as the batch found it, or opened here for a curve it was not prepared for.
+    cad::Opened<const cad::Entity> opened;
+    const cad::Entity* object = c.entity;
+    if (object == nullptr) {
+      opened = db_->openForRead<cad::Entity>(c.id);
+      if (!opened) continue;
+      object = opened.get();
+    }
+    const auto* curve = cad::objectCast<cad::CurveEntity>(object);
     const std::optional<double> high = curve ? ObjectElevation(*curve) : std::nullopt;
     if (!high) continue;
     const geom::Intersections hits = cad::intersectWith(*curve, cutter, c.ranges);

@@ -9,6 +9,7 @@
 
 #include "platform/cad/crossing.h"
 #include "platform/cad/database.h"
+#include "platform/cad/near_segments.h"
 #include "platform/cad/queries.h"
 #include "platform/cad/spatial_index.h"
 #include "platform/geom/evaluate.h"
@@ -54,6 +55,36 @@ TEST(SpatialIndex, KeptInStepWithAddChangeAndErase) {
   db.appendEntity(block,
                   std::make_unique<Line>(geom::Point3d{100, 0, 0}, geom::Point3d{101, 0, 0}));
   EXPECT_EQ(inBox(db, box(99, -1, 101, 1)).size(), 1u);
+}
+
+TEST(SpatialIndex, NearSegmentsHandOutTheEntitiesOfTheDatabase) {
+  Database db;
+  auto pl = std::make_unique<LwPolyline>();
+  for (int i = 0; i <= 200; ++i) pl->addVertex({{double(i), 0.5 * std::sin(i * 0.1)}});
+  const ObjectId contour = *db.appendToModelSpace(std::move(pl));
+  const ObjectId line = *db.appendToModelSpace(
+      std::make_unique<Line>(geom::Point3d{50, -3, 0}, geom::Point3d{50, 3, 0}));
+  const ObjectId gone = *db.appendToModelSpace(
+      std::make_unique<Line>(geom::Point3d{51, -3, 0}, geom::Point3d{51, 3, 0}));
+  db.appendToModelSpace(std::make_unique<PointEntity>(geom::Point3d{50.5, 0, 0}));
+  ASSERT_EQ(db.erase(gone), Status::Ok);
+  db.modelIndex().build();
+
+  std::vector<geom::Cutter> cuts;
+  cuts.emplace_back(geom::Curve{geom::LineSeg{{45, -5, 0}, {55, 5, 0}}});
+  cuts.emplace_back(geom::Curve{geom::LineSeg{{150, -5, 0}, {150, 5, 0}}});
+  NearSegments near(db, cuts);
+  std::vector<NearSegments::Curve> curves;
+  near.near(0, curves);
+  // The contour (a few of its segments) and the line; neither the erased line nor the point.
+  ASSERT_EQ(curves.size(), 2u);
+  EXPECT_EQ(curves[0].id, contour);
+  EXPECT_FALSE(curves[0].ranges.empty());
+  EXPECT_EQ(curves[1].id, line);
+  for (const NearSegments::Curve& c : curves) EXPECT_EQ(c.entity, db.peek(c.id));
+  near.near(1, curves);
+  ASSERT_EQ(curves.size(), 1u);
+  EXPECT_EQ(curves[0].entity, db.peek(contour));
 }
 
 TEST(SpatialIndex, LongPolylinesAreIndexedPerRunOfSegments) {
