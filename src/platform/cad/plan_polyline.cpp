@@ -41,4 +41,9 @@ geom::Intersections PlanPolyline::cut(const geom::Cutter& other,
   return std::visit([&](const auto& p) { return other.cut(p, ranges); }, geometry_);
 }
 
+void PlanPolyline::cut(const geom::Cutter& other, std::span<const geom::SegmentRange> ranges,
+                       geom::Intersections& out) const {
+  std::visit([&](const auto& p) { other.cut(p, ranges, out); }, geometry_);
+}
+
 }  // namespace cad::detail

@@ -37,6 +37,8 @@ class PlanPolyline {
   geom::Intersections cut(const geom::Cutter& other, geom::SegmentRange range) const;
   geom::Intersections cut(const geom::Cutter& other,
                           std::span<const geom::SegmentRange> ranges) const;
+  void cut(const geom::Cutter& other, std::span<const geom::SegmentRange> ranges,
+           geom::Intersections& out) const;
 
  private:
   using Geometry = std::variant<geom::PolylineView2d, geom::Polyline2d, geom::Polyline3d>;

@@ -82,6 +82,21 @@ geom::Intersections intersectWith(const Entity& e, const geom::Cutter& other,
   return polyline->cut(other, ranges);
 }
 
+void intersectWith(const Entity& e, const geom::Cutter& other,
+                   std::span<const geom::SegmentRange> ranges, geom::Intersections& out) {
+  const auto* curve = objectCast<CurveEntity>(&e);
+  if (curve == nullptr) {
+    out = {};
+    return;
+  }
+  const std::optional<PlanPolyline> polyline = PlanPolyline::of(e);
+  if (!polyline) {
+    out = other.cut(curve->curve());
+    return;
+  }
+  polyline->cut(other, ranges, out);
+}
+
 // ---- selection
 
 namespace {

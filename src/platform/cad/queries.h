@@ -46,5 +46,8 @@ geom::Extents2d cutReach(const geom::Cutter& other);
 // is not clear of: the same result. Any other curve is cut whole.
 geom::Intersections intersectWith(const Entity& e, const geom::Cutter& other,
                                   std::span<const geom::SegmentRange> ranges);
+// The same written into `out` (replacing what it held), whose buffers are reused.
+void intersectWith(const Entity& e, const geom::Cutter& other,
+                   std::span<const geom::SegmentRange> ranges, geom::Intersections& out);
 
 }  // namespace cad

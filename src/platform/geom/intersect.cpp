@@ -140,10 +140,14 @@ CurveB viewOf(const Poly& b) {
           }};
 }
 
-Intersections assemble(const PreparedCurve& a, const CurveB& b, Collected& c, bool dropAtParamB,
-                       double dropParamB) {
-  Intersections res;
-  if (c.hits.empty() && c.spans.empty()) return res;
+// Into `res`, whose buffers are reused: the cut of many contours a few hits each need not
+// allocate for each.
+void assemble(const PreparedCurve& a, const CurveB& b, Collected& c, bool dropAtParamB,
+              double dropParamB, Intersections& res) {
+  res.kind = IntersectionKind::None;
+  res.points.clear();
+  res.overlaps.clear();
+  if (c.hits.empty() && c.spans.empty()) return;
   const ParamRange ra = paramRange(a.curve), rb = b.range;
   const bool closedA = isClosed(a.curve), closedB = b.closed;
   const double periodA = closedA ? ra.hi - ra.lo : 0, periodB = closedB ? rb.hi - rb.lo : 0;
@@ -234,6 +238,12 @@ Intersections assemble(const PreparedCurve& a, const CurveB& b, Collected& c, bo
   res.kind = !res.overlaps.empty() ? IntersectionKind::Overlap
              : res.points.empty()  ? IntersectionKind::None
                                    : IntersectionKind::Points;
+}
+
+Intersections assemble(const PreparedCurve& a, const CurveB& b, Collected& c, bool dropAtParamB,
+                       double dropParamB) {
+  Intersections res;
+  assemble(a, b, c, dropAtParamB, dropParamB, res);
   return res;
 }
 
@@ -317,8 +327,8 @@ Intersections cutRange(const PreparedCurve& a, const Poly& b, const V& v, Segmen
 // segments on either side of a vertex near the prepared curve are), and the assembly
 // merges the two hits as in a whole cut.
 template <class Poly, class V>
-Intersections cutRanges(const PreparedCurve& a, const Poly& b, const V& v,
-                        std::span<const SegmentRange> ranges) {
+void cutRanges(const PreparedCurve& a, const Poly& b, const V& v,
+               std::span<const SegmentRange> ranges, Intersections& out) {
   const int segs = segmentCount(b);
   Scratch scratch;
   Collected& c = scratch.collected();
@@ -327,7 +337,15 @@ Intersections cutRanges(const PreparedCurve& a, const Poly& b, const V& v,
     collectSegments(a, v, std::max(0, r.first), std::min(segs, r.last), sink, c);
   }
   collectLoneVertex(a, v, segs, sink, c);
-  return assemble(a, viewOf(b), c, false, 0.0);
+  assemble(a, viewOf(b), c, false, 0.0, out);
+}
+
+template <class Poly, class V>
+Intersections cutRanges(const PreparedCurve& a, const Poly& b, const V& v,
+                        std::span<const SegmentRange> ranges) {
+  Intersections res;
+  cutRanges(a, b, v, ranges, res);
+  return res;
 }
 
 }  // namespace
@@ -410,6 +428,21 @@ Intersections Cutter::cut(const Polyline3d& b, std::span<const SegmentRange> ran
 
 Intersections Cutter::cut(const PolylineView2d& b, std::span<const SegmentRange> ranges) const {
   return detail::cutRanges(*prepared_, b, detail::ViewVertices{b}, ranges);
+}
+
+void Cutter::cut(const Polyline2d& b, std::span<const SegmentRange> ranges,
+                 Intersections& out) const {
+  detail::cutRanges(*prepared_, b, detail::Poly2dVertices{b}, ranges, out);
+}
+
+void Cutter::cut(const Polyline3d& b, std::span<const SegmentRange> ranges,
+                 Intersections& out) const {
+  detail::cutRanges(*prepared_, b, detail::Poly3dVertices{b}, ranges, out);
+}
+
+void Cutter::cut(const PolylineView2d& b, std::span<const SegmentRange> ranges,
+                 Intersections& out) const {
+  detail::cutRanges(*prepared_, b, detail::ViewVertices{b}, ranges, out);
 }
 
 Intersections intersect(const Curve& a, const Curve& b, const Tolerance& tol) {

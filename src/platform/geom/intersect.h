@@ -95,6 +95,11 @@ class Cutter {
   Intersections cut(const Polyline2d& b, std::span<const SegmentRange> ranges) const;
   Intersections cut(const Polyline3d& b, std::span<const SegmentRange> ranges) const;
   Intersections cut(const PolylineView2d& b, std::span<const SegmentRange> ranges) const;
+  // The same written into `out` (replacing what it held), whose buffers are reused: for a
+  // caller cutting thousands of contours in a row.
+  void cut(const Polyline2d& b, std::span<const SegmentRange> ranges, Intersections& out) const;
+  void cut(const Polyline3d& b, std::span<const SegmentRange> ranges, Intersections& out) const;
+  void cut(const PolylineView2d& b, std::span<const SegmentRange> ranges, Intersections& out) const;
 
   // Plan box of the prepared curve in world coordinates.
   Extents2d box() const;

@@ -178,7 +178,8 @@ void CBatchCut::CutSegment(CDocData& doc, cad::ObjectId sectionLine, double star
     const auto* curve = cad::objectCast<cad::CurveEntity>(object);
     const std::optional<double> high = curve ? ObjectElevation(*curve) : std::nullopt;
     if (!high) continue;
-    const geom::Intersections hits = cad::intersectWith(*curve, cutter, c.ranges);
+    cad::intersectWith(*curve, cutter, c.ranges, hits_);
+    const geom::Intersections& hits = hits_;
     if (hits.points.empty()) continue;
     // a segment the cut met (a polyline's parameter counts its segments)
     const double at = hits.points.front().paramB;

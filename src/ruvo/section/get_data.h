@@ -104,6 +104,7 @@ class CBatchCut {
   std::unique_ptr<host::CrossingBatch> selection_;  // null: the host has none
   std::vector<geom::BulgeArc> planned_;             // the segments of the lines to come
   std::size_t segmentsCut_ = 0;                     // the planned segment next in turn
+  geom::Intersections hits_;                        // a candidate's, kept for its buffers
 };
 
 // Plan length of the arc from p0 to p1 with the given bulge.

@@ -96,6 +96,7 @@ TEST(PolylineCut, ViewsAndNearRunsGiveTheWholeCut) {
   std::uniform_real_distribution<double> coord(0, 400);
   const Vector2d far{3.5e6, 5e5};
   size_t hits = 0, skipped = 0;
+  Intersections reused;  // one result written over and over, as a batch cut keeps it
   for (int round = 0; round < 200; ++round) {
     const Point2d a = Point2d{coord(rng), coord(rng)} + far;
     const Point2d b = Point2d{coord(rng), coord(rng)} + far;
@@ -110,6 +111,10 @@ TEST(PolylineCut, ViewsAndNearRunsGiveTheWholeCut) {
     const std::vector<SegmentRange> runs = nearRuns(copy, leg);
     expectSame(leg.cut(s.view(), runs), whole, round);
     expectSame(leg.cut(copy, runs), whole, round);
+    leg.cut(s.view(), runs, reused);
+    expectSame(reused, whole, round);
+    leg.cut(copy, runs, reused);
+    expectSame(reused, whole, round);
     // One run at a time keeps the single-range rules of the copy.
     for (int first = 0; first < segmentCount(copy); first += kRun) {
       const SegmentRange r{first, first + kRun};
@@ -139,6 +144,27 @@ TEST(PolylineCut, StraightViewMatchesThe3dPolylineOfItsPoints) {
     hits += whole.points.size();
   }
   EXPECT_GT(hits, 100u);
+}
+
+TEST(PolylineCut, AResultWrittenOverKeepsNothingOfTheLastOne) {
+  const Cutter leg(LineSeg{{0, 0, 0}, {10, 0, 0}});
+  const std::vector<SegmentRange> all{{0, INT_MAX}};
+  const std::vector<Point2d> along{{2, 0}, {4, 0}, {4, 1}}, across{{5, -1}, {5, 1}},
+      clear{{5, 2}, {6, 3}};
+  Intersections out;
+  leg.cut(PolylineView2d{along, {}, false, 0}, all, out);
+  EXPECT_EQ(out.kind, IntersectionKind::Overlap);
+  ASSERT_EQ(out.overlaps.size(), 1u);
+  leg.cut(PolylineView2d{across, {}, false, 7}, all, out);
+  EXPECT_EQ(out.kind, IntersectionKind::Points);
+  EXPECT_TRUE(out.overlaps.empty());
+  ASSERT_EQ(out.points.size(), 1u);
+  EXPECT_EQ(out.points[0].xy, (Point2d{5, 0}));
+  EXPECT_EQ(out.points[0].zB, 7);
+  leg.cut(PolylineView2d{clear, {}, false, 0}, all, out);
+  EXPECT_EQ(out.kind, IntersectionKind::None);
+  EXPECT_TRUE(out.points.empty());
+  EXPECT_TRUE(out.overlaps.empty());
 }
 
 TEST(PolylineCut, EmptyAndSingleVertexViews) {
