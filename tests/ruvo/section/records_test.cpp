@@ -72,6 +72,10 @@ TEST(Records, LayersSortedByteOrderWithoutDuplicates) {
   std::vector<std::string> layers{"等高线", "B", "a", "B", "等高线"};
   SortUniqueLayers(layers);
   EXPECT_EQ(layers, (std::vector<std::string>{"B", "a", "等高线"}));
+  // Runs of one layer, and the same layer again after others.
+  layers = {"等高线", "等高线", "B", "B", "B", "等高线", "a", "a", "B", "", ""};
+  SortUniqueLayers(layers);
+  EXPECT_EQ(layers, (std::vector<std::string>{"", "B", "a", "等高线"}));
 }
 
 }  // namespace
