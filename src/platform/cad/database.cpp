@@ -91,7 +91,7 @@ Result<ObjectId> Database::addObject(std::unique_ptr<Object> obj, Handle handle)
   return place(std::move(obj), handle);
 }
 
-SymbolTable* Database::tableFor(ObjectKind k) {
+const SymbolTable* Database::tableFor(ObjectKind k) const {
   switch (k) {
     case ObjectKind::Layer:
       return &layers_;
@@ -169,14 +169,13 @@ Status Database::checkWritable(const Object* o) const {
   return Status::Ok;
 }
 
-void detail::closeWrite(Database* db, Object* obj, std::uint64_t revisionAtOpen,
-                        bool erasedAtOpen) {
-  db->closeWrite(*obj, revisionAtOpen, erasedAtOpen);
+void detail::closeWrite(Database* db, Object* obj, std::uint64_t revisionAtOpen) {
+  db->closeWrite(*obj, revisionAtOpen);
 }
 
 void detail::eraseOpened(Database* db, Object* obj, bool erase) { db->setErased(*obj, erase); }
 
-void Database::closeWrite(Object& obj, std::uint64_t revisionAtOpen, bool /*erasedAtOpen*/) {
+void Database::closeWrite(Object& obj, std::uint64_t revisionAtOpen) {
   if (obj.openForWrite_ > 0) --obj.openForWrite_;
   if (writesOpen_ > 0) --writesOpen_;
   // A change of the erased state was told when it happened.

@@ -19,6 +19,7 @@
 #include <span>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/cad/block_reference.h"
@@ -112,6 +113,9 @@ class Database {
   const SymbolTable& linetypes() const { return linetypes_; }
   SymbolTable& blocks() { return blocks_; }
   const SymbolTable& blocks() const { return blocks_; }
+  // The table that holds entries of kind `k` (layers, text styles, linetypes, blocks);
+  // nullptr for any other kind.
+  const SymbolTable* tableFor(ObjectKind k) const;
   ObjectId modelSpaceId() const;
   ObjectId paperSpaceId() const;
   Status renameTableRecord(ObjectId id, std::string newName);
@@ -144,7 +148,7 @@ class Database {
   Status eraseBlockContents(ObjectId block);
 
  private:
-  friend void detail::closeWrite(Database*, Object*, std::uint64_t, bool);
+  friend void detail::closeWrite(Database*, Object*, std::uint64_t);
   friend void detail::eraseOpened(Database*, Object*, bool);
 
   Object* find(ObjectId id) const;
@@ -155,9 +159,11 @@ class Database {
   // Tells the index and the extents first, then the reactors.
   template <class F>
   void notify(F&& f);
-  SymbolTable* tableFor(ObjectKind k);
+  SymbolTable* tableFor(ObjectKind k) {
+    return const_cast<SymbolTable*>(std::as_const(*this).tableFor(k));
+  }
   void reserveSubRecords(Object& o);
-  void closeWrite(Object& obj, std::uint64_t revisionAtOpen, bool erasedAtOpen);
+  void closeWrite(Object& obj, std::uint64_t revisionAtOpen);
   void setErased(Object& obj, bool erase);
 
   std::unordered_map<Handle, std::unique_ptr<Object>> objects_;
@@ -177,7 +183,7 @@ Opened<const T> Database::openForRead(ObjectId id, Erased erased) const {
   Object* o = find(id);
   const Status s = checkOpen(o, o != nullptr && T::matches(o->kind()), erased);
   if (s != Status::Ok) return Opened<const T>(s);
-  return Opened<const T>(nullptr, static_cast<const T*>(o), o->revision(), o->isErased());
+  return Opened<const T>(nullptr, static_cast<const T*>(o), o->revision());
 }
 
 template <class T>
@@ -189,7 +195,7 @@ Opened<T> Database::openForWrite(ObjectId id, Erased erased) {
   if (!reactors_.empty()) willModify(*o);
   ++o->openForWrite_;
   ++writesOpen_;
-  return Opened<T>(this, static_cast<T*>(o), o->revision(), o->isErased());
+  return Opened<T>(this, static_cast<T*>(o), o->revision());
 }
 
 }  // namespace cad

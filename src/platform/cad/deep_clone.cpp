@@ -1,30 +1,12 @@
 // Copying entities between databases: block write-out and insert as a block definition.
 
 #include <unordered_set>
+#include <utility>
 
 #include "platform/cad/block_ops.h"
 #include "platform/cad/database.h"
 
 namespace cad {
-
-namespace {
-
-const SymbolTable* tableFor(const Database& db, ObjectKind k) {
-  switch (k) {
-    case ObjectKind::Layer:
-      return &db.layers();
-    case ObjectKind::TextStyle:
-      return &db.textStyles();
-    case ObjectKind::Linetype:
-      return &db.linetypes();
-    case ObjectKind::BlockRecord:
-      return &db.blocks();
-    default:
-      return nullptr;
-  }
-}
-
-}  // namespace
 
 class DeepCloner {
  public:
@@ -93,7 +75,7 @@ class DeepCloner {
   }
 
   void ensureEntry(const TableRecord& rec) {
-    const SymbolTable* target = tableFor(dst_, rec.kind());
+    const SymbolTable* target = std::as_const(dst_).tableFor(rec.kind());
     if (target == nullptr || target->has(rec.name())) return;
     if (const auto* layer = objectCast<Layer>(&rec))
       ensureNamed(src_.linetypes(), layer->linetype());

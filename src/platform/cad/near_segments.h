@@ -36,7 +36,7 @@ class NearSegments {
 
   // The curves cuts[cut] may meet, in ascending handle order, each with every segment whose
   // box touches cutReach(cuts[cut]) and that the cut is not clear of, as
-  // cad::intersectWith(e, cut, ranges) asks. The spans hold until the next call.
+  // cad::intersectWith(e, cut, ranges, out) asks. The spans hold until the next call.
   void near(std::size_t cut, std::vector<Curve>& out);
 
  private:

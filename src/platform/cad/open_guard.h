@@ -16,7 +16,7 @@ namespace cad {
 enum class Erased { Exclude, Include };
 
 namespace detail {
-void closeWrite(Database* db, Object* obj, std::uint64_t revisionAtOpen, bool erasedAtOpen);
+void closeWrite(Database* db, Object* obj, std::uint64_t revisionAtOpen);
 void eraseOpened(Database* db, Object* obj, bool erase);
 }  // namespace detail
 
@@ -33,7 +33,6 @@ class Opened {
       obj_ = std::exchange(o.obj_, nullptr);
       status_ = o.status_;
       revision_ = o.revision_;
-      erased_ = o.erased_;
     }
     return *this;
   }
@@ -53,7 +52,7 @@ class Opened {
 
   void close() {
     if constexpr (!std::is_const_v<T>) {
-      if (obj_ != nullptr && db_ != nullptr) detail::closeWrite(db_, obj_, revision_, erased_);
+      if (obj_ != nullptr && db_ != nullptr) detail::closeWrite(db_, obj_, revision_);
     }
     obj_ = nullptr;
     db_ = nullptr;
@@ -61,8 +60,8 @@ class Opened {
 
  private:
   friend class Database;
-  Opened(Database* db, T* obj, std::uint64_t revision, bool erased)
-      : db_(db), obj_(obj), status_(Status::Ok), revision_(revision), erased_(erased) {}
+  Opened(Database* db, T* obj, std::uint64_t revision)
+      : db_(db), obj_(obj), status_(Status::Ok), revision_(revision) {}
   Status setErased(bool erase) {
     if constexpr (std::is_const_v<T>) {
       return Status::NotSupported;
@@ -77,7 +76,6 @@ class Opened {
   T* obj_ = nullptr;
   Status status_ = Status::NullObjectId;
   std::uint64_t revision_ = 0;
-  bool erased_ = false;
 };
 
 }  // namespace cad

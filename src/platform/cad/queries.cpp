@@ -73,15 +73,6 @@ geom::Intersections intersectWith(const Database& db, const Entity& e, const geo
   return polyline->cut(other, geom::SegmentRange{0, segments});
 }
 
-geom::Intersections intersectWith(const Entity& e, const geom::Cutter& other,
-                                  std::span<const geom::SegmentRange> ranges) {
-  const auto* curve = objectCast<CurveEntity>(&e);
-  if (curve == nullptr) return {};
-  const std::optional<PlanPolyline> polyline = PlanPolyline::of(e);
-  if (!polyline) return other.cut(curve->curve());
-  return polyline->cut(other, ranges);
-}
-
 void intersectWith(const Entity& e, const geom::Cutter& other,
                    std::span<const geom::SegmentRange> ranges, geom::Intersections& out) {
   const auto* curve = objectCast<CurveEntity>(&e);

@@ -43,10 +43,8 @@ geom::Intersections intersectWith(const Database& db, const Entity& e, const geo
 geom::Extents2d cutReach(const geom::Cutter& other);
 // intersectWith cutting a polyline only in `ranges` (ascending, not overlapping), which the
 // caller has found to hold every segment whose box touches cutReach(other) and that `other`
-// is not clear of: the same result. Any other curve is cut whole.
-geom::Intersections intersectWith(const Entity& e, const geom::Cutter& other,
-                                  std::span<const geom::SegmentRange> ranges);
-// The same written into `out` (replacing what it held), whose buffers are reused.
+// is not clear of: the same result, written into `out` (replacing what it held, its buffers
+// reused). Any other curve is cut whole.
 void intersectWith(const Entity& e, const geom::Cutter& other,
                    std::span<const geom::SegmentRange> ranges, geom::Intersections& out);
 

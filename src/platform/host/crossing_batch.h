@@ -31,7 +31,7 @@ class CrossingBatch {
  public:
   struct Candidate {
     cad::ObjectId id;
-    // for cad::intersectWith(entity, cut, ranges)
+    // for cad::intersectWith(entity, cut, ranges, out)
     std::span<const geom::SegmentRange> ranges;
     // The entity, open for reading, when the batch has it at hand (a prepared curve's
     // candidates); null: the caller opens it by id.

@@ -68,26 +68,7 @@ void ExpectBatchAsAlone(host::Host& host, const std::vector<std::vector<CPntList
 class BatchCutTest : public SectionHostTest {};
 
 TEST_F(BatchCutTest, EveryLineAsCutAloneWithHiddenLayersTouchesAndLongContours) {
-  // Curves of every kind across the X axis.
-  polyline({v(10, -5), v(10, 5)}, 101.0, false, "A");
-  line({20, -5, 102}, {20, 5, 999});
-  auto p3 = std::make_unique<cad::Polyline3d>();
-  p3->addVertex(pv(30, -5, 103));
-  p3->addVertex(pv(30, 5, 500));
-  add(std::move(p3));
-  auto arc = std::make_unique<cad::Arc>();
-  arc->setOcsCentre({55, 0, 105});
-  arc->setRadius(5);
-  arc->setAnglesDegrees(90, 270);
-  add(std::move(arc));
-  auto circle = std::make_unique<cad::Circle>();
-  circle->setOcsCentre({65, 0, 106});
-  circle->setRadius(5);
-  add(std::move(circle));
-  auto spline = std::make_unique<cad::Spline>();
-  spline->setNurbs(1, {0, 0, 1, 1}, {{90, -5, 108}, {90, 5, 300}}, {});
-  add(std::move(spline));
-  add(std::make_unique<cad::PointEntity>(geom::Point3d{95, 0, 50}));
+  addEveryKind();
   // Hidden: on a layer that is off, and on one that is frozen.
   for (const char* name : {"OFF", "FROZEN"}) {
     auto layer = std::make_unique<cad::Layer>(name);

@@ -28,41 +28,7 @@ std::vector<const CDataStruct*> crossings(const CDocData& doc) {
   return out;
 }
 
-class CutTest : public SectionHostTest {
- protected:
-  // One object of every curve kind across the X axis between 0 and 100, and a point.
-  void addEveryKind() {
-    polyline({v(10, -5), v(10, 5)}, 101.0, false, "A");
-    line({20, -5, 102}, {20, 5, 999});
-    auto p3 = std::make_unique<cad::Polyline3d>();
-    p3->addVertex(pv(30, -5, 103));
-    p3->addVertex(pv(30, 5, 500));
-    add(std::move(p3));
-    auto p2 = std::make_unique<cad::Polyline2d>();
-    p2->addVertex(pv(40, -5, 0));
-    p2->addVertex(pv(40, 5, 0));
-    p2->setElevation(104);
-    add(std::move(p2));
-    auto arc = std::make_unique<cad::Arc>();
-    arc->setOcsCentre({55, 0, 105});
-    arc->setRadius(5);
-    arc->setAnglesDegrees(90, 270);
-    add(std::move(arc));
-    auto circle = std::make_unique<cad::Circle>();
-    circle->setOcsCentre({65, 0, 106});
-    circle->setRadius(5);
-    add(std::move(circle));
-    auto ellipse = std::make_unique<cad::Ellipse>();
-    ellipse->setCentre({80, 0, 107});
-    ellipse->setMajorAxis({3, 0, 0});
-    ellipse->setRatio(0.5);
-    add(std::move(ellipse));
-    auto spline = std::make_unique<cad::Spline>();
-    spline->setNurbs(1, {0, 0, 1, 1}, {{90, -5, 108}, {90, 5, 300}}, {});
-    add(std::move(spline));
-    add(std::make_unique<cad::PointEntity>(geom::Point3d{95, 0, 50}));
-  }
-};
+class CutTest : public SectionHostTest {};
 
 TEST_F(CutTest, EveryCurveKindWithTheElevationOfItsType) {
   addEveryKind();
