@@ -146,13 +146,31 @@ void DrawingView::changed() {
 }
 
 void DrawingView::objectRemoved(const cad::Database&, cad::ObjectId id) {
-  pictures_.erase(id.handle());
+  // not one of model space's pictures: a block's entity or a table's entry taken back
+  if (pictures_.erase(id.handle()) == 0) ++blockEdits_;
+  changed();
+}
+
+void DrawingView::changedObject(cad::ObjectId id, bool appended) {
+  if (const cad::Object* o = db_.peek(id)) {
+    if (isEntityKind(o->kind())) {
+      if (o->owner() != db_.modelSpaceId()) ++blockEdits_;
+    } else if (!appended && o->kind() == cad::ObjectKind::BlockRecord) {
+      ++blockEdits_;
+    } else if (!appended && o->kind() != cad::ObjectKind::OpaqueObject) {
+      ++tableEdits_;
+    }
+  }
   changed();
 }
 
 DrawingView::Cached& DrawingView::cachedOf(const cad::Entity& e) {
   Cached& c = pictures_[e.id().handle()];
-  if (c.revision != e.revision() + 1) {
+  const bool reference = e.kind() == cad::ObjectKind::BlockReference;
+  if (c.revision != e.revision() + 1 || c.tableEdits != tableEdits_ ||
+      (reference && c.blockEdits != blockEdits_)) {
+    c.tableEdits = tableEdits_;
+    c.blockEdits = blockEdits_;
     // Curves are cut into chords fine enough for this entity at any useful zoom; the
     // picture is kept until the entity changes.
     c.extent = db_.modelExtents().of(e.id()).xy();

@@ -85,13 +85,20 @@ class DrawingView final : public QWidget, private cad::DatabaseReactor {
     geom::Extents2d extent;
     std::size_t vertices = 0;
     CoarsePicture coarse;
-    std::uint64_t generation =
-        0;  // of the last painting that took it  // for the scale band last painted at
+    std::uint64_t generation = 0;  // of the last painting that took it
+    // the changes of tables and blocks the picture was made after
+    std::uint64_t tableEdits = 0, blockEdits = 0;
   };
-  void objectAppended(const cad::Database&, cad::ObjectId) override { changed(); }
-  void objectModified(const cad::Database&, cad::ObjectId) override { changed(); }
-  void objectErased(const cad::Database&, cad::ObjectId, bool) override { changed(); }
+  void objectAppended(const cad::Database&, cad::ObjectId id) override { changedObject(id, true); }
+  void objectModified(const cad::Database&, cad::ObjectId id) override { changedObject(id, false); }
+  void objectErased(const cad::Database&, cad::ObjectId id, bool) override {
+    changedObject(id, false);
+  }
   void objectRemoved(const cad::Database&, cad::ObjectId id) override;
+  // A picture holds its layer's colour and linetype and, for a block reference, the
+  // block's contents: a change of those counts here and makes the pictures stale (a new
+  // table entry changes no picture).
+  void changedObject(cad::ObjectId id, bool appended);
   void changed();
   void scheduleRegen();
   void paintCache();
@@ -109,6 +116,8 @@ class DrawingView final : public QWidget, private cad::DatabaseReactor {
   std::unordered_map<cad::Handle, Cached> pictures_;
   std::size_t drawn_ = 0;
   std::uint64_t generation_ = 0;
+  std::uint64_t tableEdits_ = 0;  // layers, linetypes, text styles changed
+  std::uint64_t blockEdits_ = 0;  // blocks or their contents changed
   int layers_ = 0;
 
   std::vector<OverlayVector> vectors_;

@@ -173,7 +173,6 @@ Result<ObjectId> insertBlock(Database& db, std::string_view name, const Database
   cloner.inProgress.insert(foldName(name));
   const Status s = cloner.copyEntities(source.modelSpaceId(), target);
   if (s != Status::Ok) return s;
-  if (old != nullptr) db.modelIndex().refreshReferences(name);
   return target;
 }
 

@@ -7,7 +7,10 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/cad/database_reactor.h"
@@ -51,8 +54,10 @@ class ModelIndex final : public DatabaseReactor {
   static geom::SegmentRange run(int part, int segments);
   static int partOfSegment(int segment, int segments);
 
-  // The references of model space to the block `name` take their boxes anew (after the
-  // block was redefined).
+  // The references of model space to the block `name`, and to every block that refers to
+  // it, take their boxes anew by the next query. A change of a block's entities or of its
+  // record does this by itself; this is for a caller that changed a block behind the
+  // notifications.
   void refreshReferences(std::string_view name);
 
   void objectAppended(const Database&, ObjectId id) override;
@@ -64,9 +69,28 @@ class ModelIndex final : public DatabaseReactor {
   bool isModelEntity(const Object& o) const;
   std::vector<geom::Extents2d> boxesOf(const Entity& e) const;
   void follow(ObjectId id);
+  void followBox(ObjectId id) const;
+  // Builds the index if nobody did, or brings the references of changed blocks in step.
+  void settle() const;
+  // Keeps refs_ and blockOf_ for an entity outside model space or a reference; `o` null
+  // when the object went.
+  void followReference(ObjectId id, const Object* o);
+  void forgetReference(Handle h);
+  std::string blockNameOf(ObjectId block) const;
 
   const Database& db_;
   mutable std::unique_ptr<SpatialIndex> tree_;
+  // What a change inside a block reaches, kept while the index is built: every block
+  // reference of the drawing (its block's folded name and its owner), the references by
+  // the name they refer to, and the block of each entity outside model space.
+  struct Reference {
+    std::string block;  // folded
+    ObjectId owner;
+  };
+  mutable std::unordered_map<Handle, Reference> refs_;
+  mutable std::unordered_map<std::string, std::unordered_set<Handle>> byName_;
+  mutable std::unordered_map<Handle, ObjectId> blockOf_;
+  mutable std::unordered_set<std::string> pending_;  // folded names of changed blocks
 };
 
 }  // namespace cad

@@ -128,6 +128,38 @@ class AppTest : public QObject {
     qputenv("XDG_CONFIG_HOME", QDir::tempPath().toUtf8() + "/kestra_app_test_config");
   }
 
+  // A picture is kept until its entity changes, but a block reference's picture shows its
+  // block and every picture its layer's colour: a change of those is drawn too.
+  void viewRedrawsReferencesWhenTheirBlockOrLayerChanges() {
+    Fixture f;
+    cad::Database& db = f.db();
+    const cad::ObjectId block = *db.addTableRecord(std::make_unique<cad::BlockRecord>("B"));
+    const cad::ObjectId inner = *db.appendEntity(
+        block, std::make_unique<cad::Line>(geom::Point3d{0, 10, 0}, geom::Point3d{100, 10, 0}));
+    db.openForWrite<cad::Entity>(inner)->setColour(3);
+    db.appendToModelSpace(std::make_unique<cad::BlockReference>("B", geom::Point3d{0, 0, 0}));
+    f.view().regen();
+    auto green = [&](geom::Point2d p) {
+      const QColor c = f.view().cachedImage().pixelColor(f.screenOf(p));
+      return c.green() > 150 && c.red() < 100;
+    };
+    QVERIFY(green({50, 10}));
+    db.openForWrite<cad::Line>(inner)->setStart({0, -20, 0});
+    db.openForWrite<cad::Line>(inner)->setEnd({100, -20, 0});
+    f.view().regen();
+    QVERIFY2(!green({50, 10}), "the block's old line is still drawn");
+    QVERIFY(green({50, -20}));
+    // the red line is on layer 0: made blue there, it is drawn blue
+    const cad::ObjectId zero = db.layers().getIdAt("0");
+    db.openForWrite<cad::Layer>(zero)->setColour(5);
+    db.openForWrite<cad::Line>(f.line)->setColour(cad::kColourByLayer);
+    f.view().regen();
+    db.openForWrite<cad::Layer>(zero)->setColour(1);
+    f.view().regen();
+    const QColor c = f.view().cachedImage().pixelColor(f.screenOf({50, 0}));
+    QVERIFY2(c.red() > 200 && c.blue() < 60, "the line keeps its layer's old colour");
+  }
+
   void viewPaintsEntitiesWhereTheViewPutsThem() {
     Fixture f;
     const QImage& image = f.view().cachedImage();

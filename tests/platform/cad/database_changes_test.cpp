@@ -201,11 +201,55 @@ TEST(DatabaseChanges, ABlockRedefinitionIsUndoneAndRedoneThroughTheNotifications
 
   history.undo();
   EXPECT_EQ(blockStarts(db, "B"), (std::vector<geom::Point3d>{{0, 0, 0}}));
+  EXPECT_TRUE(indexed(db, ref, {0.5, 0}));
+  EXPECT_FALSE(indexed(db, ref, {49, 49}));
   EXPECT_EQ(db.openForRead<BlockRecord>(block)->basePoint(), (geom::Point3d{0, 0, 0}));
   history.redo();
   EXPECT_EQ(blockStarts(db, "B"), (std::vector<geom::Point3d>{{50, 50, 0}}));
   EXPECT_EQ(db.openForRead<BlockRecord>(block)->entityIds().size(), 2u);  // old one erased
   EXPECT_EQ(db.openForRead<BlockRecord>(block)->basePoint(), (geom::Point3d{1, 1, 0}));
+  EXPECT_TRUE(indexed(db, ref, {49, 49}));
+}
+
+// A reference's index box follows its block's contents however they change: an entity
+// moved, added or erased in the block, a block nested in another, the base point moved,
+// an added entity taken out again by undo.
+TEST(DatabaseChanges, ReferencesFollowTheirBlocksContents) {
+  Database db;
+  const ObjectId inner = *db.addTableRecord(std::make_unique<BlockRecord>("Inner"));
+  const ObjectId outer = *db.addTableRecord(std::make_unique<BlockRecord>("Outer"));
+  const ObjectId line = *db.appendEntity(
+      inner, std::make_unique<Line>(geom::Point3d{0, 0, 0}, geom::Point3d{1, 0, 0}));
+  db.appendEntity(outer, std::make_unique<BlockReference>("inner", geom::Point3d{100, 0, 0}));
+  const ObjectId direct =
+      *db.appendToModelSpace(std::make_unique<BlockReference>("Inner", geom::Point3d{0, 0, 0}));
+  const ObjectId nested =
+      *db.appendToModelSpace(std::make_unique<BlockReference>("OUTER", geom::Point3d{0, 0, 0}));
+  EXPECT_TRUE(indexed(db, direct, {0.5, 0}));  // the first query builds the index
+  EXPECT_TRUE(indexed(db, nested, {100.5, 0}));
+
+  db.openForWrite<Line>(line)->setEnd({1, 30, 0});
+  EXPECT_TRUE(indexed(db, direct, {1, 30}));
+  EXPECT_TRUE(indexed(db, nested, {101, 30}));
+
+  {
+    MiniUndo history(db);
+    db.appendEntity(inner,
+                    std::make_unique<Line>(geom::Point3d{0, 0, 0}, geom::Point3d{-40, 0, 0}));
+    EXPECT_TRUE(indexed(db, direct, {-40, 0}));
+    EXPECT_TRUE(indexed(db, nested, {60, 0}));
+    history.undo();
+    EXPECT_FALSE(indexed(db, direct, {-40, 0}));
+    EXPECT_FALSE(indexed(db, nested, {60, 0}));
+  }
+
+  db.openForWrite<BlockRecord>(inner)->setBasePoint({0, 10, 0});
+  EXPECT_TRUE(indexed(db, direct, {1, 20}));
+  EXPECT_FALSE(indexed(db, direct, {1, 30}));
+
+  db.openForWrite<Line>(line).erase();
+  EXPECT_FALSE(indexed(db, direct, {1, 20}));
+  EXPECT_FALSE(indexed(db, nested, {101, 20}));
 }
 
 }  // namespace
