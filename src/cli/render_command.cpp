@@ -1,6 +1,7 @@
 // ruvo render: a drawing (or a window of it) as an SVG picture.
 
 #include <CLI/CLI.hpp>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -32,17 +33,26 @@ int Execute(const RenderArgs& a) {
     const auto v = ParseNumberList(a.window, 4);
     if (!v) return UsageError(kCommand, "--window needs X1,Y1,X2,Y2");
     options.window = geom::Extents2d::of({(*v)[0], (*v)[1]}, {(*v)[2], (*v)[3]});
+    if (!(options.window->width() > 0) || !(options.window->height() > 0))
+      return UsageError(kCommand, "--window needs two opposite corners of a window with an area");
     svg.window = options.window;
   }
   if (!a.layers.empty()) options.layers = SplitNameList(a.layers);
   svg.size = a.size;
+  // the format by the extension: a picture written under another name would be mistaken
+  const std::string extension = cad::foldName(std::filesystem::path(a.out).extension().string());
+  const bool pdf = extension == ".PDF";
+  if (!pdf && extension != ".SVG") return UsageError(kCommand, "OUT must end in .svg or .pdf");
 
   dxf::ReadReport read;
   const auto db = dxf::readDrawing(a.drawing, read);
   if (!db) return Refused(kCommand, a.drawing + ": " + read.message);
   render::RenderReport report;
+  for (const std::string& layer : options.layers) {
+    if (db->layers().getIdAt(layer).isNull())
+      return Refused(kCommand, "the drawing has no layer " + layer);
+  }
   const render::Picture picture = render::renderModelSpace(*db, options, &report);
-  const bool pdf = a.out.size() > 4 && cad::foldName(a.out.substr(a.out.size() - 4)) == ".PDF";
   if (pdf) {
     if (const int status = WriteRenderPdf(*db, picture, options.window, a.out); status != 0)
       return status;

@@ -148,6 +148,12 @@ int Execute(const StationsCli& c) {
     if (!more) return Refused(error);
     a.options.more = std::move(*more);
   }
+  if (const std::size_t count = ruvo::CountStations(alignment, a.options);
+      count > ruvo::kMaxStations) {
+    return Refused(std::to_string(count) + " stations are more than " +
+                   std::to_string(ruvo::kMaxStations) +
+                   " at a time: a larger --every, or the centreline in parts");
+  }
   const std::vector<ruvo::Station> stations = ruvo::PlaceStations(alignment, a.options);
   if (stations.empty()) return Refused("no station lies on the centreline");
 
@@ -161,6 +167,20 @@ int Execute(const StationsCli& c) {
   std::vector<ruvo::CrossSection> sections =
       ruvo::CutStations(host, doc, stations, lineId, centreLayer, ruvo::Edition::Current, progress);
   const double cutTime = Seconds(start);
+  {
+    bool crossed = false, anyElevation = false;
+    for (const ruvo::CrossSection& s : sections) {
+      for (const ruvo::CDataStruct& p : s.data.pointList) {
+        if (p.nType != ruvo::PT_CROSS || p.bDelete) continue;
+        crossed = true;
+        anyElevation = anyElevation || p.dHigh != 0.0;
+      }
+    }
+    if (crossed && !anyElevation)
+      std::fprintf(stderr,
+                   "ruvo stations: warning: no crossing carries an elevation: the "
+                   "cross-sections would be all zeros\n");
+  }
 
   ruvo::SheetOptions sheetOptions;
   sheetOptions.frame = a.frame;
@@ -203,10 +223,9 @@ int Execute(const StationsCli& c) {
     if (!drawSheets)
       return Refused("no sheets: no cross-section fits the sheet (try " + std::string(hint) +
                      "); the data files and stations.csv are written");
-    std::fprintf(stderr,
-                 "ruvo stations: %zu of %zu cross-sections not on the sheets (try %s); their "
-                 "data files and rows in stations.csv are written\n",
-                 layout.notDrawn.size(), sections.size(), hint);
+    return Refused(std::to_string(layout.notDrawn.size()) + " of " +
+                   std::to_string(sections.size()) + " cross-sections not on the sheets (try " +
+                   hint + "); their data files and rows in stations.csv are written");
   }
   return 0;
 }
@@ -238,7 +257,8 @@ Run DefineStations(CLI::App& sub) {
                  "length of the cross-section left of the centreline (default 50)")
       ->type_name("M");
   sub.add_option("--right", c->right, "and right of it (default 50)")->type_name("M");
-  sub.add_option("--frame", c->frame, "the sheets' paper frame: A3 (default), A1 or none")
+  sub.add_option("--frame", c->frame,
+                 "the sheets' paper frame: A3 (default) or A1; none: no sheets")
       ->type_name("A3|A1|none");
   sub.add_option("--set", c->settings,
                  "NAME=VALUE: override a setting for this run (XScale=200, FilterHeight=1, ...)")

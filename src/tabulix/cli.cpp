@@ -98,6 +98,9 @@ std::optional<std::string> check(const Options& o, bool exporting) {
   if (o.fields) {
     const std::vector<std::string> fields = splitList(*o.fields);
     if (fields.empty()) return "--fields needs at least one title";
+    // one title is the first column, the next default one completing the table's two
+    if (fields.size() > 9)
+      return "--fields takes at most 9 titles, not " + std::to_string(fields.size());
     for (const std::string& f : fields) {
       if (std::find(kDefaultTitles.begin(), kDefaultTitles.end(), f) == kDefaultTitles.end()) {
         return "unknown field '" + f + "'";

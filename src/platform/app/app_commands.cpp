@@ -67,7 +67,8 @@ class Commands {
     const std::string bytes = render::writePdf(picture, pages);
     std::string why;
     if (bytes.empty() || !win::writeFileAtomically(name->toStdString(), bytes, &why)) {
-      return print("\n" + name->toStdString() + ": cannot be written " + why + "\n");
+      return print("\n" + name->toStdString() + ": " + (why.empty() ? "cannot be written" : why) +
+                   "\n");
     }
     print("\n" + std::to_string(pages.size()) + " page(s) plotted to " + name->toStdString() +
           "\n");

@@ -278,11 +278,15 @@ bool writeFileAtomically(const std::filesystem::path& requested, std::string_vie
   sigaddset(&stop, SIGHUP);
   ::pthread_sigmask(SIG_BLOCK, &stop, &before);
   Fd fd(::mkstemp(name.data()));
+  const int made = errno;
   std::optional<InFlight> inFlight;
   if (fd.get() >= 0) inFlight.emplace(name.data());
   ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
   if (fd.get() < 0) {
-    setWhy(why, "cannot be written (no temporary file in its folder)");
+    setWhy(why, made == ENOENT || made == ENOTDIR ? "cannot be written (no such folder)"
+                : made == EACCES || made == EPERM || made == EROFS
+                    ? "cannot be written (its folder is not writable)"
+                    : "cannot be written (no temporary file in its folder)");
     return false;
   }
   const mode_t mode = exists ? (old.st_mode & 07777) : 0644;

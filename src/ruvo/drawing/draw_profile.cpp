@@ -43,7 +43,8 @@ DrawProfileResult DrawProfile(host::Host& host, CDocData& doc, bool withFrame,
   // number that is not finite would reach the drawing and no file could hold it.
   result.refused = ProfileLimitProblem(doc);
   if (!result.refused.empty()) {
-    host.commandLine().print("\n命令:" + result.refused + "\n");
+    // the command line speaks Chinese; a caller without one reports the English text
+    host.commandLine().print("\n命令:" + ProfileLimitProblem(doc, true) + "\n");
     return result;
   }
 

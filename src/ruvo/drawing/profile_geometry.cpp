@@ -106,29 +106,41 @@ std::vector<std::string> ReplaceUnusableSettings(CDocData& doc) {
   return notes;
 }
 
-std::string ProfileLimitProblem(const CDocData& doc) {
+std::string ProfileLimitProblem(const CDocData& doc, bool chinese) {
   if (!UsableScale(doc.XYScale) || !UsableScale(doc.XScale) || !UsableScale(doc.YScale)) {
-    return "XYScale, XScale and YScale must lie in [0.001, 1e8]";
+    return chinese ? "比例须在0.001至1e8之间"
+                   : "XYScale, XScale and YScale must lie in [0.001, 1e8]";
   }
   if (!(doc.txtX > 0 && doc.txtX <= 1000) || !(doc.txtY > 0 && doc.txtY <= 500)) {
-    return "the tick steps txtX and txtY must lie in (0, 1000] and (0, 500]";
+    return chinese ? "横向刻度间距须大于0且不大于1000, 纵向刻度间距须大于0且不大于500"
+                   : "the tick steps txtX and txtY must lie in (0, 1000] and (0, 500]";
   }
   for (const CDataStruct& p : doc.pointList) {
     if (!std::isfinite(p.dDist) || !std::isfinite(p.dHigh)) {
-      return "point " + std::to_string(p.nNo) + " has a distance or elevation that is not finite";
+      return chinese ? "点" + std::to_string(p.nNo) + "的距离或高程不是有效数值"
+                     : "point " + std::to_string(p.nNo) +
+                           " has a distance or elevation that is not finite";
     }
   }
   const ProfileGeometry g = MakeGeometry(doc);
   for (const double v : {g.W, g.H, g.Tx, g.Ty, g.Kx, g.Ky, doc.dRangeTop, doc.dRangeBottom}) {
-    if (!std::isfinite(v)) return "the profile's size is not a finite number";
+    if (!std::isfinite(v))
+      return chinese ? "断面图尺寸不是有效数值" : "the profile's size is not a finite number";
   }
   const double rows = (doc.dRangeTop - doc.dRangeBottom) / doc.txtY;
   if (rows > kMaxRulerTicks) {
+    if (chinese)
+      return "高程范围" + Shown(doc.dRangeBottom) + "至" + Shown(doc.dRangeTop) + "需要" +
+             Shown(std::ceil(rows)) + "个" + Shown(doc.txtY) + "米的刻度(最多" +
+             Shown(kMaxRulerTicks) + "个), 请检查高程";
     return "the elevation range " + Shown(doc.dRangeBottom) + " to " + Shown(doc.dRangeTop) +
            " needs " + Shown(std::ceil(rows)) + " ruler ticks of " + Shown(doc.txtY) +
            " m (at most " + Shown(kMaxRulerTicks) + "); check the elevations";
   }
   if (doc.bXScale == 1 && g.Tx > 0 && g.W / g.Tx > kMaxRulerTicks) {
+    if (chinese)
+      return "断面长度需要" + Shown(std::ceil(g.W / g.Tx)) + "个横向刻度(最多" +
+             Shown(kMaxRulerTicks) + "个)";
     return "the section length needs " + Shown(std::ceil(g.W / g.Tx)) +
            " horizontal ruler ticks (at most " + Shown(kMaxRulerTicks) + ")";
   }

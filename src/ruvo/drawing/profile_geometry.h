@@ -67,8 +67,9 @@ std::vector<std::string> ReplaceUnusableSettings(CDocData& doc);
 
 // Why a profile of the document's settings, points and current range cannot be drawn: a
 // scale out of its range, a number that is not finite, or more ruler ticks than any sheet
-// holds (an absurd elevation range). Empty when it can be drawn.
-std::string ProfileLimitProblem(const CDocData& doc);
+// holds (an absurd elevation range). Empty when it can be drawn. `chinese`: worded for
+// the plug-in's command line.
+std::string ProfileLimitProblem(const CDocData& doc, bool chinese = false);
 
 // No ruler of a drawable profile has more ticks than this.
 inline constexpr double kMaxRulerTicks = 5000;

@@ -61,7 +61,7 @@ bool IsWorldUcs(host::Host& host) {
 std::optional<geom::Point3d> DragIntoPlace(host::Host& host, cad::Database& db,
                                            const std::vector<cad::ObjectId>& ids) {
   host::SelectionSet set;
-  for (const cad::ObjectId id : ids) set.add(id);
+  set.assignDistinct(ids);  // new entities, each once: no search per id
   const host::DragResult drag = host.editor().dragSelectionSet(
       set, "选择插入点:", [](const geom::Point3d& cursor, geom::Matrix3d& transform) {
         transform = geom::Matrix3d::translation(cursor - geom::Point3d{});

@@ -1,8 +1,10 @@
 #include "ruvo/stations/sheets.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <set>
 
 #include "platform/cad/block_ops.h"
 #include "platform/cad/block_reference.h"
@@ -295,7 +297,18 @@ std::vector<cad::ObjectId> AddSectionLines(cad::Database& db,
                                            const std::vector<CrossSection>& sections) {
   std::vector<cad::ObjectId> ids;
   EnsureLayer(db, kSectionLineLayer);
+  // the lines an earlier run drew, not drawn twice
+  std::set<std::array<double, 4>> drawn;
+  db.forEachEntity(db.modelSpaceId(), [&](const cad::Entity& e) {
+    const auto* line = cad::objectCast<cad::Line>(&e);
+    if (line != nullptr && e.layer() == kSectionLineLayer)
+      drawn.insert({line->start().x, line->start().y, line->end().x, line->end().y});
+    return true;
+  });
   for (const CrossSection& s : sections) {
+    if (!drawn.insert({s.station.left.x, s.station.left.y, s.station.right.x, s.station.right.y})
+             .second)
+      continue;
     const cad::ObjectId id = AppendToModelSpace(
         db, std::make_unique<cad::Line>(s.station.left, s.station.right), kSectionLineLayer);
     if (!id.isNull()) ids.push_back(id);

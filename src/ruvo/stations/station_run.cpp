@@ -90,6 +90,13 @@ StationRunResult RunStations(host::Host& host, CDocData& doc, Edition edition) {
   options.left = left;
   options.right = right;
   options.unitMetres = doc.XYScale / 1000;
+  if (const std::size_t count = CountStations(alignment, options); count > kMaxStations) {
+    char text[160];
+    std::snprintf(text, sizeof text, kMsgTooMany, count, kMaxStations);
+    host.commandLine().print(text);
+    result.outcome = StationRunResult::Refused;
+    return result;
+  }
   const std::vector<Station> stations = PlaceStations(alignment, options);
   const std::vector<CrossSection> sections =
       CutStations(host, doc, stations, pick.id, centreLayer, edition);

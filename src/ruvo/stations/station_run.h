@@ -15,6 +15,7 @@ inline constexpr const char* kPromptInterval = "\n桩距(米) <%g>:";
 inline constexpr const char* kPromptLeft = "\n左侧宽度(米) <%g>:";
 inline constexpr const char* kPromptRight = "\n右侧宽度(米) <%g>:";
 inline constexpr const char* kMsgPositive = "\n命令:请输入大于0的数值\n";
+inline constexpr const char* kMsgTooMany = "\n命令:横断面%zu个, 一次最多%zu个, 请加大间距\n";
 inline constexpr const char* kMsgTooLarge = "\n命令:横断面超出图框, 请选用A1图框或缩小比例\n";
 // Some cross-sections left off the sheets (count, then their chainages).
 inline constexpr const char* kMsgSomeTooLarge = "\n命令:%zu个横断面超出图框, 未绘制: %s\n";

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/geom/bulge.h"
@@ -11,6 +12,7 @@
 #include "ruvo/section/data_file.h"
 #include "ruvo/section/get_data.h"
 #include "ruvo/section/point_list.h"
+#include "ruvo/stations/sheets.h"
 
 namespace ruvo {
 
@@ -146,6 +148,14 @@ AlignmentPoint PointAt(const Alignment& a, double dist) {
   return OnSegment(a, i, len > 0 ? (dist - v[i - 1].dDist) / len : 0);
 }
 
+std::size_t CountStations(const Alignment& a, const StationOptions& o) {
+  if (a.vertices.size() < 2 || !(o.unitMetres > 0)) return 0;
+  double count = static_cast<double>(o.more.size());
+  if (o.every > 0) count += std::floor(a.length() * o.unitMetres / o.every) + 2;
+  if (o.atVertices) count += static_cast<double>(a.vertices.size());
+  return count < 1e18 ? static_cast<std::size_t>(count) : SIZE_MAX;
+}
+
 std::vector<Station> PlaceStations(const Alignment& a, const StationOptions& o) {
   std::vector<Station> stations;
   if (a.vertices.size() < 2 || !(o.unitMetres > 0)) return stations;
@@ -197,6 +207,7 @@ std::optional<std::vector<double>> ReadStationFile(const std::filesystem::path& 
   std::vector<double> out;
   std::size_t lineNo = 0;
   std::string_view rest = *bytes;
+  if (rest.starts_with("\xEF\xBB\xBF")) rest.remove_prefix(3);  // a byte-order mark
   while (!rest.empty()) {
     const std::size_t nl = rest.find('\n');
     const std::string line = Trimmed(rest.substr(0, nl));
@@ -272,6 +283,11 @@ std::vector<CrossSection> CutStations(host::Host& host, const CDocData& settings
     cs.data.strPmName = st.name;
     cs.data.vertexList = std::move(lines[i]);
     engine.CutSection(cs.data, cad::ObjectId());
+    // The cross-section lines an earlier run drew lie on the sections: each is left out as a
+    // picked section line is.
+    std::erase_if(cs.data.pointList,
+                  [](const CDataStruct& p) { return p.strLayer == kSectionLineLayer; });
+    std::erase(cs.data.layerList, std::string(kSectionLineLayer));
     FinishPointList(cs.data);
     if (cs.data.pointList.size() >= 2) {
       RepairHeights(cs.data, edition);
@@ -289,6 +305,20 @@ std::vector<CrossSection> CutStations(host::Host& host, const CDocData& settings
       }
     }
     if (crossing) {
+      // A centreline without a usable elevation (a plan alignment at 0) is repaired like
+      // any crossing, from its measured neighbours; with none on one side the repair leaves
+      // it as it was, and the centre takes the nearest measured elevation instead.
+      if (crossing->bRevised == 1) {
+        const CDataStruct* before = nullptr;
+        const CDataStruct* after = nullptr;
+        for (const CDataStruct& p : cs.data.pointList) {
+          if (&p == crossing || p.bDelete || p.bRevised != 0 || p.nType != PT_CROSS) continue;
+          if (p.dDist <= crossing->dDist) before = &p;
+          if (p.dDist >= crossing->dDist && !after) after = &p;
+        }
+        if ((before == nullptr) != (after == nullptr))
+          crossing->dHigh = (before ? before : after)->dHigh;
+      }
       if (crossing->strNote.empty()) crossing->strNote = kNoteCentre;
       cs.centre = *crossing;
       cs.centreCut = true;

@@ -70,6 +70,11 @@ struct Station {
 // at inner vertices when asked, and at the given chainages; in chainage order, one station
 // per millimetre of chainage.
 std::vector<Station> PlaceStations(const Alignment& a, const StationOptions& options);
+// At most how many stations PlaceStations gives for these options, counted without placing
+// them; a run refuses more than kMaxStations (each cross-section with its sheet cell takes
+// some tens of kilobytes: a tiny interval along a long line would exhaust the memory).
+std::size_t CountStations(const Alignment& a, const StationOptions& options);
+inline constexpr std::size_t kMaxStations = 20000;
 
 // Chainages of a station file, one a line (blank lines and lines starting with "#" are
 // skipped). A line that is not a chainage, or one beyond the centreline's length, refuses

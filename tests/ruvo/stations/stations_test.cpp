@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
@@ -107,6 +108,23 @@ TEST(Stations, OnABulgeArcTheCrossSectionRunsThroughTheCentre) {
   EXPECT_NEAR(geom::distance(back[1].left.xy(), {10, 0}), 14, 1e-9);
 }
 
+// The count a run checks before placing anything is never below the stations placed.
+TEST(Stations, CountedBeforePlacingAtLeastAsManyAsPlaced) {
+  const Alignment a = AlignmentOf({{0, 0}, {100, 0}, {100, 50}});
+  for (const double every : {0.0, 0.3, 7.0, 20.0, 150.0}) {
+    for (const bool vertices : {false, true}) {
+      StationOptions o;
+      o.every = every;
+      o.atVertices = vertices;
+      o.more = {3, 149.5};
+      EXPECT_GE(CountStations(a, o), PlaceStations(a, o).size()) << every << vertices;
+    }
+  }
+  StationOptions tiny;
+  tiny.every = 1e-9;
+  EXPECT_GT(CountStations(a, tiny), kMaxStations);
+}
+
 TEST(Stations, ClosedLinesHaveNoSecondStationAtTheirStart) {
   const Alignment a = AlignmentOf({{0, 0}, {10, 0}, {10, 10}, {0, 10}}, {}, true);
   StationOptions o;
@@ -119,7 +137,8 @@ TEST(Stations, ClosedLinesHaveNoSecondStationAtTheirStart) {
 
 TEST(Stations, AStationFileWithABadLineIsRefusedWithItsNumber) {
   testing_support::TempDir dir;
-  std::ofstream(dir / "good.txt") << "K0+010\r\n\r\n# comment\r\n25\r\n";
+  // a byte-order mark (as spreadsheets write) and Windows line ends
+  std::ofstream(dir / "good.txt") << "\xEF\xBB\xBFK0+010\r\n\r\n# comment\r\n25\r\n";
   std::ofstream(dir / "bad.txt") << "K0+010\n\n# comment\n25\nabc\n";
   std::ofstream(dir / "far.txt") << "10\nK0+120\n";
   std::string error;
@@ -193,14 +212,24 @@ void StationCut::CutAlikeWithFilter(int filter) {
       const CDataStruct& q = s.data.pointList[i];
       EXPECT_EQ(p.nNo, q.nNo);
       EXPECT_EQ(p.ptPos, q.ptPos) << s.station.name << " point " << i;
-      EXPECT_EQ(p.dHigh, q.dHigh);
+      const bool centre = q.idObject == centre_.handle() && q.nType == PT_CROSS;
+      // The centreline's own elevation (0) is repaired like any; where the repair has no
+      // measured point on one side it leaves the 0, and the centre takes the nearest
+      // measured elevation (a contour's, 100 to 111) instead.
+      if (centre && p.bRevised == 1 && p.dHigh == 0) {
+        const bool measured = std::any_of(
+            s.data.pointList.begin(), s.data.pointList.end(),
+            [](const auto& m) { return m.nType == PT_CROSS && m.bRevised == 0 && m.bDelete == 0; });
+        EXPECT_TRUE(measured ? q.dHigh >= 100 : q.dHigh == 0) << s.station.name;
+      } else {
+        EXPECT_EQ(p.dHigh, q.dHigh);
+      }
       EXPECT_EQ(p.dDist, q.dDist);
       EXPECT_EQ(p.nType, q.nType);
       EXPECT_EQ(p.bDelete, q.bDelete);
       EXPECT_EQ(p.strLayer, q.strLayer);
       EXPECT_EQ(p.idObject, q.idObject);
-      // the one difference: the centreline's crossing is marked as the centre
-      const bool centre = q.idObject == centre_.handle() && q.nType == PT_CROSS;
+      // and the centreline's crossing is marked as the centre
       EXPECT_EQ(q.strNote, centre && p.strNote.empty() ? kNoteCentre : p.strNote);
     }
     EXPECT_EQ(single.vertexList.size(), 2u);
@@ -216,6 +245,27 @@ void StationCut::CutAlikeWithFilter(int filter) {
     points += listed.size();
   }
   EXPECT_GT(points, stations.size() * 5);
+}
+
+// The cross-section lines a run leaves in the drawing are neither cut by the next run nor
+// drawn twice by it.
+TEST_F(StationCut, TheSectionLinesOfAnEarlierRunAreLeftAlone) {
+  CDocData settings;
+  StationOptions o;
+  o.every = 10;
+  o.left = o.right = 20;
+  const auto stations = PlaceStations(CentreAlignment(), o);
+  const auto first = CutStations(host(), settings, stations, centre_, "中线");
+  EXPECT_EQ(AddSectionLines(db(), first).size(), stations.size());
+  const auto second = CutStations(host(), settings, stations, centre_, "中线");
+  ASSERT_EQ(second.size(), first.size());
+  for (std::size_t i = 0; i < first.size(); ++i) {
+    ASSERT_EQ(second[i].data.pointList.size(), first[i].data.pointList.size()) << i;
+    for (std::size_t k = 0; k < first[i].data.pointList.size(); ++k)
+      EXPECT_EQ(second[i].data.pointList[k].dHigh, first[i].data.pointList[k].dHigh);
+    EXPECT_EQ(second[i].data.layerList, first[i].data.layerList);
+  }
+  EXPECT_TRUE(AddSectionLines(db(), second).empty());
 }
 
 TEST_F(StationCut, DataFilesCsvAndSheetsWithoutOverlapInsideTheFrames) {
