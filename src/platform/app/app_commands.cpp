@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QUrl>
 #include <cmath>
 #include <optional>
@@ -49,9 +50,14 @@ class Commands {
     return chosen;
   }
 
+  // A name typed without an extension gets the format's own, as the file dialogs give it.
+  static QString withSuffix(const QString& name, const char* suffix) {
+    return QFileInfo(name).suffix().isEmpty() ? name + QLatin1String(suffix) : name;
+  }
+
   void saveAs(host::Document& doc) {
     if (auto name = fileName("Save drawing as: ", true, QStringLiteral("Drawings (*.dxf)"))) {
-      w_.saveDrawing(doc, *name);
+      w_.saveDrawing(doc, withSuffix(*name, ".dxf"));
     }
   }
 
@@ -59,8 +65,9 @@ class Commands {
   void plot() {
     host::Document* doc = host_.documents().curDocument();
     if (doc == nullptr) return print("\nNo drawing is open.\n");
-    const auto name = fileName("PDF file to write: ", true, QStringLiteral("PDF (*.pdf)"));
+    auto name = fileName("PDF file to write: ", true, QStringLiteral("PDF (*.pdf)"));
     if (!name) return;
+    name = withSuffix(*name, ".pdf");
     const render::Picture picture = render::renderModelSpace(doc->database());
     std::vector<render::PdfPage> pages = render::framePages(doc->database());
     if (pages.empty()) pages.push_back(render::pageForWindow(picture.extents()));

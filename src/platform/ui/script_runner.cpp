@@ -152,6 +152,8 @@ QString plainText(const QString& text) {
       }
       continue;
     }
+    // a caption broken over lines ("图形\n位置\n预览") is named in one
+    if (text[i] == QLatin1Char('\n')) continue;
     out += text[i];
   }
   // A shortcut shown after a tab is no part of the item's text.

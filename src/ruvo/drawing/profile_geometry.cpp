@@ -20,14 +20,17 @@ bool UsableStep(double t) { return std::isfinite(t) && t > 0; }
 }  // namespace
 
 void ComputeHighRange(CDocData& doc) {
-  if (doc.pointList.empty() || !UsableStep(doc.txtY)) return;
+  if (doc.pointList.empty()) return;
   doc.dHighMax = doc.dHighMin = doc.pointList.front().dHigh;
   for (const CDataStruct& p : doc.pointList) {
     if (!PointCounts(p, doc.KneePnt)) continue;
     if (p.dHigh < doc.dHighMin) doc.dHighMin = p.dHigh;
     if (p.dHigh > doc.dHighMax) doc.dHighMax = p.dHigh;
   }
+  // the highest and lowest points hold whatever the tick step; the range snaps to a usable
+  // one only (a stored step of 0 is refused when the profile is drawn)
   const double t = doc.txtY;
+  if (!UsableStep(t)) return;
   if (doc.bUserRange == 1) {
     doc.dRangeTop = SnapUp(doc.dUserTop, t);
     doc.dRangeBottom = SnapDown(doc.dUserBottom, t);

@@ -146,6 +146,7 @@ void CDataDlg::BuildControls() {
 
   // Step two: the list and its filters.
   layers_ = new controls::CCheckComboBox(this);
+  layers_->setAccessibleName(QStringLiteral("图层"));
   layers_->setObjectName(QStringLiteral("layers"));
   layers_->SetSorted(true);
   layers_->setMinimumWidth(60);
@@ -190,6 +191,7 @@ void CDataDlg::BuildControls() {
   connect(addPoint_, &QPushButton::clicked, this, [this] { AddPoint(); });
   displayMode_ = new QComboBox(this);
   displayMode_->setObjectName(QStringLiteral("KneePnt"));
+  displayMode_->setAccessibleName(QStringLiteral("显示方式"));  // unlabelled: named for scripts
   displayMode_->addItems({QStringLiteral("仅显示交点"), QStringLiteral("显示交点与拐点"),
                           QStringLiteral("仅显示拐点")});
   FitList(displayMode_);

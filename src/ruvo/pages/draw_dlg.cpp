@@ -300,7 +300,9 @@ void CDrawDlg::BuildControls() {
   frameList_->setMaxVisibleItems(10);
   auto* side = new QVBoxLayout;
   side->setSpacing(kRowSpacing);
-  side->addWidget(label(QStringLiteral("选择图框类型:")));
+  QLabel* frameCaption = label(QStringLiteral("选择图框类型:"));
+  frameCaption->setBuddy(frameList_);
+  side->addWidget(frameCaption);
   side->addWidget(frameList_);
   QPushButton* previewButton =
       button(QStringLiteral("previewButton"),

@@ -67,12 +67,6 @@ Range ElevationRange(const std::vector<CDataStruct>& points) {
   return {std::floor(lo) - 1, std::ceil(hi) + 1};
 }
 
-std::string Fixed(double v, int places) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", places, std::fabs(v) < 0.5e-9 ? 0.0 : v);
-  return buf;
-}
-
 // The drawing area of a sheet (paper coordinates): inside the inner border, above the title
 // block, clear of the border by the padding.
 geom::Extents2d DrawingArea(const FrameSheet& f) {
@@ -134,14 +128,21 @@ class SectionPainter {
       const cad::ObjectId id = AddPolyline(db_, ground, 0.3, kLineLayer);
       if (!id.isNull()) ids_.push_back(id);
     }
-    // offsets and elevations in the rows, upright; a text too close to the last is left out
+    // offsets and elevations in the rows, upright; a text too close to the one before, to
+    // the centre's or to the section's end is left out (the centre and the ends are the
+    // texts a reader looks for)
     double lastX = -INFINITY;
     const double spacing = kText * 1.3;
-    for (const CDataStruct& p : points) {
+    const double endX = points.empty() ? INFINITY : X(OffsetOf(s, points.back(), o.unitMetres));
+    for (std::size_t i = 0; i < points.size(); ++i) {
+      const CDataStruct& p = points[i];
       const double offset = OffsetOf(s, p, o.unitMetres);
       const double x = X(offset);
       const bool centre = p.dDist == s.centre.dDist && p.strNote == kNoteCentre;
-      if (!centre && (x - lastX < spacing || std::fabs(x - X(0)) < spacing)) continue;
+      const bool end = i + 1 == points.size();
+      const bool crowded =
+          x - lastX < spacing || std::fabs(x - X(0)) < spacing || (!end && endX - x < spacing);
+      if (!centre && crowded) continue;
       lastX = x;
       Line({{x, origin.y + 2 * kRow}, {x, origin.y + 2 * kRow + 1.5}});
       Text({x, origin.y + kRow + 1}, Fixed(offset, 2), kText, kLeft, kMiddle, 90);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/geom/bulge.h"
 #include "platform/win/atomic_file.h"
@@ -56,13 +57,6 @@ std::optional<double> Number(std::string_view s) {
   return v;
 }
 
-std::string Fixed(double v, int places) {
-  if (!std::isfinite(v)) return {};
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", places, v == 0 ? 0.0 : v);
-  return buf;
-}
-
 std::string CsvField(const std::string& s) {
   if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
   std::string out = "\"";
@@ -100,6 +94,16 @@ double CentreHeight(const CDocData& d, double dist) {
 }
 
 }  // namespace
+
+std::string Fixed(double v, int places) {
+  if (!std::isfinite(v)) return {};
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*f", places, v);
+  // a value that rounds to zero is written without a sign ("-0.000" reads as a side)
+  if (buf[0] == '-' && std::strspn(buf + 1, "0.") == std::strlen(buf + 1))
+    return std::string(buf + 1);
+  return buf;
+}
 
 std::string ChainageName(double metres) {
   const long long mm = std::llround(std::max(metres, 0.0) * 1000);

@@ -25,6 +25,10 @@ namespace ruvo {
 // Remark of the point where a cross-section meets its centreline.
 inline constexpr const char* kNoteCentre = "中桩";
 
+// `v` to `places` decimals; a value that rounds to zero without a sign; empty when not
+// finite.
+std::string Fixed(double v, int places);
+
 // "K0+020", "K1+234.5": kilometres, then metres to three places, decimals (to the
 // millimetre) only where there are any.
 std::string ChainageName(double metres);

@@ -802,8 +802,9 @@ class AppTest : public QObject {
     QVERIFY(script.open(QIODevice::WriteOnly));
     script.write(
         QStringLiteral("@wait\n@screenshot %1\nLINE\n512100,3518400\n512900,3519200\n@key Return\n"
-                       "QSAVE\n@expect Saved\nQUIT\n")
-            .arg(shot)
+                       "QSAVE\n@expect Saved\nPLOT\n%2\n@expect plotted\nSAVEAS\n%3\n"
+                       "@expect Saved\nQUIT\n")
+            .arg(shot, dir.filePath("plot"), dir.filePath("copy"))
             .toUtf8());
     script.close();
     QProcess kestra;
@@ -820,6 +821,9 @@ class AppTest : public QObject {
     QFile saved(drawing);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QVERIFY(saved.readAll().contains("512900"));
+    // names typed without an extension get the format's
+    QVERIFY(QFileInfo::exists(dir.filePath("copy.dxf")));
+    QVERIFY(QFileInfo::exists(dir.filePath("plot.pdf")));
     const QImage image(shot);
     QVERIFY(!image.isNull());
     QSet<QRgb> colours;

@@ -123,6 +123,17 @@ TEST(ProfileGraph, TitleScaleLineAndRulers) {
   EXPECT_EQ(Find(both, "15")->horizontal, kRight);
 }
 
+// The highest and lowest points the page shows do not depend on the tick step: a stored
+// step of 0 leaves the range to snap alone.
+TEST(ProfileRange, HighestAndLowestWhateverTheTickStep) {
+  CDocData doc = MakeDoc({{0, 795, 0, 0, 0}, {50, 880.22, 0, 50, 0}});
+  doc.txtY = 0;
+  ComputeHighRange(doc);
+  EXPECT_EQ(doc.dHighMax, 880.22);
+  EXPECT_EQ(doc.dHighMin, 795);
+  EXPECT_EQ(doc.dRangeTop, 10.0);  // as it was
+}
+
 TEST(ProfileMarks, StraightSectionArrowsAndAzimuthRow) {
   CDocData doc = EastSection();
   doc.bDirection2 = 1;

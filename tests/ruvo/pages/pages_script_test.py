@@ -81,6 +81,9 @@ def drawing_page(env, tmp):
         "@wait",
         "@click 成 图",
         "@wait",
+        # the frame list by its caption, the preview button by its caption read in one line
+        "@choose 选择图框类型: A3图框(横向)",
+        "@click 图形位置预览",
         "@click 成图带图框",
         AT,
         "@wait",

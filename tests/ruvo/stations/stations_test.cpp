@@ -6,6 +6,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "platform/cad/text.h"
 #include "ruvo/section/data_file.h"
 #include "ruvo/section/section_host.h"
 #include "ruvo/stations/sheets.h"
@@ -328,14 +329,26 @@ TEST_F(StationCut, DataFilesCsvAndSheetsWithoutOverlapInsideTheFrames) {
       EXPECT_TRUE(apart) << "cells " << j << " and " << i;
     }
   }
-  // the sheets drawing: a frame per sheet, then the sections
+  // the sheets drawing: a frame per sheet, then the sections; a crossing too close before a
+  // section's end for two texts leaves its own offset out, not the end's
+  {
+    CrossSection& s = sections[5];
+    auto& pts = s.data.pointList;
+    auto inner = std::find_if(pts.rbegin() + 1, pts.rend(),
+                              [](const CDataStruct& p) { return p.nType == PT_CROSS; });
+    ASSERT_NE(inner, pts.rend());
+    inner->dDist = pts.back().dDist - 0.3;  // 1.5 mm on paper
+  }
   cad::Database sheetsDb;
   const auto ids = DrawSheets(sheetsDb, sections, layout, so, {0, 0}, error);
   EXPECT_TRUE(error.empty()) << error;
-  std::size_t frames = 0;
-  for (cad::ObjectId id : ids)
+  std::size_t frames = 0, ends = 0;
+  for (cad::ObjectId id : ids) {
     if (sheetsDb.openForRead<cad::BlockReference>(id)) ++frames;
+    if (auto t = sheetsDb.openForRead<cad::Text>(id); t && t->value() == "20.00") ++ends;
+  }
   EXPECT_EQ(frames, layout.sheets.size());
+  EXPECT_EQ(ends, sections.size());
 
   // an unassigned curve (elevation 0) among positive elevations is drawn without an
   // elevation: the section keeps its size on paper
