@@ -349,14 +349,18 @@ int main(int argc, char** argv) {
                 ours.cpu > 0 ? st.time.cpu / ours.cpu : 0.0);
   }
   // Processor times are compared: on a machine shared with other work the wall clock says
-  // more about the others than about the code measured.
-  const double ratio = ours.cpu > 0 ? best->time.cpu / ours.cpu : 0.0;
+  // more about the others than about the code measured. The target is stated against GEOS
+  // intersecting the candidates of a segment tree ("segments"); the faster strategy is
+  // judged against it too and printed beside it.
+  auto ratioOf = [&](const Strategy& st) { return ours.cpu > 0 ? st.time.cpu / ours.cpu : 0.0; };
+  const double named = ratioOf(strategies[0]), fastest = ratioOf(*best);
   std::printf("writing %zu data files and the CSV: %.3f s (processor time %.3f s)\n",
               sections.size(), writing.wall, writing.cpu);
   std::printf(
-      "targets: cut <= 1 s %s (%.3f s), >= 5x the fastest GEOS (%s) %s (%.2fx), "
-      "writing <= 1 s %s (%.3f s)\n",
-      ours.wall <= 1 ? "met" : "MISSED", ours.wall, best->name, ratio >= 5 ? "met" : "MISSED",
-      ratio, writing.wall <= 1 ? "met" : "MISSED", writing.wall);
+      "targets: cut <= 1 s %s (%.3f s), >= 5x GEOS on a segment tree (segments) %s (%.2fx), "
+      "writing <= 1 s %s (%.3f s); against the fastest GEOS (%s) %.2fx, 5x %s\n",
+      ours.wall <= 1 ? "met" : "MISSED", ours.wall, named >= 5 ? "met" : "MISSED", named,
+      writing.wall <= 1 ? "met" : "MISSED", writing.wall, best->name, fastest,
+      fastest >= 5 ? "met" : "MISSED");
   return 0;
 }
