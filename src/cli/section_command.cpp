@@ -67,6 +67,10 @@ std::string UnknownLayer(const ruvo::CDocData& doc, const std::vector<std::strin
 }
 
 int Execute(const SectionArgs& a) {
+  if (SameFile(a.dataFile, a.drawing))
+    return UsageError(kCommand, "-o names the drawing itself: the data file would replace it");
+  if (SameFile(a.dataFile, a.drawingOut))
+    return UsageError(kCommand, "-o and --save-drawing name the same file");
   std::vector<std::pair<int, double>> heights;
   for (const std::string& h : a.heights) {
     const auto height = ParseHeight(h);

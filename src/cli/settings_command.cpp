@@ -24,7 +24,9 @@ struct SettingsArgs {
 int Execute(const SettingsArgs& a) {
   win::Registry& registry = win::Registry::currentUser();
   if (a.reset) {
-    ruvo::WriteSettings(registry, ruvo::CDocData());
+    if (!ruvo::WriteSettings(registry, ruvo::CDocData()))
+      return Refused("ruvo settings", "nothing was reset: the settings in " +
+                                          registry.hiveFile().string() + " cannot be written");
     std::cerr << "ruvo settings: every setting restored to its default in "
               << registry.hiveFile().string() << '\n';
   }

@@ -45,6 +45,21 @@ def usage_and_refusals():
         proc = run("section", *args)
         check(proc.returncode == 2 and proc.stderr.count("\n") == 1,
               "usage error for %s: %d %r" % (args, proc.returncode, proc.stderr))
+    # an output naming the drawing, or two outputs naming one file: refused, nothing written
+    copy = os.path.join(TMP, "copy.dxf")
+    with open(DRAWING, "rb") as f, open(copy, "wb") as out:
+        out.write(f.read())
+    both = os.path.join(TMP, "both.txt")
+    for command, args in (("section", [copy, "--line", S1, "-o", copy]),
+                          ("section", [copy, "--line", S1, "-o", both, "--save-drawing", both]),
+                          ("profile", [copy, "--line", S1, "--at", "0,0", "--svg", copy]),
+                          ("profile", [copy, "--line", S1, "--at", "0,0", "--svg", both])):
+        proc = run(command, *args)
+        check(proc.returncode == 2 and proc.stderr.count("\n") == 1,
+              "usage error for %s %s: %d %r" % (command, args, proc.returncode, proc.stderr))
+    with open(DRAWING, "rb") as f, open(copy, "rb") as kept:
+        check(f.read() == kept.read(), "the drawing named as an output is kept")
+    check(not os.path.exists(both), "nothing written when two outputs clash")
     proc = run("section", DRAWING, "--pick", "0,0")
     check(proc.returncode == 1 and "命令:没选任何线段!!" in proc.stderr, "empty pick refused")
     proc = run("section", os.path.join(TMP, "missing.dxf"), "--line", S1)

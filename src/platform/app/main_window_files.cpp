@@ -1,10 +1,15 @@
 // Opening, saving and closing drawings, and loading modules, for the main window.
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <cerrno>
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <system_error>
 
 #include "platform/app/command_line_widget.h"
@@ -12,6 +17,7 @@
 #include "platform/host/headless/headless_host.h"
 #include "platform/host/headless/headless_services.h"
 #include "platform/host/host_core.h"
+#include "platform/win/atomic_file.h"
 #include "platform/win/registry.h"
 
 namespace app {
@@ -47,11 +53,18 @@ bool MainWindow::saveDrawing(host::Document& doc, const QString& fileName) {
   if (fs::is_regular_file(target, ec)) {
     fs::path backup = target;
     backup.replace_extension(".bak");
-    fs::copy_file(target, backup, fs::copy_options::overwrite_existing, ec);
-    if (ec) {
+    // written whole or not at all: a failed copy (a full disk) leaves the last backup
+    std::string why;
+    const std::optional<std::string> previous = win::readFileBytes(target);
+    if (!previous) why = "cannot be read";
+    if (previous && ::access(target.c_str(), W_OK) != 0 && errno == EACCES)
+      why = "the drawing is read-only";
+    if (why.empty() && !win::writeFileAtomically(backup, *previous, &why) && why.empty())
+      why = "cannot be written";
+    if (!why.empty()) {
       commandLine_->print(
           QStringLiteral("\nCannot keep the previous file as %1: %2\n")
-              .arg(QString::fromStdString(backup.string()), QString::fromStdString(ec.message())));
+              .arg(QString::fromStdString(backup.string()), QString::fromStdString(why)));
       return false;
     }
   }

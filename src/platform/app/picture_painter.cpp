@@ -74,9 +74,18 @@ void rasterLine(const Raster& image, double x0, double y0, double x1, double y1,
   // Most segments lie wholly on the screen; only the others need clipping.
   const bool inside =
       x0 >= 0 && x1 >= 0 && y0 >= 0 && y1 >= 0 && x0 <= w && x1 <= w && y0 <= h && y1 <= h;
-  if (!inside && !clip(x0, y0, x1, y1, image.width, image.height)) return;
-  int ix0 = static_cast<int>(x0), iy0 = static_cast<int>(y0);
-  const int ix1 = static_cast<int>(x1), iy1 = static_cast<int>(y1);
+  if (!inside) {
+    // a point beyond any float or double the transform can give has no place on the screen
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1))
+      return;
+    if (!clip(x0, y0, x1, y1, image.width, image.height)) return;
+  }
+  // the clipped ends, kept on the image whatever the rounding of the clip (a NaN, from
+  // ends so far apart that their difference overflows, goes to 0)
+  auto column = [&](double x) { return static_cast<int>(x >= 0 ? (x <= w ? x : w) : 0.0); };
+  auto row = [&](double y) { return static_cast<int>(y >= 0 ? (y <= h ? y : h) : 0.0); };
+  int ix0 = column(x0), iy0 = row(y0);
+  const int ix1 = column(x1), iy1 = row(y1);
   const int dx = std::abs(ix1 - ix0), dy = -std::abs(iy1 - iy0);
   const int sx = ix0 < ix1 ? 1 : -1, sy = iy0 < iy1 ? 1 : -1;
   int err = dx + dy;

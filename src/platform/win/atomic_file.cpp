@@ -257,6 +257,11 @@ bool writeFileAtomically(const std::filesystem::path& requested, std::string_vie
     setWhy(why, kindOf(old.st_mode));
     return false;
   }
+  // The rename would replace a file its owner made read-only as readily as any other.
+  if (exists && ::access(file.c_str(), W_OK) != 0 && errno == EACCES) {
+    setWhy(why, "cannot be written (the file is read-only)");
+    return false;
+  }
   const std::filesystem::path folder =
       file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
   installHandlers();

@@ -90,18 +90,17 @@ std::optional<std::int32_t> queryFlag(const win::RegKey& key, std::string_view n
   return static_cast<std::int32_t>(value);
 }
 
-void writeSetting(win::RegKey& key, const Setting& s, const CDocData& doc) {
+bool writeSetting(win::RegKey& key, const Setting& s, const CDocData& doc) {
   switch (s.kind) {
     case Kind::Number:
-      key.setString(s.name, SettingsNumberText(doc.*(s.number)));
-      break;
+      return key.setString(s.name, SettingsNumberText(doc.*(s.number))) == win::RegStatus::Success;
     case Kind::Flag:
-      key.setDword(s.name, static_cast<std::uint32_t>(doc.*(s.flag)));
-      break;
+      return key.setDword(s.name, static_cast<std::uint32_t>(doc.*(s.flag))) ==
+             win::RegStatus::Success;
     case Kind::Title:
-      key.setString(s.name, doc.strPmName);
-      break;
+      return key.setString(s.name, doc.strPmName) == win::RegStatus::Success;
   }
+  return false;
 }
 
 // The folder entries of a ";" list, compared whole, so "/opt/a" is not found in "/opt/ab".
@@ -173,11 +172,14 @@ void ReadSettings(win::Registry& registry, CDocData& doc) {
   }
 }
 
-void WriteSettings(win::Registry& registry, const CDocData& doc) {
+bool WriteSettings(win::Registry& registry, const CDocData& doc) {
   win::RegistryBatch batch(registry);
   win::RegKey key;
-  if (registry.createKey(kSettingsKey, key) != win::RegStatus::Success) return;
-  for (const Setting& s : settings()) writeSetting(key, s, doc);
+  if (registry.createKey(kSettingsKey, key) != win::RegStatus::Success) return false;
+  bool written = true;
+  for (const Setting& s : settings()) written = writeSetting(key, s, doc) && written;
+  key.close();
+  return batch.commit() == win::RegStatus::Success && written;
 }
 
 bool ReadPltState(win::Registry& registry, Edition edition) {

@@ -26,7 +26,8 @@ struct AutoLoadTarget {
 void ReadSettings(win::Registry& registry, CDocData& doc);
 
 // Writes the 25 persisted members of `doc`.
-void WriteSettings(win::Registry& registry, const CDocData& doc);
+// False when the store could not be written (nothing of it changed).
+bool WriteSettings(win::Registry& registry, const CDocData& doc);
 
 // The palette's stored visibility; the legacy edition keeps none (false, nothing written).
 bool ReadPltState(win::Registry& registry, Edition edition);

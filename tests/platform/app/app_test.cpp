@@ -181,6 +181,38 @@ class AppTest : public QObject {
     QCOMPARE(f.view().drawnEntities(), std::size_t(0));
   }
 
+  // Vertices beyond what a float holds (a damaged or hostile drawing) are no crash, exact
+  // or coarse, and the rest of the line is still drawn.
+  void farVerticesAreNoCrash() {
+    render::Path wave;
+    for (int i = 0; i < 20000; ++i)
+      wave.points.push_back({i * 0.01, 50 + 30 * std::sin(i * 0.002)});
+    wave.points.push_back({1e39, 0});
+    wave.points.push_back({-1e300, 1e300});
+    wave.points.push_back({1e308, -1e308});
+    wave.colour = {255, 0, 0};
+    render::Path across;
+    across.points = {{-1e308, -1e308}, {1e308, 1e308}};
+    render::Picture picture;
+    picture.items = {wave, across};
+    for (const double size : {1.0, 0.3, 1e-3}) {
+      const app::ViewTransform view{{100, 50}, size, QSize(220, 120)};
+      const app::CoarsePicture coarse = app::coarsen(picture, app::scaleBand(view.pixelSize()));
+      for (const app::CoarsePicture* c :
+           {static_cast<const app::CoarsePicture*>(nullptr), &coarse}) {
+        QImage image(view.size, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        QPainter painter(&image);
+        app::PaintStyle style;
+        style.raster = &image;
+        app::paintPicture(painter, picture, view, style, c);
+        if (size == 1.0)
+          QVERIFY(image.pixel(view.toScreen({50, 50 + 30 * std::sin(10.0)}).toPoint()) !=
+                  qRgb(0, 0, 0));
+      }
+    }
+  }
+
   void coarsePictureDrawsTheSameLines() {
     // A wave of 20000 vertices a tenth of a pixel apart, and a sparse zigzag.
     render::Path wave;

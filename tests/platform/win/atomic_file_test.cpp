@@ -99,6 +99,20 @@ TEST(WriteFileAtomically, WritesThroughDevicesAndFifosAndFollowsLinks) {
 
 // A killed run's temporary file is removed by the next write into its folder once it is a
 // day old; a fresh one may still be in use by another run and stays.
+// A file its owner made read-only is not replaced; a missing folder is named as such.
+TEST(WriteFileAtomically, RefusesReadOnlyFilesAndNamesAMissingFolder) {
+  TempDir dir;
+  std::string why;
+  EXPECT_FALSE(win::writeFileAtomically(dir / "none" / "x.txt", "x", &why));
+  EXPECT_EQ(why, "cannot be written (no such folder)");
+  if (::geteuid() == 0) GTEST_SKIP() << "the superuser may write any file";
+  ASSERT_TRUE(win::writeFileAtomically(dir / "kept.txt", "old", &why));
+  fs::permissions(dir / "kept.txt", fs::perms::owner_read);
+  EXPECT_FALSE(win::writeFileAtomically(dir / "kept.txt", "new", &why));
+  EXPECT_EQ(why, "cannot be written (the file is read-only)");
+  EXPECT_EQ(win::readFileBytes(dir / "kept.txt"), "old");
+}
+
 TEST(WriteFileAtomically, RemovesStaleTemporariesOfItsOwnNaming) {
   TempDir dir;
   const fs::path stale = dir / ".out.dxf.partial-Ab12Cd", fresh = dir / ".out.dxf.partial-Zz99Yy";
