@@ -79,7 +79,7 @@ class Reader {
     return n;
   }
   std::string text(std::string_view raw);
-  bool point(std::string_view line, CDataStruct& p);
+  std::size_t point(std::string_view line, CDataStruct& p);
   bool vertex(std::string_view line, CPntList& v);
   DataFileResult readCount(std::int64_t& n);
 
@@ -143,27 +143,66 @@ std::optional<std::uint32_t> asUnsigned(std::string_view f) {
   return static_cast<std::uint32_t>(*n);
 }
 
-bool Reader::point(std::string_view line, CDataStruct& p) {
+// The fields are taken in order, as a format reads them, into the working record `p`; a
+// line that stops matching part-way leaves the rest of `p` as the previous line left it.
+// The number of fields taken; a point needs at least its number, X, Y, elevation and
+// distance.
+std::size_t Reader::point(std::string_view line, CDataStruct& p) {
   const bool v38 = out_.version == SectionFileVersion::V38;
   const auto f = splitFields(line);
-  if (f.size() < (v38 ? 11u : 10u)) return false;
-  const auto no = asInt(f[0]);
-  const auto x = ParseReal(f[1]), y = ParseReal(f[2]), high = ParseReal(f[3]),
-             dist = ParseReal(f[4]);
-  const auto del = asUnsigned(f[5]), mark = asUnsigned(f[7]), type = asUnsigned(f[8]);
-  const auto revised = v38 ? asUnsigned(f[10]) : std::optional<std::uint32_t>(0);
-  if (!no || !x || !y || !high || !dist || !del || !mark || !type || !revised) return false;
-  p.nNo = *no;
-  p.ptPos = {*x, *y, 0.0};
-  p.dHigh = *high;
-  p.dDist = *dist;
-  p.bDelete = *del;
-  p.strNote = stripBlanks(text(f[6]));
-  p.bMark = *mark;
-  p.nType = *type;
-  p.strLayer = stripBlanks(text(f[9]));
-  p.bRevised = *revised;
-  return true;
+  const std::size_t fields = std::min<std::size_t>(f.size(), v38 ? 11u : 10u);
+  std::size_t k = 0;
+  for (; k < fields; ++k) {
+    const std::string_view v = f[k];
+    bool ok = true;
+    auto real = [&](double& to) {
+      const auto r = ParseReal(v);
+      if ((ok = r.has_value())) to = *r;
+    };
+    auto whole = [&](std::uint32_t& to) {
+      const auto u = asUnsigned(v);
+      if ((ok = u.has_value())) to = *u;
+    };
+    switch (k) {
+      case 0:
+        if (const auto no = asInt(v); (ok = no.has_value())) p.nNo = *no;
+        break;
+      case 1:
+        real(p.ptPos.x);
+        break;
+      case 2:
+        real(p.ptPos.y);
+        break;
+      case 3:
+        real(p.dHigh);
+        break;
+      case 4:
+        real(p.dDist);
+        break;
+      case 5:
+        whole(p.bDelete);
+        break;
+      case 6:
+        p.strNote = stripBlanks(text(v));
+        break;
+      case 7:
+        whole(p.bMark);
+        break;
+      case 8:
+        whole(p.nType);
+        break;
+      case 9:
+        p.strLayer = stripBlanks(text(v));
+        break;
+      case 10:
+        whole(p.bRevised);
+        break;
+    }
+    if (!ok) break;
+  }
+  p.ptPos.z = 0.0;
+  if (!v38) p.bRevised = 0;
+  return k;
 }
 
 bool Reader::vertex(std::string_view line, CPntList& v) {
@@ -220,12 +259,24 @@ DataFileResult Reader::run() {
   // Never trust a count for an allocation: a line holds at most one point.
   out_.points.clear();
   out_.points.reserve(std::min<std::size_t>(static_cast<std::size_t>(n), lines_.size()));
-  bool renumbered = false;
+  bool renumbered = false, partial = false;
+  const std::size_t full = out_.version == SectionFileVersion::V38 ? 11u : 10u;
+  CDataStruct working;  // what a line leaves unmatched stays as the line before left it
   for (std::int64_t i = 0; i < n; ++i) {
     const auto line = next();
     if (!line) return refuse(note("\n命令:数据文件在第%lu行之前结束\n", lineNo() + 1));
-    CDataStruct p;
-    if (!point(*line, p)) return refuse(note("\n命令:数据文件第%lu行格式错误\n", lineNo()));
+    const std::size_t taken = point(*line, working);
+    // A line that ends early (an older writer's, one cut by hand) keeps the rest of the
+    // line before; a field that is there but no number, or a line without its number,
+    // coordinates, elevation and distance, is damage.
+    const std::size_t present = std::min<std::size_t>(splitFields(*line).size() - 1, full);
+    if (taken < 5 || taken < present)
+      return refuse(note("\n命令:数据文件第%lu行格式错误\n", lineNo()));
+    if (taken < full && !partial) {
+      notes_.push_back(note("\n命令:数据文件第%lu行不完整，缺少的数据沿用上一行\n", lineNo()));
+      partial = true;
+    }
+    CDataStruct p = working;
     if (p.nNo != static_cast<std::int32_t>(i)) {
       p.nNo = static_cast<std::int32_t>(i);
       renumbered = true;
@@ -241,7 +292,9 @@ DataFileResult Reader::run() {
     if (at_ >= lines_.size()) return false;
     CDataStruct p;
     CPntList v;
-    return vertices ? vertex(lines_[at_], v) : point(lines_[at_], p);
+    return vertices
+               ? vertex(lines_[at_], v)
+               : point(lines_[at_], p) >= (out_.version == SectionFileVersion::V38 ? 11u : 10u);
   };
   if (recordFollows(false)) {
     return refuse(note("\n命令:数据文件第%lu行：点数少于文件中的点\n", at_ + 1));

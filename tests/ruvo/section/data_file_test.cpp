@@ -150,7 +150,6 @@ TEST(DataFile, DamagedFilesAreRefusedWithTheLineNumber) {
       {"ZRK3.8\n1,1,1,t,\nabc\n", "第3行的个数不是数字"},
       {"ZRK3.8\n1,1,1,t,\n-1\n", "第3行的个数不是数字"},
       {"ZRK3.8\n1,1,1,t,\n3\n0,1,2,3,0,0, ,0,0, ,0,\n", "在第5行之前结束"},
-      {"ZRK3.8\n1,1,1,t,\n1\n0,1,2,3,0,0, ,0,0, ,\n0\n", "第4行格式错误"},  // no bRevised
       {"ZRK3.6\n1,1,1,t,\n0\n2\n0,1,2,0,0,\n", "在第6行之前结束"},
       {"ZRK3.6\n1,1,1,t,\n0\n1\n0,1,2,nan,0,\n", "第5行格式错误"},
       {"ZRK3.6\n1,1,1,t,\n0\n", "在第4行之前结束"},
@@ -170,6 +169,24 @@ TEST(DataFile, DamagedFilesAreRefusedWithTheLineNumber) {
     EXPECT_EQ(doc.pointList.size(), 3u);
     EXPECT_EQ(doc.strPmName, "1号剖面");
   }
+}
+
+// A point line that ends early (an older writer's, one cut by hand) keeps the fields it
+// lacks from the line before (the first line from a new record), with a note.
+TEST(DataFile, ALineEndingEarlyKeepsTheRestOfTheLineBefore) {
+  SectionFileContent c;
+  const DataFileResult r = ParseSectionData(
+      "ZRK3.8\n1,1,1,t,\n3\n0,1,2,3,0,0, ,0,0, ,\n1,4,5,6,7,1,a,1,2,L,1,\n2,8,9,10,11,\n0\n", c);
+  ASSERT_TRUE(r.ok()) << r.message;
+  ASSERT_EQ(c.points.size(), 3u);
+  EXPECT_EQ(c.points[0].bRevised, 0u);  // a new record's
+  EXPECT_EQ(c.points[2].dDist, 11);
+  EXPECT_EQ(c.points[2].bDelete, 1u);  // the line before's
+  EXPECT_EQ(c.points[2].strNote, "a");
+  EXPECT_EQ(c.points[2].strLayer, "L");
+  EXPECT_EQ(c.points[2].bRevised, 1u);
+  ASSERT_FALSE(r.notes.empty());
+  EXPECT_NE(r.notes.front().find("第4行不完整"), std::string::npos) << r.notes.front();
 }
 
 TEST(DataFile, LongTextIsCutAtACharacterBoundary) {
