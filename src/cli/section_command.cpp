@@ -123,10 +123,12 @@ int Execute(const SectionArgs& a) {
     }
     ruvo::FilterByLayers(doc, ticked);
   }
+  bool addMissed = false;  // the rest is done and written; the status says what was not
   for (const std::vector<double>& add : adds) {
     host.script().push(host::headless::ScriptAnswer::pointAt({add[0], add[1], 0.0}));
     host.script().push(host::headless::ScriptAnswer::pointAt({add[2], add[3], 0.0}));
     if (doc.pointList.empty() || getData.AddPoint(doc) < 0) {
+      addMissed = true;
       std::cerr << kCommand << ": the line " << JsonNumber(add[0]) << ',' << JsonNumber(add[1])
                 << ',' << JsonNumber(add[2]) << ',' << JsonNumber(add[3]) << " adds no point\n";
     }
@@ -175,7 +177,7 @@ int Execute(const SectionArgs& a) {
     WritePointTable(std::cout, doc);
   }
   for (const std::string& w : warnings) std::cerr << kCommand << ": warning: " << w << '\n';
-  return kDone;
+  return addMissed ? kRefused : kDone;
 }
 
 }  // namespace
@@ -186,7 +188,8 @@ Run DefineSection(CLI::App& sub) {
       sub,
       "Cuts the drawing along its section line as the data page's \"获取交点数据\" does: the "
       "line is picked, every curve it crosses is cut, the points are sorted, thinned, filtered "
-      "and repaired. Warnings (no elevations, a section shorter than one unit, elevation "
+      "and repaired. Warnings (no crossing, no elevations, a section shorter than one unit, "
+      "elevation "
       "steps larger than the contour interval) go to standard error and into --json. The host's "
       "prompts are shown with --verbose.\n\n" +
           SettingsHelp());

@@ -57,6 +57,11 @@ std::vector<std::string> SurveyWarnings(const ruvo::CDocData& doc, std::optional
   if (!crossings.empty() && !anyElevation) {
     warnings.push_back("no crossing carries an elevation: the profile would be all zeros");
   }
+  if (crossings.empty() && !doc.pointList.empty()) {
+    warnings.push_back(
+        "the section crosses nothing (off the drawing, or every crossing filtered out): the "
+        "profile would be flat at 0");
+  }
   if (!doc.vertexList.empty() && doc.vertexList.back().dDist < 1.0) {
     warnings.push_back("the section is " + Number(doc.vertexList.back().dDist) +
                        " drawing units long, shorter than one unit (a drawing in degrees?)");

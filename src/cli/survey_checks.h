@@ -15,7 +15,8 @@ namespace cli {
 // of its polylines; nullopt when fewer than two elevations are found.
 std::optional<double> ContourInterval(const cad::Database& db);
 
-// One line each: no crossing carries an elevation; the section is shorter than one drawing
+// One line each: no crossing at all, or none carries an elevation; the section is shorter
+// than one drawing
 // unit; neighbouring crossings whose elevations step by more than the interval.
 std::vector<std::string> SurveyWarnings(const ruvo::CDocData& doc, std::optional<double> interval);
 

@@ -62,6 +62,10 @@ def usage_and_refusals():
     check(not os.path.exists(both), "nothing written when two outputs clash")
     proc = run("section", DRAWING, "--pick", "0,0")
     check(proc.returncode == 1 and "命令:没选任何线段!!" in proc.stderr, "empty pick refused")
+    # a point asked for and not added: the table is shown, the status says it was not done
+    proc = run("section", DRAWING, "--line", S1, "--add", "0,0,1,1")
+    check(proc.returncode == 1 and "adds no point" in proc.stderr and proc.stdout,
+          "an --add that adds nothing: %d %r" % (proc.returncode, proc.stderr))
     proc = run("section", os.path.join(TMP, "missing.dxf"), "--line", S1)
     check(proc.returncode == 1, "missing drawing refused")
     check(run("show", os.path.join(TMP, "missing.txt")).returncode == 1, "missing data file")

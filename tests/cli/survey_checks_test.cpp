@@ -30,6 +30,13 @@ TEST(SurveyWarnings, SaysWhatASurveyorMustHear) {
   ASSERT_EQ(zeros.size(), 1u);
   EXPECT_NE(zeros[0].find("no crossing carries an elevation"), std::string::npos);
 
+  // start and end only: nothing was crossed
+  auto none = Section({0, 0});
+  for (auto& p : none.pointList) p.nType = ruvo::PT_END;
+  const auto flat = cli::SurveyWarnings(none, 5.0);
+  ASSERT_EQ(flat.size(), 1u);
+  EXPECT_NE(flat[0].find("crosses nothing"), std::string::npos);
+
   const auto degrees = cli::SurveyWarnings(Section({800, 805}, 0.002), 5.0);
   ASSERT_EQ(degrees.size(), 1u);
   EXPECT_NE(degrees[0].find("shorter than one unit"), std::string::npos);
