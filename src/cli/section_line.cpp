@@ -3,11 +3,13 @@
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <cmath>
+#include <variant>
 
 #include "cli/options.h"
 #include "platform/cad/handle_text.h"
 #include "platform/cad/polylines.h"
 #include "platform/cad/simple_entities.h"
+#include "platform/geom/measure.h"
 #include "ruvo/section/get_data.h"
 #include "ruvo/section/point_list.h"
 
@@ -45,6 +47,20 @@ double LwPolylineLength(const cad::LwPolyline& pline) {
   return length;
 }
 
+// The plan length of an old-style polyline's curve (a 3-D one measured in plan).
+double PlanLength(const geom::Curve& curve) {
+  if (const auto* p = std::get_if<geom::Polyline3d>(&curve)) {
+    double length = 0.0;
+    const std::size_t n = p->vertices.size();
+    for (std::size_t i = 0; i + 1 < n + (p->closed && n > 1 ? 1 : 0); ++i) {
+      const geom::Point3d a = p->vertices[i], b = p->vertices[(i + 1) % n];
+      length += std::hypot(b.x - a.x, b.y - a.y);
+    }
+    return length;
+  }
+  return geom::length(curve);
+}
+
 }  // namespace
 
 void AddLineOptions(CLI::App& sub, LineOptions& o) {
@@ -73,10 +89,18 @@ std::optional<LineInfo> DescribeLine(const cad::Database& db, cad::ObjectId id) 
     info.vertices = pline->vertexCount();
     info.length = LwPolylineLength(*pline);
     if (info.vertices < 2) info.unusable = "a polyline with fewer than two vertices";
-  } else if (cad::objectCast<cad::Polyline2d>(entity.get()) != nullptr) {
-    info.unusable = "an old-style polyline (POLYLINE); convert it to a lightweight polyline";
-  } else if (cad::objectCast<cad::Polyline3d>(entity.get()) != nullptr) {
-    info.unusable = "a 3D polyline; a section line is a LINE or an LWPOLYLINE";
+  } else if (auto* old = cad::objectCast<cad::OldPolyline>(entity.get())) {
+    // listed with what it is, though it cannot serve
+    const geom::Curve curve = old->curve();
+    if (const auto* p = std::get_if<geom::Polyline2d>(&curve)) {
+      info.vertices = p->vertices.size();
+    } else if (const auto* p3 = std::get_if<geom::Polyline3d>(&curve)) {
+      info.vertices = p3->vertices.size();
+    }
+    info.length = PlanLength(curve);
+    info.unusable = cad::objectCast<cad::Polyline2d>(old) != nullptr
+                        ? "an old-style polyline (POLYLINE); convert it to a lightweight polyline"
+                        : "a 3D polyline; a section line is a LINE or an LWPOLYLINE";
   } else {
     return std::nullopt;
   }

@@ -184,6 +184,16 @@ def choosing_the_line():
           "ruvo lines gives the length the cut measures")
 
 
+def old_polylines_listed_with_their_size():
+    # an old-style polyline cannot serve as a section line, but is listed as it is
+    proc = run("lines", DRAWING, "--json")
+    check(proc.returncode == 0, "lines --json: %r" % proc.stderr)
+    if proc.returncode == 0:
+        old = [l for l in json.loads(proc.stdout) if l["type"] == "POLYLINE"]
+        check(old and all(l["vertices"] > 1 and l["length"] > 0 for l in old),
+              "POLYLINEs listed with their vertices and length: %r" % old[:2])
+
+
 def line_length(handle):
     return section("--line", handle)["vertices"][-1]["dDist"]
 
@@ -251,6 +261,7 @@ def main():
     usage_and_refusals()
     stations_on_the_sample()
     choosing_the_line()
+    old_polylines_listed_with_their_size()
     messages_and_settings()
     profile_options()
     result = json_shape()
