@@ -149,6 +149,9 @@ bool ApplySetting(CDocData& doc, std::string_view assignment, std::string& error
     } else {
       doc.*std::get<std::string CDocData::*>(s.member) = std::string(text);
     }
+    // As on the drawing page: while the scales are tied, the vertical one follows the
+    // horizontal one when that is set, and takes it when they are tied.
+    if (doc.bXYEqual == 1 && (name == "XScale" || name == "bXYEqual")) doc.YScale = doc.XScale;
     return true;
   }
   bool known = false;

@@ -32,6 +32,23 @@ TEST(ApplySetting, SetsMembersByNameAndRefusesBadValues) {
   EXPECT_EQ(SettingNames().size(), 34u);
 }
 
+// With the scales tied (the default), setting the horizontal one sets the vertical one too,
+// as on the drawing page; untied, each keeps its own; a later YScale wins.
+TEST(ApplySetting, TiedScalesFollowTheHorizontalOne) {
+  ruvo::CDocData doc;
+  std::string error;
+  ASSERT_EQ(doc.bXYEqual, 1);
+  ASSERT_TRUE(ApplySetting(doc, "XScale=4000", error));
+  EXPECT_EQ(doc.YScale, 4000);
+  ASSERT_TRUE(ApplySetting(doc, "bXYEqual=0", error));
+  ASSERT_TRUE(ApplySetting(doc, "XScale=2000", error));
+  EXPECT_EQ(doc.YScale, 4000);
+  ASSERT_TRUE(ApplySetting(doc, "bXYEqual=1", error));
+  EXPECT_EQ(doc.YScale, 2000);
+  ASSERT_TRUE(ApplySetting(doc, "YScale=250", error));
+  EXPECT_EQ(doc.YScale, 250);
+}
+
 TEST(ParseLists, NumbersAndEscapedNames) {
   EXPECT_EQ(ParseNumberList("1.5,-2", 2), (std::vector<double>{1.5, -2}));
   EXPECT_FALSE(ParseNumberList("1.5,-2", 4));
