@@ -156,6 +156,35 @@ void appendEscape(std::string& out, char32_t cp) {
   }
 }
 
+// Whether text that is not all valid UTF-8 is still mostly UTF-8: its valid multi-byte
+// characters far outnumber the bytes that fit no character. Code page text forms a valid
+// sequence now and then by chance, but far fewer than it breaks.
+bool mostlyUtf8(std::string_view text) {
+  std::size_t valid = 0, invalid = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                               : lead >= 0xE0 && lead <= 0xEF ? 3
+                               : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                              : 0;
+    bool ok = length != 0 && i + length <= text.size();
+    for (std::size_t k = 1; ok && k < length; ++k)
+      ok = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
+    if (ok && win::isValidUtf8(text.substr(i, length))) {
+      ++valid;
+      i += length;
+    } else {
+      ++invalid;
+      ++i;
+    }
+  }
+  return valid > 4 * invalid;
+}
+
 }  // namespace
 
 std::string iconvName(std::string_view dwgCodepage) {
@@ -194,11 +223,19 @@ TextEncoding detectEncoding(std::string_view acadVersion, std::string_view dwgCo
   if (utf8Version || encoding.codepage == "UTF-8") {
     encoding.utf8 = true;
     if (!scanText.empty() && !win::isValidUtf8(scanText)) {
-      encoding.utf8 = false;
       // ANSI_1252 is what most writers put when they put anything; it says little.
       const bool telling = known && encoding.codepage != "UTF-8" && encoding.codepage != "CP1252";
-      encoding.codepage = telling ? encoding.codepage : std::string(kSystemCodepage);
-      encoding.note = "text is not valid UTF-8; read as " + encoding.codepage;
+      const std::string codepage = telling ? encoding.codepage : std::string(kSystemCodepage);
+      if (mostlyUtf8(scanText)) {
+        // a stray text among UTF-8 ones: that one is read in the code page, the file stays
+        // UTF-8 (and is written so)
+        encoding.fallback = codepage;
+        encoding.note = "some texts are not valid UTF-8; those read as " + codepage;
+      } else {
+        encoding.utf8 = false;
+        encoding.codepage = codepage;
+        encoding.note = "text is not valid UTF-8; read as " + encoding.codepage;
+      }
     }
     return encoding;
   }
@@ -215,7 +252,10 @@ std::string decodeText(std::string_view raw, const TextEncoding& encoding) {
   if (pureAscii(raw)) return resolveEscapes(raw);
   // A converted text without escapes is the result itself: no second copy of a value that
   // may be hundreds of megabytes.
-  std::string text = encoding.utf8 ? win::sanitizeUtf8(raw) : win::toUtf8(raw, encoding.codepage);
+  std::string text = !encoding.utf8 ? win::toUtf8(raw, encoding.codepage)
+                     : encoding.fallback.empty() || win::isValidUtf8(raw)
+                         ? win::sanitizeUtf8(raw)
+                         : win::toUtf8(raw, encoding.fallback);
   if (!hasEscapes(text)) return text;
   return resolveEscapes(text);
 }

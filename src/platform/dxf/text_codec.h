@@ -13,6 +13,9 @@ struct TextEncoding {
   std::string codepage = "CP1252";  // iconv name, used when !utf8
   std::string declared;             // $DWGCODEPAGE as the file gives it ("" when absent)
   std::string note;                 // a guess the reader made, for the user ("" when none)
+  // A UTF-8 file holding a few texts in a code page (written by something that ignored the
+  // format): the code page those are read in ("" when every text is UTF-8).
+  std::string fallback;
 };
 
 // The code page of the systems the drawings come from, for text that declares none it

@@ -24,6 +24,29 @@ TEST(TextCodec, DetectionTrustsTheFileOverTheHeader) {
   EXPECT_EQ(iconvName("no such page"), "CP1252");
 }
 
+// A UTF-8 file with one text in GBK (a writer that ignored the format): that text is read
+// as GBK, every other one as UTF-8, and the file stays UTF-8. A file wholly in GBK under a
+// UTF-8 version is read as GBK.
+TEST(TextCodec, AStrayCodePageTextInAUtf8FileIsReadAlone) {
+  std::string mixed;
+  for (int i = 0; i < 20; ++i) mixed += "  8\n" + kUtf8ShouQuXian + "\n";
+  mixed += "  8\n" + kGbkShouQuXian + "\n";
+  const TextEncoding e = detectEncoding("AC1024", "ANSI_936", mixed);
+  EXPECT_TRUE(e.utf8);
+  EXPECT_EQ(e.fallback, "GB18030");
+  EXPECT_NE(e.note.find("some texts"), std::string::npos) << e.note;
+  EXPECT_EQ(decodeText(kUtf8ShouQuXian, e), kUtf8ShouQuXian);
+  EXPECT_EQ(decodeText(kGbkShouQuXian, e), kUtf8ShouQuXian);
+  EXPECT_EQ(encodeText(kUtf8ShouQuXian, e), kUtf8ShouQuXian);
+
+  std::string gbk;
+  for (int i = 0; i < 20; ++i) gbk += "  8\n" + kGbkShouQuXian + "\n";
+  const TextEncoding g = detectEncoding("AC1024", "ANSI_936", gbk);
+  EXPECT_FALSE(g.utf8);
+  EXPECT_EQ(g.codepage, "GB18030");
+  EXPECT_EQ(decodeText(kGbkShouQuXian, g), kUtf8ShouQuXian);
+}
+
 TEST(TextCodec, DecodesCodepagesAndEscapes) {
   TextEncoding gbk = detectEncoding("AC1018", "ANSI_936", "");
   EXPECT_EQ(decodeText(kGbkShouQuXian, gbk), kUtf8ShouQuXian);
