@@ -120,7 +120,13 @@ class Reader {
   std::shared_ptr<RecordSource> sourceOf(const Record& rec, cad::Handle fileHandle) const {
     return std::make_shared<RecordSource>(image_, rec.beginOffset(), rec.endOffset(), fileHandle);
   }
-  cad::Handle usable(cad::Handle h, const Tag& at, bool subRecord = false);
+  cad::Handle usable(const RecordHead& head, const Tag& at, bool subRecord = false);
+  // The handle a record's source keeps: a group 5 that is no handle counts as a handle of
+  // its own (kNoHandle), so that the writer gives the record the one it was given.
+  static cad::Handle fileHandleOf(const RecordHead& head) {
+    return head.badHandle.empty() ? head.handle : kNoHandle;
+  }
+  static constexpr cad::Handle kNoHandle = ~cad::Handle{0};
   void seedAboveFile();
   cad::Handle handlesAbove(std::size_t from) const;
   cad::SubRecord subRecord(const Record& rec);
@@ -204,8 +210,16 @@ bool Reader::readRecord(RecordBuffer& rec) {
 // A handle names one record, object or sub-record. The first record to carry it keeps it,
 // and with it every reference to it (owners, pointers); a later record with the same handle
 // gets a fresh one, which the note names so that the user can still pick that object.
-cad::Handle Reader::usable(cad::Handle h, const Tag& at, bool subRecord) {
+cad::Handle Reader::usable(const RecordHead& head, const Tag& at, bool subRecord) {
+  const cad::Handle h = head.handle;
   seen_ = std::max(seen_, h);
+  if (h == 0 && !head.badHandle.empty()) {
+    seedAboveFile();
+    const cad::Handle fresh = db_->newHandle();
+    problem(at, std::string(at.value) + " with the handle \"" + head.badHandle +
+                    "\", which is no handle, given the new handle " + handleText(fresh));
+    return fresh;
+  }
   if (h == 0) {
     seedAboveFile();  // the database gives the record a fresh handle
     return 0;
@@ -264,8 +278,8 @@ void Reader::unreadableNumber(const Tag& at, std::string_view recordType) {
 
 cad::SubRecord Reader::subRecord(const Record& rec) {
   RecordHead head = decoder_.head(rec);
-  cad::Handle h = usable(head.handle, rec.front(), true);
-  return {h, sourceOf(rec, head.handle)};
+  cad::Handle h = usable(head, rec.front(), true);
+  return {h, sourceOf(rec, fileHandleOf(head))};
 }
 
 std::unique_ptr<cad::Database> Reader::run() {
@@ -520,8 +534,8 @@ void Reader::readTableEntries(TableLayout& table, cad::SymbolTable* modelled) {
       record = decoder_.tableRecord(rec, head);
     else
       head = decoder_.head(rec);
-    const cad::Handle handle = usable(head.handle, rec[0]);
-    auto source = sourceOf(rec, head.handle);
+    const cad::Handle handle = usable(head, rec[0]);
+    auto source = sourceOf(rec, fileHandleOf(head));
     cad::Result<cad::ObjectId> added = cad::Status::InvalidInput;
     if (record) {
       record->setSource(source);
@@ -723,7 +737,7 @@ void Reader::readEntity(RecordBuffer& rec, cad::ObjectId block, std::vector<cad:
       }
     }
   }
-  entity->setSource(sourceOf(rec, head.handle));
+  entity->setSource(sourceOf(rec, fileHandleOf(head)));
   seen_ = std::max(seen_, head.handle);
   bool badVertex = false;
   if (type == "POLYLINE" || type == "INSERT") {
@@ -749,7 +763,7 @@ void Reader::readEntity(RecordBuffer& rec, cad::ObjectId block, std::vector<cad:
         cad::PolylineVertex& v = vertices.emplace_back();
         RecordHead vhead;
         decoder_.vertex(sub_, v, vhead);
-        v.record = {usable(vhead.handle, sub_[0], true), sourceOf(sub_, vhead.handle)};
+        v.record = {usable(vhead, sub_[0], true), sourceOf(sub_, fileHandleOf(vhead))};
       } else {
         subs.push_back(subRecord(sub_));
       }
@@ -765,7 +779,7 @@ void Reader::readEntity(RecordBuffer& rec, cad::ObjectId block, std::vector<cad:
       subs = std::move(records);
       vertices.clear();
       entity = decoder_.opaqueEntity(rec, head);
-      entity->setSource(sourceOf(rec, head.handle));
+      entity->setSource(sourceOf(rec, fileHandleOf(head)));
     }
     if (auto* poly = cad::objectCast<cad::OldPolyline>(entity.get())) {
       poly->setVertices(std::move(vertices));
@@ -778,7 +792,7 @@ void Reader::readEntity(RecordBuffer& rec, cad::ObjectId block, std::vector<cad:
     }
   }
   if (block.isNull()) block = blockFor(head);
-  auto added = db_->appendEntity(block, std::move(entity), usable(head.handle, at));
+  auto added = db_->appendEntity(block, std::move(entity), usable(head, at));
   if (!added.ok()) {
     problem(at, std::string(type) + " dropped: " + std::string(cad::toString(added.status())));
     return;
@@ -792,8 +806,8 @@ void Reader::readObjects(SectionLayout& section) {
     if (atSectionEnd(rec, section)) return;
     RecordHead head = decoder_.head(rec);
     auto object = std::make_unique<cad::OpaqueObject>(std::string(rec[0].value));
-    object->setSource(sourceOf(rec, head.handle));
-    auto added = db_->addObject(std::move(object), usable(head.handle, rec[0]));
+    object->setSource(sourceOf(rec, fileHandleOf(head)));
+    auto added = db_->addObject(std::move(object), usable(head, rec[0]));
     if (added.ok()) section.order.push_back(added.value().handle());
   }
 }

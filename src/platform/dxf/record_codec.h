@@ -34,6 +34,7 @@ const RecordLayout* layoutFor(std::string_view type);
 
 struct RecordHead {
   cad::Handle handle = 0;
+  std::string badHandle;  // a handle group's text that is no handle ("" when none)
   cad::Handle owner = 0;
   bool paperSpace = false;
   bool hasVerticesFollow = false;  // group 66 of POLYLINE and INSERT

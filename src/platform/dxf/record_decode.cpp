@@ -6,6 +6,7 @@
 #include "platform/dxf/file_image.h"
 #include "platform/dxf/record_codec.h"
 #include "platform/dxf/record_tables.h"
+#include "platform/win/utf8.h"
 
 namespace dxf {
 using namespace detail;
@@ -79,9 +80,19 @@ std::string Decoder::longText(std::string_view raw) {
 
 RecordHead Decoder::head(const Record& tags) {
   RecordHead head;
-  bool ownerSeen = false;
+  bool ownerSeen = false, handleSeen = false;
+  // a dimension style's handle is its group 105; its group 5 is the arrow block's name
+  const bool dimStyle = !tags.empty() && tags.front().value == "DIMSTYLE";
   forDataTags(tags, [&](const Tag& t) {
-    if ((t.code == 5 || t.code == 105) && head.handle == 0) head.handle = parseHandle(t.value);
+    if ((t.code == 105 || (t.code == 5 && !dimStyle)) && !handleSeen) {
+      handleSeen = true;
+      head.handle = parseHandle(t.value);
+      // Empty or 0 is how some writers say "no handle", and the record is given one
+      // quietly; anything else that is no handle is a damage the reader reports.
+      const std::string_view text = win::trimView(t.value);
+      if (head.handle == 0 && text.find_first_not_of('0') != std::string_view::npos)
+        head.badHandle = win::sanitizeUtf8(text);
+    }
     if (t.code == 330 && !ownerSeen) {
       head.owner = parseHandle(t.value);
       ownerSeen = true;

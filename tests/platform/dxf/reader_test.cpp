@@ -136,6 +136,31 @@ TEST(Reader, SubRecordHandlesCountAsTakenToo) {
   EXPECT_TRUE(again.problems.empty()) << again.problems.front();
 }
 
+// A handle that is no handle (not hex, or too long) is reported with the one given instead,
+// and the written file carries that one; 0 is how some writers say "none" and stays quiet.
+TEST(Reader, AHandleThatIsNoHandleIsReportedAndReplaced) {
+  const std::string bytes = drawing(
+      "0\nLINE\n5\nZZZZ\n8\nL\n10\n0\n20\n0\n11\n1\n21\n0\n"
+      "0\nLINE\n5\nFFFFFFFFFFFFFFFFFFFF\n8\nL\n10\n0\n20\n0\n11\n1\n21\n0\n"
+      "0\nLINE\n5\n0\n8\nL\n10\n0\n20\n0\n11\n1\n21\n0\n",
+      "50");
+  ReadReport report;
+  auto db = readDrawingBytes(bytes, report);
+  ASSERT_TRUE(db) << report.message;
+  ASSERT_EQ(report.problems.size(), 2u);
+  EXPECT_NE(report.problems[0].find("LINE with the handle \"ZZZZ\", which is no handle, given "
+                                    "the new handle"),
+            std::string::npos)
+      << report.problems[0];
+  WriteReport written;
+  const std::string out = renderDrawing(*db, written);
+  EXPECT_EQ(out.find("ZZZZ"), std::string::npos);
+  EXPECT_EQ(out.find("FFFFFFFFFFFFFFFFFFFF"), std::string::npos);
+  ReadReport again;
+  ASSERT_TRUE(readDrawingBytes(out, again));
+  EXPECT_TRUE(again.problems.empty()) << again.problems.front();
+}
+
 // A drawing on disk for the command-line tool.
 fs::path writeTemp(const std::string& name, const std::string& bytes) {
   const fs::path path = fs::temp_directory_path() / ("kestra_reader_" + name);
