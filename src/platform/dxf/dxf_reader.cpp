@@ -116,7 +116,8 @@ class Reader {
  private:
   bool readRecord(RecordBuffer& rec);
   void problem(const Tag& at, const std::string& what);
-  void unreadableNumber(const Tag& at, std::string_view recordType);
+  // `entityType`: the entity kept out of use for it (the record's own or its polyline's).
+  void unreadableNumber(const Tag& at, std::string_view recordType, std::string_view entityType);
   std::shared_ptr<RecordSource> sourceOf(const Record& rec, cad::Handle fileHandle) const {
     return std::make_shared<RecordSource>(image_, rec.beginOffset(), rec.endOffset(), fileHandle);
   }
@@ -267,13 +268,15 @@ cad::Handle Reader::handlesAbove(std::size_t from) const {
   return above;
 }
 
-void Reader::unreadableNumber(const Tag& at, std::string_view recordType) {
+void Reader::unreadableNumber(const Tag& at, std::string_view recordType,
+                              std::string_view entityType) {
   std::string value(at.binary ? std::string_view("(binary)") : at.value.substr(0, 40));
   for (char& c : value) {
     if (c < 0x20 || c > 0x7e) c = '?';  // the message is one line of plain text
   }
   problem(at, std::string(recordType) + " group " + std::to_string(at.code) +
-                  " is not a number (\"" + value + "\"): kept as it is and not used");
+                  " is not a number (\"" + value + "\"): the " + std::string(entityType) +
+                  " is kept as written but not drawn, selected or cut");
 }
 
 cad::SubRecord Reader::subRecord(const Record& rec) {
@@ -725,7 +728,7 @@ void Reader::readEntity(RecordBuffer& rec, cad::ObjectId block, std::vector<cad:
   // was written, out of every computation.
   std::unique_ptr<cad::Entity> entity;
   if (const auto bad = detail::firstUnreadableNumber(rec)) {
-    unreadableNumber(*bad, type);
+    unreadableNumber(*bad, type, type);
     entity = decoder_.opaqueEntity(rec, head);
   } else {
     entity = decoder_.entity(rec, head);
@@ -757,7 +760,7 @@ void Reader::readEntity(RecordBuffer& rec, cad::ObjectId block, std::vector<cad:
         closed = true;
       } else if (subType == "VERTEX" && cad::objectCast<cad::OldPolyline>(entity.get())) {
         if (const auto bad = badVertex ? std::nullopt : detail::firstUnreadableNumber(sub_)) {
-          unreadableNumber(*bad, subType);
+          unreadableNumber(*bad, subType, type);
           badVertex = true;
         }
         cad::PolylineVertex& v = vertices.emplace_back();

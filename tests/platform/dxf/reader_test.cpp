@@ -250,7 +250,9 @@ TEST(Reader, LongRecordsDecodeAsShortOnes) {
   ASSERT_EQ(badReport.problems.size(), 1u);
   EXPECT_EQ(
       badReport.problems[0],
-      badLine + "LWPOLYLINE group 10 is not a number (\"350x0.5\"): kept as it is and not used");
+      badLine +
+          "LWPOLYLINE group 10 is not a number (\"350x0.5\"): the LWPOLYLINE is kept as written "
+          "but not drawn, selected or cut");
   EXPECT_EQ(byHandle(*badDb).at(0x20)->kind(), cad::ObjectKind::OpaqueEntity);
 }
 

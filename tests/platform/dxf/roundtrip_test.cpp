@@ -397,9 +397,11 @@ TEST(Reader, EntityWithAnUnreadableNumberIsKeptButNotUsed) {
   ASSERT_TRUE(db);
   ASSERT_EQ(report.problems.size(), 2u);
   EXPECT_EQ(report.problems[0],
-            "line 11: LINE group 10 is not a number (\"1#QNAN\"): kept as it is and not used");
+            "line 11: LINE group 10 is not a number (\"1#QNAN\"): the LINE is kept as written but "
+            "not drawn, selected or cut");
   EXPECT_EQ(report.problems[1],
-            "line 51: VERTEX group 10 is not a number (\"abc\"): kept as it is and not used");
+            "line 51: VERTEX group 10 is not a number (\"abc\"): the POLYLINE is kept as written "
+            "but not drawn, selected or cut");
   std::map<cad::Handle, cad::ObjectKind> kinds;
   for (cad::ObjectId id : db->allIds()) {
     if (const cad::Object* o = db->peek(id)) kinds[id.handle()] = o->kind();
