@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/commands.h"
@@ -42,6 +44,20 @@ int Run(int argc, char** argv) {
   for (const Command& c : kCommands) {
     CLI::App* sub = app.add_subcommand(c.name, c.summary);
     commands.emplace_back(sub, c.define(*sub));
+  }
+  // A mistyped command would otherwise read as none at all.
+  if (argc > 1 && argv[1][0] != '-') {
+    std::string names;
+    bool known = false;
+    for (const Command& c : kCommands) {
+      known = known || std::string_view(argv[1]) == c.name;
+      names += (names.empty() ? "" : ", ") + std::string(c.name);
+    }
+    if (!known) {
+      std::cerr << "ruvo: no command '" << argv[1] << "' (the commands: " << names
+                << "; ruvo --help)\n";
+      return cli::kUsage;
+    }
   }
   if (auto status = cli::Parse(app, argc, argv, std::cout, std::cerr)) return *status;
   cli::SetVerbose(verbose);

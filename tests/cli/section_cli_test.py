@@ -38,6 +38,9 @@ def section(*args):
 
 def usage_and_refusals():
     check(run("section", "--help").returncode == 0, "--help exits 0")
+    proc = run("sectoin", DRAWING)
+    check(proc.returncode == 2 and "no command 'sectoin'" in proc.stderr,
+          "a mistyped command is named: %r" % proc.stderr)
     check("--line HANDLE" in run("section", "--help").stdout, "--help names --line")
     for args in ([], [DRAWING], [DRAWING, "--line", S1, "--pick", "1,2"], [DRAWING, "--bogus"],
                  [DRAWING, "--line", S1, "--set", "Bogus=1"], [DRAWING, "--pick", "1"],
