@@ -50,6 +50,7 @@ int DemoProfile(Session& session, ruvo::CDocData& doc, const std::filesystem::pa
   const std::string drawingFile = (out / "profile.dxf").string();
   std::string error;
   if (!session.SaveDrawingAs(drawingFile, error)) return Refused(kCommand, error);
+  if (!WritePicture(outcome, request.svg, error)) return Refused(kCommand, error);
   std::printf("demo: profile drawn at 1:4000 / 1:1000 (%zu entities, %s), elevations %g to %g\n",
               outcome.result.ids.size(), outcome.result.frame.isNull() ? "no frame" : "A3 frame",
               doc.dRangeBottom, doc.dRangeTop);

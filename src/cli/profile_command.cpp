@@ -99,6 +99,7 @@ int Execute(const ProfileArgs& a) {
     return Refused(kCommand, "the profile was not placed");
   }
   if (!a.out.empty() && !session->SaveDrawingAs(a.out, error)) return Refused(kCommand, error);
+  if (!a.svg.empty() && !WritePicture(outcome, a.svg, error)) return Refused(kCommand, error);
   const auto& e = outcome.extents;
   std::cout << "profile: " << doc.pointList.size() << " points, " << outcome.result.ids.size()
             << " entities placed at " << JsonNumber(request.at.x) << ',' << JsonNumber(request.at.y)

@@ -70,10 +70,17 @@ ProfileOutcome DrawAndPicture(Session& session, ruvo::CDocData& doc, const Profi
   const auto document = render::writeSvg(picture, svg, why);
   if (!document) {
     out.error = req.svg + ": " + why;
-  } else if (!win::writeFileAtomically(req.svg, *document)) {
-    out.error = "cannot write " + req.svg;
+  } else {
+    out.picture = *document;
   }
   return out;
+}
+
+bool WritePicture(const ProfileOutcome& outcome, const std::string& file, std::string& error) {
+  std::string why;
+  if (win::writeFileAtomically(file, outcome.picture, &why)) return true;
+  error = file + ": " + (why.empty() ? "cannot be written" : why);
+  return false;
 }
 
 }  // namespace cli

@@ -25,9 +25,15 @@ struct ProfileOutcome {
   ruvo::DrawProfileResult result;
   geom::Extents2d extents;  // of the placed profile, frame included
   // Why the profile was not drawn as asked (a frame too small or not found: nothing is
-  // drawn then) or why the picture could not be written.
+  // drawn then) or why the picture could not be made.
   std::string error;
+  // The picture asked for (SVG), written by WritePicture once the drawing is saved: a run
+  // that fails to save the drawing leaves no picture of a profile that is nowhere.
+  std::string picture;
 };
+
+// Writes the outcome's picture to `file`; false with `error` set when it cannot be written.
+bool WritePicture(const ProfileOutcome& outcome, const std::string& file, std::string& error);
 
 // Draws the profile at the requested point. A requested frame is drawn as asked or the
 // profile not at all: a frame too small for the profile, or a frame drawing not found, is
