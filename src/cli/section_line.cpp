@@ -163,6 +163,13 @@ LineChoice LineChoice::Make(Session& session, const LineOptions& o) {
   }
   const auto from = ParsePoint(o.from), to = ParsePoint(o.to);
   if (!from || !to) return refuse("--from and --to each need X,Y", true);
+  // Beyond this no drawing holds a surveyed point to the millimetre, and the section's
+  // distances would overflow.
+  constexpr double kFarthest = 1e15;
+  for (const geom::Point3d& p : {*from, *to}) {
+    if (std::fabs(p.x) > kFarthest || std::fabs(p.y) > kFarthest)
+      return refuse("--from and --to must lie within 1e15 of the origin", true);
+  }
   if (!(ruvo::PlanDistance(*from, *to) > 0.0)) {
     return refuse("the section line from --from to --to has zero length", true);
   }

@@ -44,7 +44,8 @@ def usage_and_refusals():
     check("--line HANDLE" in run("section", "--help").stdout, "--help names --line")
     for args in ([], [DRAWING], [DRAWING, "--line", S1, "--pick", "1,2"], [DRAWING, "--bogus"],
                  [DRAWING, "--line", S1, "--set", "Bogus=1"], [DRAWING, "--pick", "1"],
-                 [DRAWING, "--line", S1, "--height", "x"]):
+                 [DRAWING, "--line", S1, "--height", "x"],
+                 [DRAWING, "--from", "511990,3518300", "--to", "1e300,3518310"]):
         proc = run("section", *args)
         check(proc.returncode == 2 and proc.stderr.count("\n") == 1,
               "usage error for %s: %d %r" % (args, proc.returncode, proc.stderr))
