@@ -88,7 +88,9 @@ int Execute(const DemoArgs& a) {
   session->host().script().push(host::headless::ScriptAnswer::pickHandle(kSampleSectionLine));
   ruvo::CDocData doc;
   if (!ruvo::CGetData(session->host()).AcquireSection(doc, ruvo::kModeCommon)) {
-    return Refused(kCommand, "the sample's section line could not be read");
+    return Refused(kCommand, drawing.string() + " has no section line with the sample's handle " +
+                                 HandleText(cad::ObjectId(kSampleSectionLine)) +
+                                 " (demo runs on the sample drawing; `ruvo section` on any)");
   }
   doc.bFromDrawing = 1;
   const std::filesystem::path dataFile = out / "section.txt";
