@@ -16,6 +16,14 @@ constexpr double kStyleWidthFactor = 0.8;
 cad::ObjectId EnsureLayer(cad::Database& db, std::string_view name) {
   const cad::ObjectId existing = db.layers().getIdAt(name);
   if (!existing.isNull()) {
+    // Opened for write only when something is to change: a change of a layer is an undo
+    // step's worth and makes the view draw every entity anew.
+    {
+      auto layer = db.openForRead<cad::Layer>(existing);
+      if (!layer || (!layer->isFrozen() && !layer->isOff() && !layer->isFrozenInNewViewports() &&
+                     !layer->isLocked()))
+        return existing;
+    }
     if (auto layer = db.openForWrite<cad::Layer>(existing)) {
       layer->setFrozen(false);
       layer->setOff(false);

@@ -27,6 +27,10 @@ TEST(EntityOps, LayersAreCreatedOrMadeUsable) {
   EXPECT_FALSE(layer->isOff());
   EXPECT_FALSE(layer->isLocked());
   EXPECT_FALSE(layer->isFrozenInNewViewports());
+  // a usable layer is left untouched (no change for undo or the view to follow)
+  const std::uint64_t revision = layer->revision();
+  EXPECT_EQ(EnsureLayer(db, "RVTK"), id);
+  EXPECT_EQ(db.openForRead<cad::Layer>(id)->revision(), revision);
 }
 
 TEST(EntityOps, TextsPolylinesSplinesInModelSpace) {
