@@ -180,6 +180,11 @@ bool TagReader::nextAscii(Tag& tag) {
       pos_ = size;
       return false;
     }
+    // lines ended by CR alone read as one long line
+    if (data_.substr(pos_).find('\r') != std::string_view::npos) {
+      return fail("line " + std::to_string(line_) +
+                  ": the lines end in CR alone; save the file with CR LF or LF line ends");
+    }
     return fail("line " + std::to_string(line_) + ": group code without a value");
   }
   const std::size_t codeEnd = static_cast<const char*>(nl) - base;

@@ -357,6 +357,8 @@ TEST(Reader, BadInputEndsWithStatusAndLine) {
       {"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\n", "line 7: group code without a value"},
       {"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n1x0\n0.0\n", "line 7: invalid group code"},
       {"hello\nworld\n", "line 1: invalid group code"},
+      {"  0\rSECTION\r  2\rENTITIES\r  0\rENDSEC\r  0\rEOF\r",
+       "line 1: the lines end in CR alone; save the file with CR LF or LF line ends"},
   };
   for (const auto& c : cases) {
     ReadReport report;
