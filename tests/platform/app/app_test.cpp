@@ -92,6 +92,18 @@ int strayPixels(const QImage& a, const QImage& b, QRgb background) {
   return stray;
 }
 
+// A picture painted into an image of the view's size, on black.
+QImage paintOnBlack(const render::Picture& picture, const app::ViewTransform& view,
+                    const app::CoarsePicture* coarse) {
+  QImage image(view.size, QImage::Format_RGB32);
+  image.fill(Qt::black);
+  QPainter painter(&image);
+  app::PaintStyle style;
+  style.raster = &image;
+  app::paintPicture(painter, picture, view, style, coarse);
+  return image;
+}
+
 app::AppOptions testOptions(bool scriptRun = true) {
   app::AppOptions o;
   o.scriptRun = scriptRun;
@@ -200,12 +212,7 @@ class AppTest : public QObject {
       const app::CoarsePicture coarse = app::coarsen(picture, app::scaleBand(view.pixelSize()));
       for (const app::CoarsePicture* c :
            {static_cast<const app::CoarsePicture*>(nullptr), &coarse}) {
-        QImage image(view.size, QImage::Format_RGB32);
-        image.fill(Qt::black);
-        QPainter painter(&image);
-        app::PaintStyle style;
-        style.raster = &image;
-        app::paintPicture(painter, picture, view, style, c);
+        const QImage image = paintOnBlack(picture, view, c);
         if (size == 1.0)
           QVERIFY(image.pixel(view.toScreen({50, 50 + 30 * std::sin(10.0)}).toPoint()) !=
                   qRgb(0, 0, 0));
@@ -234,15 +241,7 @@ class AppTest : public QObject {
     // The zigzag's 20 corners all stay.
     QCOMPARE(coarse.starts[2] - coarse.starts[1], std::uint32_t(20));
 
-    auto paint = [&](const app::CoarsePicture* c) {
-      QImage image(view.size, QImage::Format_RGB32);
-      image.fill(Qt::black);
-      QPainter painter(&image);
-      app::PaintStyle style;
-      style.raster = &image;
-      app::paintPicture(painter, picture, view, style, c);
-      return image;
-    };
+    auto paint = [&](const app::CoarsePicture* c) { return paintOnBlack(picture, view, c); };
     const QImage exact = paint(nullptr), coarser = paint(&coarse);
     QCOMPARE(strayPixels(exact, coarser, qRgb(0, 0, 0)), 0);
     QCOMPARE(strayPixels(coarser, exact, qRgb(0, 0, 0)), 0);
