@@ -99,15 +99,21 @@ void CZRKApp::addCommands() {
   for (const CommandEntry& c : CommandTable()) {
     if (!inEdition(c, edition_)) continue;
     auto op = c.operation;
-    host_.commands().addCommand(kCommandGroup, c.globalName, c.localName, c.flags,
-                                [this, op] { (this->*op)(); });
+    const host::Status s = host_.commands().addCommand(kCommandGroup, c.globalName, c.localName,
+                                                       c.flags, [this, op] { (this->*op)(); });
+    if (s == host::Status::Normal) {
+      commands_.emplace_back(c.globalName);
+    } else {
+      // Taken by another module (the other edition loaded too): said, and left to it.
+      host_.commandLine().print(std::string("\n命令:命令") + c.localName + "已被其他程序占用\n");
+    }
   }
 }
 
 void CZRKApp::removeCommands() {
-  for (const CommandEntry& c : CommandTable()) {
-    if (inEdition(c, edition_)) host_.commands().removeCommand(kCommandGroup, c.globalName);
-  }
+  // only the commands this module added: a name another module holds stays its own
+  for (const std::string& name : commands_) host_.commands().removeCommand(kCommandGroup, name);
+  commands_.clear();
 }
 
 CDocData* CZRKApp::CurrentDocData() { return data_ ? data_->curDocData() : nullptr; }

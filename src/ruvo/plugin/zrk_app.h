@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/host/data_manager.h"
 #include "platform/host/module_abi.h"
@@ -89,6 +90,7 @@ class CZRKApp final : public PageContext {
   Edition edition_;
   std::unique_ptr<host::DocumentDataManager<CDocData>> data_;
   std::unique_ptr<CDocReactor> reactor_;
+  std::vector<std::string> commands_;  // the global names this module added
   QPointer<CMyPaletteSet> set_;
   QPointer<CMyPalette> palette_;
 };

@@ -257,6 +257,21 @@ class ModuleTest : public QObject {
     QVERIFY(s.set() != nullptr);
   }
 
+  // Both editions loaded: the second finds the commands taken and says so; unloading it
+  // leaves the first one's commands where they are.
+  void bothEditionsKeepTheirOwnCommands() {
+    Session s;
+    QVERIFY(s.load(Edition::Current));
+    const host::ModuleId current = s.module;
+    QVERIFY(s.load(Edition::Legacy));
+    QVERIFY(s.out.str().find("命令:命令ruvo已被其他程序占用") != std::string::npos);
+    QVERIFY(s.host->moduleLoader().unloadModule(s.module).ok());
+    QVERIFY(s.host->commands().hasCommand("ruvo"));
+    QVERIFY(s.host->commands().hasCommand("kestrapm"));
+    QVERIFY(s.host->moduleLoader().unloadModule(current).ok());
+    QVERIFY(!s.host->commands().hasCommand("ruvo"));
+  }
+
   void unloadTakesEverythingAway() {
     Session s;
     const std::size_t reactors = s.host->documentCollection().reactorCount();
