@@ -9,7 +9,9 @@
 #include <QFileInfo>
 #include <QUrl>
 #include <cmath>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 #include "platform/app/command_line_widget.h"
 #include "platform/app/drawing_view.h"
@@ -55,9 +57,29 @@ class Commands {
     return QFileInfo(name).suffix().isEmpty() ? name + QLatin1String(suffix) : name;
   }
 
+  // The open drawing whose file `name` is, other than `except`; null when none.
+  host::Document* openDrawingAt(const QString& name, const host::Document* except) {
+    namespace fs = std::filesystem;
+    const fs::path target = fs::absolute(fs::path(name.toStdString()));
+    for (host::Document* d : host_.documents().documents()) {
+      if (d == except || d->fileName().empty()) continue;
+      std::error_code e1, e2, e3;
+      if (fs::equivalent(target, d->fileName(), e1) && !e1) return d;
+      const fs::path a = fs::weakly_canonical(target, e2),
+                     b = fs::weakly_canonical(d->fileName(), e3);
+      if (!e2 && !e3 && a == b) return d;
+    }
+    return nullptr;
+  }
+
   void saveAs(host::Document& doc) {
     if (auto name = fileName("Save drawing as: ", true, QStringLiteral("Drawings (*.dxf)"))) {
-      w_.saveDrawing(doc, withSuffix(*name, ".dxf"));
+      const QString file = withSuffix(*name, ".dxf");
+      // two windows on one file: the later save would silently drop the other's edits
+      if (openDrawingAt(file, &doc) != nullptr)
+        return print("\n" + file.toStdString() +
+                     " is open in another window: close it first or choose another name\n");
+      w_.saveDrawing(doc, file);
     }
   }
 
@@ -68,6 +90,8 @@ class Commands {
     auto name = fileName("PDF file to write: ", true, QStringLiteral("PDF (*.pdf)"));
     if (!name) return;
     name = withSuffix(*name, ".pdf");
+    if (openDrawingAt(*name, nullptr) != nullptr)
+      return print("\n" + name->toStdString() + " is an open drawing: the plot would replace it\n");
     const render::Picture picture = render::renderModelSpace(doc->database());
     std::vector<render::PdfPage> pages = render::framePages(doc->database());
     if (pages.empty()) pages.push_back(render::pageForWindow(picture.extents()));

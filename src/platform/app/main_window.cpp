@@ -257,6 +257,7 @@ void MainWindow::documentActivated(host::Document& doc) {
   switching_ = true;
   mdi_->setActiveSubWindow(w);
   switching_ = false;
+  keepActiveMaximized();
   updateTitle();
 }
 
@@ -267,7 +268,20 @@ void MainWindow::documentRemoved(host::Document& doc) {
   w->release();
   mdi_->removeSubWindow(w);
   w->deleteLater();
+  keepActiveMaximized();
   updateTitle();
+}
+
+// Drawings fill the area: the one shown after another closed, or after a switch that was
+// refused, is maximised again (the area restores it to a small window otherwise).
+void MainWindow::keepActiveMaximized() {
+  QMdiSubWindow* active = mdi_->activeSubWindow();
+  if (active == nullptr && !mdi_->subWindowList().isEmpty()) active = mdi_->subWindowList().back();
+  if (active == nullptr || active->isMaximized()) return;
+  switching_ = true;
+  active->showMaximized();
+  mdi_->setActiveSubWindow(active);
+  switching_ = false;
 }
 
 void MainWindow::subWindowActivated(QMdiSubWindow* sub) {
@@ -279,6 +293,7 @@ void MainWindow::subWindowActivated(QMdiSubWindow* sub) {
       switching_ = true;
       mdi_->setActiveSubWindow(current);
       switching_ = false;
+      keepActiveMaximized();
     }
     return;
   }

@@ -130,6 +130,7 @@ class MainWindow final : public QMainWindow, public ui::MainFrame, private host:
   void documentLockChanged(host::Document& doc, bool locked) override;
   DocumentWindow* windowOf(const host::Document& doc) const;
   void subWindowActivated(QMdiSubWindow* window);
+  void keepActiveMaximized();
   // 0 Yes, 1 No, 2 Cancel.
   int askToSave(const DocumentWindow& window);
   bool askUntrusted(const std::string& file);

@@ -172,6 +172,20 @@ class AppTest : public QObject {
     QVERIFY2(c.red() > 200 && c.blue() < 60, "the line keeps its layer's old colour");
   }
 
+  // The drawing left after another closes fills the area, as every drawing does.
+  void theDrawingLeftAfterACloseStaysMaximized() {
+    Fixture f;
+    host::Document* second = f.window.host().documents().newDocument().value();
+    host::Document* third = f.window.host().documents().newDocument().value();
+    QCOMPARE(f.window.host().documents().closeDocument(*third), host::Status::Normal);
+    QCoreApplication::processEvents();
+    QVERIFY(f.window.currentWindow() != nullptr);
+    QVERIFY(f.window.currentWindow()->isMaximized());
+    QCOMPARE(f.window.host().documents().closeDocument(*second), host::Status::Normal);
+    QCoreApplication::processEvents();
+    QVERIFY(f.window.currentWindow()->isMaximized());
+  }
+
   void viewPaintsEntitiesWhereTheViewPutsThem() {
     Fixture f;
     const QImage& image = f.view().cachedImage();
@@ -834,7 +848,7 @@ class AppTest : public QObject {
     script.write(
         QStringLiteral("@wait\n@screenshot %1\nLINE\n512100,3518400\n512900,3519200\n@key Return\n"
                        "QSAVE\n@expect Saved\nPLOT\n%2\n@expect plotted\nSAVEAS\n%3\n"
-                       "@expect Saved\nQUIT\n")
+                       "@expect Saved\nPLOT\n%3.dxf\n@expect is an open drawing\nQUIT\n")
             .arg(shot, dir.filePath("plot"), dir.filePath("copy"))
             .toUtf8());
     script.close();
@@ -855,6 +869,10 @@ class AppTest : public QObject {
     // names typed without an extension get the format's
     QVERIFY(QFileInfo::exists(dir.filePath("copy.dxf")));
     QVERIFY(QFileInfo::exists(dir.filePath("plot.pdf")));
+    // the plot named the open drawing's own file and was refused
+    QFile copy(dir.filePath("copy.dxf"));
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QVERIFY(!copy.read(4).startsWith("%PDF"));
     const QImage image(shot);
     QVERIFY(!image.isNull());
     QSet<QRgb> colours;
