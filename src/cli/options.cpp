@@ -2,8 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 #include <variant>
 
 namespace cli {
@@ -193,17 +191,6 @@ std::vector<std::string> SplitNameList(std::string_view text) {
   }
   names.push_back(std::move(current));
   return names;
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-  if (a.empty() || b.empty()) return false;
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  if (fs::equivalent(a, b, ec) && !ec) return true;
-  const fs::path x = fs::weakly_canonical(a, ec);
-  if (ec) return false;
-  const fs::path y = fs::weakly_canonical(b, ec);
-  return !ec && x == y;
 }
 
 }  // namespace cli

@@ -40,9 +40,4 @@ std::optional<std::vector<double>> ParseNumberList(std::string_view text, std::s
 // backslash so that any layer name can be given. An empty text gives no names.
 std::vector<std::string> SplitNameList(std::string_view text);
 
-// Whether two paths name one file (the same path written two ways, or two links to it):
-// an output that would replace an input, or another output, is refused before anything is
-// written.
-bool SameFile(const std::string& a, const std::string& b);
-
 }  // namespace cli

@@ -15,6 +15,7 @@
 #include "cli/section_line.h"
 #include "cli/section_output.h"
 #include "platform/cad/symbol_table.h"
+#include "platform/win/atomic_file.h"
 #include "platform/win/registry.h"
 #include "ruvo/drawing/profile_geometry.h"
 #include "ruvo/section/data_file.h"
@@ -37,11 +38,11 @@ int Execute(const ProfileArgs& a) {
   if (!a.svg.empty()) {
     if (cad::foldName(std::filesystem::path(a.svg).extension().string()) != ".SVG")
       return UsageError(kCommand, "--svg must end in .svg");
-    if (SameFile(a.svg, a.drawing) || SameFile(a.svg, a.data))
+    if (win::sameFile(a.svg, a.drawing) || win::sameFile(a.svg, a.data))
       return UsageError(kCommand, "--svg names an input: the picture would replace it");
-    if (SameFile(a.svg, a.out)) return UsageError(kCommand, "-o and --svg name the same file");
+    if (win::sameFile(a.svg, a.out)) return UsageError(kCommand, "-o and --svg name the same file");
   }
-  if (SameFile(a.out, a.data))
+  if (win::sameFile(a.out, a.data))
     return UsageError(kCommand, "-o names the data file: the drawing would replace it");
   const auto at = ParseNumberList(a.at, 2);
   if (!at) return UsageError(kCommand, "--at needs X,Y, not '" + a.at + "'");

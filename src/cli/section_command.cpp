@@ -17,6 +17,7 @@
 #include "platform/cad/handle_text.h"
 #include "platform/cad/spline.h"
 #include "platform/host/user_interface.h"
+#include "platform/win/atomic_file.h"
 #include "platform/win/registry.h"
 #include "ruvo/host/host_access.h"
 #include "ruvo/section/data_file.h"
@@ -67,9 +68,9 @@ std::string UnknownLayer(const ruvo::CDocData& doc, const std::vector<std::strin
 }
 
 int Execute(const SectionArgs& a) {
-  if (SameFile(a.dataFile, a.drawing))
+  if (win::sameFile(a.dataFile, a.drawing))
     return UsageError(kCommand, "-o names the drawing itself: the data file would replace it");
-  if (SameFile(a.dataFile, a.drawingOut))
+  if (win::sameFile(a.dataFile, a.drawingOut))
     return UsageError(kCommand, "-o and --save-drawing name the same file");
   std::vector<std::pair<int, double>> heights;
   for (const std::string& h : a.heights) {

@@ -9,9 +9,7 @@
 #include <QFileInfo>
 #include <QUrl>
 #include <cmath>
-#include <filesystem>
 #include <optional>
-#include <system_error>
 
 #include "platform/app/command_line_widget.h"
 #include "platform/app/drawing_view.h"
@@ -59,15 +57,8 @@ class Commands {
 
   // The open drawing whose file `name` is, other than `except`; null when none.
   host::Document* openDrawingAt(const QString& name, const host::Document* except) {
-    namespace fs = std::filesystem;
-    const fs::path target = fs::absolute(fs::path(name.toStdString()));
     for (host::Document* d : host_.documents().documents()) {
-      if (d == except || d->fileName().empty()) continue;
-      std::error_code e1, e2, e3;
-      if (fs::equivalent(target, d->fileName(), e1) && !e1) return d;
-      const fs::path a = fs::weakly_canonical(target, e2),
-                     b = fs::weakly_canonical(d->fileName(), e3);
-      if (!e2 && !e3 && a == b) return d;
+      if (d != except && win::sameFile(name.toStdString(), d->fileName())) return d;
     }
     return nullptr;
   }

@@ -57,8 +57,7 @@ bool MainWindow::saveDrawing(host::Document& doc, const QString& fileName) {
     std::string why;
     const std::optional<std::string> previous = win::readFileBytes(target);
     if (!previous) why = "cannot be read";
-    if (previous && ::access(target.c_str(), W_OK) != 0 && errno == EACCES)
-      why = "the drawing is read-only";
+    if (previous && win::isReadOnly(target)) why = "the drawing is read-only";
     if (why.empty() && !win::writeFileAtomically(backup, *previous, &why) && why.empty())
       why = "cannot be written";
     if (!why.empty()) {

@@ -16,6 +16,7 @@
 #include <iterator>
 #include <mutex>
 #include <set>
+#include <system_error>
 #include <vector>
 
 namespace win {
@@ -240,6 +241,19 @@ std::optional<std::string> readFileBytes(const std::filesystem::path& file, std:
   return bytes;
 }
 
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  namespace fs = std::filesystem;
+  if (a.empty() || b.empty()) return false;
+  std::error_code e1, e2, e3;
+  if (fs::equivalent(a, b, e1) && !e1) return true;
+  const fs::path x = fs::weakly_canonical(a, e2), y = fs::weakly_canonical(b, e3);
+  return !e2 && !e3 && x == y;
+}
+
+bool isReadOnly(const std::filesystem::path& file) {
+  return ::access(file.c_str(), W_OK) != 0 && errno == EACCES;
+}
+
 bool writeFileAtomically(const std::filesystem::path& requested, std::string_view bytes,
                          std::string* why) {
   const std::optional<std::filesystem::path> resolved = followLinks(requested);
@@ -258,7 +272,7 @@ bool writeFileAtomically(const std::filesystem::path& requested, std::string_vie
     return false;
   }
   // The rename would replace a file its owner made read-only as readily as any other.
-  if (exists && ::access(file.c_str(), W_OK) != 0 && errno == EACCES) {
+  if (exists && isReadOnly(file)) {
     setWhy(why, "cannot be written (the file is read-only)");
     return false;
   }

@@ -15,6 +15,12 @@ namespace win {
 // rather than read until memory runs out.
 inline constexpr std::size_t kMaxTextFileBytes = std::size_t{256} << 20;
 
+// Whether two paths name one file (one path written two ways, or two links to it).
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+// Whether an existing file is one its owner made read-only (false for the superuser, who
+// may write it all the same).
+bool isReadOnly(const std::filesystem::path& file);
+
 // The bytes of a regular file of at most `maxBytes` bytes; nullopt when it cannot be
 // opened or read, is not a regular file (a folder, a device, a FIFO) or is larger. `why`,
 // when given, receives the reason as a short phrase ("is a folder").

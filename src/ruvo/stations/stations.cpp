@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "platform/geom/bulge.h"
 #include "platform/win/atomic_file.h"
@@ -74,15 +75,25 @@ std::string HandleHex(ObjectHandle h) {
   return buf;
 }
 
-// The centre's elevation between its nearest usable neighbours on the section.
-double CentreHeight(const CDocData& d, double dist) {
+// The last point at or before `dist` and the first at or after it among those `counts`
+// takes (either null when there is none).
+template <class Counts>
+std::pair<const CDataStruct*, const CDataStruct*> Neighbours(const CDocData& d, double dist,
+                                                             Counts counts) {
   const CDataStruct* before = nullptr;
   const CDataStruct* after = nullptr;
   for (const CDataStruct& p : d.pointList) {
-    if (p.bDelete || !IsPointListed(p, d.KneePnt)) continue;
+    if (!counts(p)) continue;
     if (p.dDist <= dist) before = &p;
     if (p.dDist >= dist && !after) after = &p;
   }
+  return {before, after};
+}
+
+// The centre's elevation between its nearest usable neighbours on the section.
+double CentreHeight(const CDocData& d, double dist) {
+  const auto [before, after] = Neighbours(
+      d, dist, [&](const CDataStruct& p) { return !p.bDelete && IsPointListed(p, d.KneePnt); });
   if (before && after) {
     const double span = after->dDist - before->dDist;
     if (span <= 0) return before->dHigh;
@@ -313,13 +324,10 @@ std::vector<CrossSection> CutStations(host::Host& host, const CDocData& settings
       // any crossing, from its measured neighbours; with none on one side the repair leaves
       // it as it was, and the centre takes the nearest measured elevation instead.
       if (crossing->bRevised == 1) {
-        const CDataStruct* before = nullptr;
-        const CDataStruct* after = nullptr;
-        for (const CDataStruct& p : cs.data.pointList) {
-          if (&p == crossing || p.bDelete || p.bRevised != 0 || p.nType != PT_CROSS) continue;
-          if (p.dDist <= crossing->dDist) before = &p;
-          if (p.dDist >= crossing->dDist && !after) after = &p;
-        }
+        const auto [before, after] =
+            Neighbours(cs.data, crossing->dDist, [&](const CDataStruct& p) {
+              return &p != crossing && !p.bDelete && p.bRevised == 0 && p.nType == PT_CROSS;
+            });
         if ((before == nullptr) != (after == nullptr))
           crossing->dHigh = (before ? before : after)->dHigh;
       }
